@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+
+#include "ids/IDSettingDlg.h"
+#include "rfconfig/RFConfigDlg.h"
+
+class QMenuBar;
+class QAction;
+
+namespace res {
+class TabCtrl;
+}
+
+// The main window: a menu bar and one tab control holding the two pages.
+// Its modal run is the program's run.
+class CVeskoraRFConfigurationDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // Command ids of the menu and the window menu.
+    static constexpr int kCmdFile = 32773;
+    static constexpr int kCmdIpAddress = 32771;
+    static constexpr unsigned kCmdAbout = 0x0010;
+
+    explicit CVeskoraRFConfigurationDlg(QWidget* parent = nullptr);
+    ~CVeskoraRFConfigurationDlg() override;
+
+    // Creates the window's menu, tab control and pages (once) and runs the
+    // window modally; returns how it ended (QDialog::Accepted or Rejected).
+    int DoModal();
+    // Creates the window without running it: what DoModal does first.
+    void Create();
+
+    // A window-menu command: the about item opens the about box.
+    void OnSysCommand(unsigned nID);
+    // "Connect" > "IP Address": the connection dialog, modally.
+    void OnIpAddress();
+    // The tab control's selection changed to sel (-1: none).
+    void OnTcnSelchangeTab(int sel);
+
+    // The menu item with the given command id, or nullptr.
+    QAction* MenuCommand(int id) const;
+
+    IDSettingDlg m_dlgIdSetting;
+    RFConfigDlg m_dlgRfConfig;
+    QWidget* m_pwndShow = nullptr;
+    QIcon m_hIcon;
+    QString m_strTabIdSetting;
+    QString m_strTabRfConfig;
+    res::TabCtrl* m_tabMain = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void BuildMenu();
+    void SetUpTabs();
+
+    bool m_created = false;
+};

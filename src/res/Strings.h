@@ -1,0 +1,12 @@
+#pragma once
+
+// Texts of the program's string table, UTF-8.
+namespace res::strings {
+
+// The about-box item of the window menu.
+inline constexpr char kAboutItem[] = "VeskoraRFConfiguration 정보(&A)...";
+
+inline constexpr char kTabRfConfig[] = "RF Configuration";
+inline constexpr char kTabIdSetting[] = "ID Setting";
+
+}  // namespace res::strings

@@ -1,0 +1,71 @@
+#include "res/UserPrompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace res {
+namespace {
+
+QMessageBox::Icon ToQt(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Warning: return QMessageBox::Warning;
+    case PromptIcon::Error: return QMessageBox::Critical;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQt(PromptButtons buttons) {
+    switch (buttons) {
+    case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case PromptButtons::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
+int FromQt(int button) {
+    switch (button) {
+    case QMessageBox::Cancel: return kIdCancel;
+    case QMessageBox::Yes: return kIdYes;
+    case QMessageBox::No: return kIdNo;
+    default: return kIdOk;
+    }
+}
+
+class MessageBoxPrompts final : public UserPrompts {
+public:
+    int Show(QWidget* parent, const Prompt& prompt) override {
+        QMessageBox box(ToQt(prompt.icon), prompt.caption, prompt.text, ToQt(prompt.buttons), parent);
+        return FromQt(box.exec());
+    }
+};
+
+MessageBoxPrompts g_default;
+UserPrompts* g_installed = &g_default;
+
+}  // namespace
+
+UserPrompts* InstallUserPrompts(UserPrompts* prompts) {
+    UserPrompts* previous = g_installed;
+    g_installed = prompts ? prompts : &g_default;
+    return previous;
+}
+
+int ShowPrompt(QWidget* parent, const Prompt& prompt) { return g_installed->Show(parent, prompt); }
+
+QString ApplicationCaption() { return QStringLiteral("VeskoraRFConfiguration"); }
+
+int AppMessageBox(const QString& text, PromptIcon icon, PromptButtons buttons) {
+    return ShowPrompt(QApplication::activeWindow(), Prompt{text, ApplicationCaption(), icon, buttons});
+}
+
+int WindowMessageBox(QWidget* owner, const QString& text, const QString& caption, PromptIcon icon,
+                     PromptButtons buttons) {
+    return ShowPrompt(owner, Prompt{text, caption, icon, buttons});
+}
+
+}  // namespace res

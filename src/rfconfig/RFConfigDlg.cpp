@@ -1,0 +1,87 @@
+#include "rfconfig/RFConfigDlg.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "res/ComboBox.h"
+#include "res/DocumentsFolder.h"
+#include "res/IpAddressCtrl.h"
+#include "res/ListCtrl.h"
+#include "res/TemplateBuilder.h"
+#include "rfconfig/RfLists.h"
+
+RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {}
+
+RFConfigDlg::~RFConfigDlg() = default;
+
+void RFConfigDlg::Create(QWidget* parent) {
+    setParent(parent);
+    res::BuildDialog(res::Template(res::kTemplateRfConfig), this);
+    BindControls();
+    OnInitDialog();
+}
+
+void RFConfigDlg::BindControls() {
+    using res::Control;
+    m_ipAddress = Control<res::IpAddressCtrl>(this, 1003);
+    m_btnConnect = Control<QPushButton>(this, 1022);
+    m_editPort = Control<QLineEdit>(this, 1020);
+    m_listGatewayModules = Control<res::ListCtrl>(this, 1011);
+    m_listNetKeys = Control<res::ListCtrl>(this, 1012);
+    m_listGatewayFreq = Control<res::ListCtrl>(this, 1013);
+    m_listRepeaterModules = Control<res::ListCtrl>(this, 1017);
+    m_listNodeAttr = Control<res::ListCtrl>(this, 1023);
+    m_listNodes = Control<res::ListCtrl>(this, 1016);
+    m_comboRepeater = Control<res::ComboBox>(this, 1018);
+    m_editLog = Control<QPlainTextEdit>(this, 1028);
+    m_btnServiceStop = Control<QPushButton>(this, 1043);
+    m_btnServiceChange = Control<QPushButton>(this, 1045);
+}
+
+void RFConfigDlg::UpdateData(bool save) {
+    if (save) {
+        m_strPort = m_editPort->text();
+    } else {
+        m_editPort->setText(m_strPort);
+    }
+}
+
+void RFConfigDlg::OnInitDialog() {
+    m_arrGatewayIds.resize(3);
+    m_arrR2Values.resize(4);
+    m_arrN9Values.resize(9);
+
+    for (int n = 1; n <= 6; ++n) m_comboRepeater->AddString(QStringLiteral("Repeater #%1").arg(n));
+
+    res::Control<QPushButton>(this, 1014)->setEnabled(false);
+    res::Control<QPushButton>(this, 1015)->setEnabled(false);
+
+    const QString documents = res::DocumentsFolder();
+    m_szDocumentsPath = QFile::encodeName(documents).toStdString();
+    m_strIdFileName = res::kIdFileName;
+    m_strIdFolder = QFile::encodeName(res::IdFolderOf(documents)).toStdString();
+    m_idFilePath = m_strIdFolder + m_strIdFileName;
+
+    m_editPort->setText(QString::fromLatin1(kPresetPort));
+    m_ipAddress->SetAddress(kPresetGatewayAddress);
+
+    for (int id = 1038; id <= 1042; ++id) {
+        QWidget* editor = res::FindControl(this, id);
+        editor->setGeometry(0, 0, 0, 0);
+        editor->hide();
+    }
+
+    InitLists();
+}
+
+void RFConfigDlg::InitLists() {
+    const std::array<res::ListCtrl*, 6> lists{m_listGatewayModules, m_listNetKeys, m_listGatewayFreq,
+                                              m_listRepeaterModules, m_listNodeAttr, m_listNodes};
+    for (size_t i = 0; i < lists.size(); ++i) {
+        lists[i]->SetExtendedStyle(rflists::kLists[i].extendedStyle);
+        lists[i]->DeleteAllItems();
+    }
+    for (size_t i = 0; i < lists.size(); ++i) rflists::Populate(rflists::kLists[i], *lists[i]);
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "res/PageBase.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class CDataSocket;
+class CListenSocket;
+
+namespace res {
+class ComboBox;
+class IpAddressCtrl;
+class ListCtrl;
+}  // namespace res
+
+// The "RF Configuration" page: the device link, the six lists that show the
+// network's configuration, and the GET/SET commands. Narrow strings hold text
+// in the system code page, as it travels on the link.
+class RFConfigDlg : public res::PageBase {
+    Q_OBJECT
+
+public:
+    explicit RFConfigDlg(QWidget* parent = nullptr);
+    ~RFConfigDlg() override;
+
+    // Creates the page's controls from its template as a child of parent and
+    // initialises them. Called once.
+    void Create(QWidget* parent);
+
+    // Copies the port field into m_strPort (save) or back (load).
+    void UpdateData(bool save);
+
+    // Controls bound by id.
+    res::IpAddressCtrl* m_ipAddress = nullptr;  // 1003
+    QString m_strPort;                          // text of 1020
+    QPushButton* m_btnConnect = nullptr;        // 1022
+    QLineEdit* m_editPort = nullptr;            // 1020
+    res::ListCtrl* m_listGatewayModules = nullptr;    // 1011
+    res::ListCtrl* m_listNetKeys = nullptr;           // 1012
+    res::ListCtrl* m_listGatewayFreq = nullptr;       // 1013
+    res::ListCtrl* m_listRepeaterModules = nullptr;   // 1017
+    res::ListCtrl* m_listNodeAttr = nullptr;          // 1023
+    res::ListCtrl* m_listNodes = nullptr;             // 1016
+    res::ComboBox* m_comboRepeater = nullptr;         // 1018
+    QPlainTextEdit* m_editLog = nullptr;              // 1028
+    QPushButton* m_btnServiceStop = nullptr;          // 1043
+    QPushButton* m_btnServiceChange = nullptr;        // 1045
+
+    // Link and service state.
+    CDataSocket* m_pDataSocket = nullptr;
+    CListenSocket* m_pListenSocket = nullptr;
+    bool m_bLinkActive = false;
+    bool m_bConnected = false;
+    bool m_bServiceStopped = false;
+    bool m_bRfConfigService = false;
+
+    // Cells being edited in place, one pair per editable list.
+    int m_nNetKeyEditRow = 0, m_nNetKeyEditCol = 0;
+    int m_nFreqEditRow = 0, m_nFreqEditCol = 0;
+    int m_nRepeaterEditRow = 0, m_nRepeaterEditCol = 0;
+    int m_nNodeAttrEditRow = 0, m_nNodeAttrEditCol = 0;
+    int m_nNodeEditRow = 0, m_nNodeEditCol = 0;
+
+    // Where the ID file is; paths in the file system's encoding.
+    std::string m_szDocumentsPath;
+    std::string m_strIdFolder;
+    std::string m_idFilePath;
+    std::string m_strIdFileName;
+
+    // Stored IDs and the values of the last replies.
+    std::vector<std::string> m_arrGatewayIds;
+    std::array<std::vector<std::string>, 6> m_repeaterIds;
+    std::vector<std::string> m_netKeys;
+    std::vector<std::string> m_nodeIds;
+    std::array<std::string, 6> m_strCommandCodes{"GM", "G2", "R2", "R9", "RM", "N9"};
+    std::string m_strSelGatewayId;
+    std::string m_strSelNodeId;
+    std::string m_strSelRepeaterModuleId;
+    int m_nSelRepeaterRow = 0;
+    std::string m_strG2Frequency;
+    std::string m_strG2Id;
+    std::vector<std::string> m_arrR2Values;
+    std::vector<std::string> m_arrR9Values;
+    std::vector<std::string> m_arrN9Values;
+    std::map<std::string, std::string> m_mapFreqOwner;
+
+    // The gateway address the page offers at start, on the technician's LAN.
+    static constexpr quint32 kPresetGatewayAddress = (192u << 24) | (168u << 16) | (1u << 8) | 200u;
+    static constexpr char kPresetPort[] = "5555";
+
+private:
+    void OnInitDialog();
+    void BindControls();
+    void InitLists();
+};
