@@ -56,7 +56,11 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* parent) {
         return button;
     }
     case ControlKind::Edit: return MakeEdit(c, parent);
-    case ControlKind::ListView: return new ListCtrl(parent);
+    case ControlKind::ListView: {
+        auto* list = new ListCtrl(parent);
+        if (c.style & kSingleSel) list->setSelectionMode(QAbstractItemView::SingleSelection);
+        return list;
+    }
     case ControlKind::ComboBox: return MakeCombo(c, parent);
     case ControlKind::IpAddress: return new IpAddressCtrl(parent);
     case ControlKind::TabControl: return new TabCtrl(parent);

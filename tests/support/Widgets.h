@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QTest>
+#include <QWidget>
+
+// Shows a top-level widget and makes it the active window, so that focus and
+// typed keys reach it as they would on a desktop.
+inline bool ShowActive(QWidget& widget) {
+    widget.show();
+    QApplication::setActiveWindow(&widget);
+    return QTest::qWaitForWindowActive(&widget);
+}
+
+// Types text key by key into whichever widget has the focus at each key, as
+// a user's keyboard does.
+inline void TypeIntoFocus(const QString& text) {
+    for (const QChar c : text) {
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus) return;
+        QTest::keyClicks(focus, QString(c));
+    }
+}
