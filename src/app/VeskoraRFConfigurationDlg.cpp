@@ -11,8 +11,7 @@
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
 
-CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent)
-    : QDialog(parent), m_hIcon(res::AppIcon()) {
+CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialog(parent), m_hIcon(res::AppIcon()) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);

@@ -23,20 +23,20 @@ enum class ControlKind {
 // Style bits of a control, the ones the program's templates use.
 enum ControlStyle : unsigned {
     kStyleNone = 0,
-    kHidden = 1u << 0,        // created invisible
-    kDisabled = 1u << 1,      // created disabled
+    kHidden = 1u << 0,    // created invisible
+    kDisabled = 1u << 1,  // created disabled
     kTabStop = 1u << 2,
     kBorder = 1u << 3,
-    kMultiline = 1u << 4,     // edit: several lines
+    kMultiline = 1u << 4,  // edit: several lines
     kAutoHScroll = 1u << 5,
     kAutoVScroll = 1u << 6,
-    kDigitsOnly = 1u << 7,    // edit: accepts 0-9 only
+    kDigitsOnly = 1u << 7,  // edit: accepts 0-9 only
     kVScroll = 1u << 8,
-    kSingleSel = 1u << 9,     // list view: one selected row at most
-    kSorted = 1u << 10,       // combo box: strings kept in sorted order
-    kDropDown = 1u << 11,     // combo box: drop-down list with an edit field
-    kReport = 1u << 12,       // list view: report (details) view
-    kBitmapButton = 1u << 13, // button made for a bitmap that is never assigned
+    kSingleSel = 1u << 9,      // list view: one selected row at most
+    kSorted = 1u << 10,        // combo box: strings kept in sorted order
+    kDropDown = 1u << 11,      // combo box: drop-down list with an edit field
+    kReport = 1u << 12,        // list view: report (details) view
+    kBitmapButton = 1u << 13,  // button made for a bitmap that is never assigned
     kDefaultButton = 1u << 14,
 };
 

@@ -15,8 +15,7 @@ int MulDiv(int a, int b, int c) {
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
     const QFontMetrics fm(font);
-    const int width = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int width = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {(width / 26 + 1) / 2, fm.height()};
 }
 

@@ -14,8 +14,6 @@ QString DocumentsFolder() {
 
 void SetDocumentsFolder(const QString& folder) { g_override = folder; }
 
-QString IdFolderOf(const QString& documentsFolder) {
-    return documentsFolder + QStringLiteral("/Brenholt/Veskora/");
-}
+QString IdFolderOf(const QString& documentsFolder) { return documentsFolder + QStringLiteral("/Brenholt/Veskora/"); }
 
 }  // namespace res

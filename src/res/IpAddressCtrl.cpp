@@ -43,6 +43,15 @@ IpAddressCtrl::IpAddressCtrl(QWidget* parent) : QFrame(parent) {
     setFocusProxy(m_fields[0]);
 }
 
+IpAddressCtrl::~IpAddressCtrl() {
+    // The fields lose focus while QWidget tears them down, after this part of
+    // the object is gone: they must not call back into it then.
+    for (QLineEdit* field : m_fields) {
+        field->removeEventFilter(this);
+        disconnect(field, nullptr, this, nullptr);
+    }
+}
+
 bool IpAddressCtrl::CursorAtEnd(const QLineEdit* field) { return field->cursorPosition() == field->text().size(); }
 
 void IpAddressCtrl::SetAddress(quint8 a, quint8 b, quint8 c, quint8 d) {
@@ -87,30 +96,29 @@ bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     QLineEdit* field = m_fields[static_cast<size_t>(index)];
     switch (key->key()) {
-    case Qt::Key_Period:
-    case Qt::Key_Space:
-        if (index + 1 < 4 && !field->text().isEmpty()) FocusField(index + 1, false);
-        return true;
-    case Qt::Key_Backspace:
-        if (field->cursorPosition() == 0 && !field->hasSelectedText() && index > 0) {
-            FocusField(index - 1, true);
+        case Qt::Key_Period:
+        case Qt::Key_Space:
+            if (index + 1 < 4 && !field->text().isEmpty()) FocusField(index + 1, false);
             return true;
-        }
-        break;
-    case Qt::Key_Left:
-        if (field->cursorPosition() == 0 && index > 0) {
-            FocusField(index - 1, true);
-            return true;
-        }
-        break;
-    case Qt::Key_Right:
-        if (CursorAtEnd(field) && index + 1 < 4) {
-            FocusField(index + 1, false);
-            return true;
-        }
-        break;
-    default:
-        break;
+        case Qt::Key_Backspace:
+            if (field->cursorPosition() == 0 && !field->hasSelectedText() && index > 0) {
+                FocusField(index - 1, true);
+                return true;
+            }
+            break;
+        case Qt::Key_Left:
+            if (field->cursorPosition() == 0 && index > 0) {
+                FocusField(index - 1, true);
+                return true;
+            }
+            break;
+        case Qt::Key_Right:
+            if (CursorAtEnd(field) && index + 1 < 4) {
+                FocusField(index + 1, false);
+                return true;
+            }
+            break;
+        default: break;
     }
     return QFrame::eventFilter(watched, event);
 }

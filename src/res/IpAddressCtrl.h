@@ -15,6 +15,7 @@ class IpAddressCtrl : public QFrame {
 
 public:
     explicit IpAddressCtrl(QWidget* parent = nullptr);
+    ~IpAddressCtrl() override;
 
     void SetAddress(quint8 a, quint8 b, quint8 c, quint8 d);
     void SetAddress(quint32 address);

@@ -32,8 +32,7 @@ ListCtrl::ListCtrl(QWidget* parent) : QTableWidget(parent) {
 void ListCtrl::SetExtendedStyle(unsigned style) {
     m_exStyle = style;
     setShowGrid(style & kGridLines);
-    setSelectionBehavior((style & kFullRowSelect) ? QAbstractItemView::SelectRows
-                                                  : QAbstractItemView::SelectItems);
+    setSelectionBehavior((style & kFullRowSelect) ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
 }
 
 int ListCtrl::InsertColumn(int column, const QString& heading, int width) {

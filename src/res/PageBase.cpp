@@ -15,12 +15,10 @@ PageBase::~PageBase() { qApp->removeEventFilter(this); }
 
 bool PageBase::PreTranslateKey(QWidget*, QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        return true;
-    default:
-        return false;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape: return true;
+        default: return false;
     }
 }
 

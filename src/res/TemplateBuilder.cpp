@@ -43,32 +43,32 @@ QWidget* MakeCombo(const ControlTemplate& c, QWidget* parent) {
 QWidget* MakeControl(const ControlTemplate& c, QWidget* parent) {
     const QString text = QString::fromUtf8(c.text);
     switch (c.kind) {
-    case ControlKind::GroupBox: return new QGroupBox(text, parent);
-    case ControlKind::Static: return new QLabel(text, parent);
-    case ControlKind::Icon: {
-        auto* label = new QLabel(parent);
-        label->setPixmap(AppIcon().pixmap(32, 32));
-        return label;
-    }
-    case ControlKind::Button: {
-        auto* button = new QPushButton(text, parent);
-        button->setDefault(c.style & kDefaultButton);
-        return button;
-    }
-    case ControlKind::Edit: return MakeEdit(c, parent);
-    case ControlKind::ListView: {
-        auto* list = new ListCtrl(parent);
-        if (c.style & kSingleSel) list->setSelectionMode(QAbstractItemView::SingleSelection);
-        return list;
-    }
-    case ControlKind::ComboBox: return MakeCombo(c, parent);
-    case ControlKind::IpAddress: return new IpAddressCtrl(parent);
-    case ControlKind::TabControl: return new TabCtrl(parent);
-    case ControlKind::PropertyGrid: {
-        auto* frame = new QFrame(parent);
-        frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        return frame;
-    }
+        case ControlKind::GroupBox: return new QGroupBox(text, parent);
+        case ControlKind::Static: return new QLabel(text, parent);
+        case ControlKind::Icon: {
+            auto* label = new QLabel(parent);
+            label->setPixmap(AppIcon().pixmap(32, 32));
+            return label;
+        }
+        case ControlKind::Button: {
+            auto* button = new QPushButton(text, parent);
+            button->setDefault(c.style & kDefaultButton);
+            return button;
+        }
+        case ControlKind::Edit: return MakeEdit(c, parent);
+        case ControlKind::ListView: {
+            auto* list = new ListCtrl(parent);
+            if (c.style & kSingleSel) list->setSelectionMode(QAbstractItemView::SingleSelection);
+            return list;
+        }
+        case ControlKind::ComboBox: return MakeCombo(c, parent);
+        case ControlKind::IpAddress: return new IpAddressCtrl(parent);
+        case ControlKind::TabControl: return new TabCtrl(parent);
+        case ControlKind::PropertyGrid: {
+            auto* frame = new QFrame(parent);
+            frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            return frame;
+        }
     }
     return new QWidget(parent);
 }

@@ -8,31 +8,31 @@ namespace {
 
 QMessageBox::Icon ToQt(PromptIcon icon) {
     switch (icon) {
-    case PromptIcon::Information: return QMessageBox::Information;
-    case PromptIcon::Warning: return QMessageBox::Warning;
-    case PromptIcon::Error: return QMessageBox::Critical;
-    case PromptIcon::Question: return QMessageBox::Question;
-    case PromptIcon::None: break;
+        case PromptIcon::Information: return QMessageBox::Information;
+        case PromptIcon::Warning: return QMessageBox::Warning;
+        case PromptIcon::Error: return QMessageBox::Critical;
+        case PromptIcon::Question: return QMessageBox::Question;
+        case PromptIcon::None: break;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons ToQt(PromptButtons buttons) {
     switch (buttons) {
-    case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case PromptButtons::Ok: break;
+        case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case PromptButtons::Ok: break;
     }
     return QMessageBox::Ok;
 }
 
 int FromQt(int button) {
     switch (button) {
-    case QMessageBox::Cancel: return kIdCancel;
-    case QMessageBox::Yes: return kIdYes;
-    case QMessageBox::No: return kIdNo;
-    default: return kIdOk;
+        case QMessageBox::Cancel: return kIdCancel;
+        case QMessageBox::Yes: return kIdYes;
+        case QMessageBox::No: return kIdNo;
+        default: return kIdOk;
     }
 }
 

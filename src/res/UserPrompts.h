@@ -37,12 +37,11 @@ UserPrompts* InstallUserPrompts(UserPrompts* prompts);
 int ShowPrompt(QWidget* parent, const Prompt& prompt);
 
 // The application's own box: its caption is the program's name.
-int AppMessageBox(const QString& text, PromptIcon icon = PromptIcon::None,
-                  PromptButtons buttons = PromptButtons::Ok);
+int AppMessageBox(const QString& text, PromptIcon icon = PromptIcon::None, PromptButtons buttons = PromptButtons::Ok);
 
 // A box owned by a window, with the caller's caption.
-int WindowMessageBox(QWidget* owner, const QString& text, const QString& caption,
-                     PromptIcon icon = PromptIcon::None, PromptButtons buttons = PromptButtons::Ok);
+int WindowMessageBox(QWidget* owner, const QString& text, const QString& caption, PromptIcon icon = PromptIcon::None,
+                     PromptButtons buttons = PromptButtons::Ok);
 
 // The program's name as the application's own boxes show it.
 QString ApplicationCaption();

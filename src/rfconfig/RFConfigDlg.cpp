@@ -77,7 +77,7 @@ void RFConfigDlg::OnInitDialog() {
 }
 
 void RFConfigDlg::InitLists() {
-    const std::array<res::ListCtrl*, 6> lists{m_listGatewayModules, m_listNetKeys, m_listGatewayFreq,
+    const std::array<res::ListCtrl*, 6> lists{m_listGatewayModules,  m_listNetKeys,  m_listGatewayFreq,
                                               m_listRepeaterModules, m_listNodeAttr, m_listNodes};
     for (size_t i = 0; i < lists.size(); ++i) {
         lists[i]->SetExtendedStyle(rflists::kLists[i].extendedStyle);

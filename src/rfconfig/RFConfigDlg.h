@@ -38,20 +38,20 @@ public:
     void UpdateData(bool save);
 
     // Controls bound by id.
-    res::IpAddressCtrl* m_ipAddress = nullptr;  // 1003
-    QString m_strPort;                          // text of 1020
-    QPushButton* m_btnConnect = nullptr;        // 1022
-    QLineEdit* m_editPort = nullptr;            // 1020
-    res::ListCtrl* m_listGatewayModules = nullptr;    // 1011
-    res::ListCtrl* m_listNetKeys = nullptr;           // 1012
-    res::ListCtrl* m_listGatewayFreq = nullptr;       // 1013
-    res::ListCtrl* m_listRepeaterModules = nullptr;   // 1017
-    res::ListCtrl* m_listNodeAttr = nullptr;          // 1023
-    res::ListCtrl* m_listNodes = nullptr;             // 1016
-    res::ComboBox* m_comboRepeater = nullptr;         // 1018
-    QPlainTextEdit* m_editLog = nullptr;              // 1028
-    QPushButton* m_btnServiceStop = nullptr;          // 1043
-    QPushButton* m_btnServiceChange = nullptr;        // 1045
+    res::IpAddressCtrl* m_ipAddress = nullptr;       // 1003
+    QString m_strPort;                               // text of 1020
+    QPushButton* m_btnConnect = nullptr;             // 1022
+    QLineEdit* m_editPort = nullptr;                 // 1020
+    res::ListCtrl* m_listGatewayModules = nullptr;   // 1011
+    res::ListCtrl* m_listNetKeys = nullptr;          // 1012
+    res::ListCtrl* m_listGatewayFreq = nullptr;      // 1013
+    res::ListCtrl* m_listRepeaterModules = nullptr;  // 1017
+    res::ListCtrl* m_listNodeAttr = nullptr;         // 1023
+    res::ListCtrl* m_listNodes = nullptr;            // 1016
+    res::ComboBox* m_comboRepeater = nullptr;        // 1018
+    QPlainTextEdit* m_editLog = nullptr;             // 1028
+    QPushButton* m_btnServiceStop = nullptr;         // 1043
+    QPushButton* m_btnServiceChange = nullptr;       // 1045
 
     // Link and service state.
     CDataSocket* m_pDataSocket = nullptr;

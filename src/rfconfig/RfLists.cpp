@@ -13,8 +13,8 @@ constexpr const char* kGatewayModuleCols[] = {"Modules", "ID"};
 constexpr const char* kNetKeyCols[] = {"Num.", "NET KEY"};
 constexpr const char* kGatewayFreqCols[] = {"ID", "FREQUENCY"};
 constexpr const char* kRepeaterModuleCols[] = {"Modules", "ID", "Frequency", "NET Key", "Busy/SF"};
-constexpr const char* kNodeAttrCols[] = {"ID",  "Frequency", "Sub Net Key", "Super ID",
-                                         "SF",  "TX Period", "STATION 0",   "STATION 1"};
+constexpr const char* kNodeAttrCols[] = {"ID", "Frequency", "Sub Net Key", "Super ID",
+                                         "SF", "TX Period", "STATION 0",   "STATION 1"};
 constexpr const char* kNodeCols[] = {"Nodes", "ID"};
 
 }  // namespace
@@ -31,23 +31,20 @@ const std::array<ListDef, 6> kLists = {{
 QStringList FixedRows(int controlId) {
     QStringList rows;
     switch (controlId) {
-    case 1011:
-        rows << QStringLiteral("MCU") << QStringLiteral("SX1280 A") << QStringLiteral("SX1280 B");
-        break;
-    case 1012:
-        rows << QStringLiteral("AUTO");
-        for (int i = 1; i <= 20; ++i) rows << QStringLiteral("# %1").arg(i - 1);
-        break;
-    case 1017:
-        rows << QStringLiteral("MCU") << QStringLiteral("SX1280 A") << QStringLiteral("SX1280 B")
-             << QStringLiteral("SX1276 1") << QStringLiteral("SX1276 2") << QStringLiteral("SX1276 3");
-        break;
-    case 1016:
-        rows << QStringLiteral("SNT");
-        for (int i = 1; i <= 30; ++i) rows << QStringLiteral("Node %1").arg(i);
-        break;
-    default:
-        break;
+        case 1011: rows << QStringLiteral("MCU") << QStringLiteral("SX1280 A") << QStringLiteral("SX1280 B"); break;
+        case 1012:
+            rows << QStringLiteral("AUTO");
+            for (int i = 1; i <= 20; ++i) rows << QStringLiteral("# %1").arg(i - 1);
+            break;
+        case 1017:
+            rows << QStringLiteral("MCU") << QStringLiteral("SX1280 A") << QStringLiteral("SX1280 B")
+                 << QStringLiteral("SX1276 1") << QStringLiteral("SX1276 2") << QStringLiteral("SX1276 3");
+            break;
+        case 1016:
+            rows << QStringLiteral("SNT");
+            for (int i = 1; i <= 30; ++i) rows << QStringLiteral("Node %1").arg(i);
+            break;
+        default: break;
     }
     return rows;
 }

@@ -13,9 +13,7 @@ int SystemCodePage() { return g_systemCodePage.load(std::memory_order_relaxed); 
 
 void SetSystemCodePage(int codePage) { g_systemCodePage.store(codePage, std::memory_order_relaxed); }
 
-ScopedSystemCodePage::ScopedSystemCodePage(int codePage) : m_previous(SystemCodePage()) {
-    SetSystemCodePage(codePage);
-}
+ScopedSystemCodePage::ScopedSystemCodePage(int codePage) : m_previous(SystemCodePage()) { SetSystemCodePage(codePage); }
 
 ScopedSystemCodePage::~ScopedSystemCodePage() { SetSystemCodePage(m_previous); }
 

@@ -15,8 +15,8 @@
 
 namespace {
 
-const int kAllTemplates[] = {res::kTemplateAbout, res::kTemplateMain, res::kTemplateIdSetting,
-                             res::kTemplateTcpIpConn, res::kTemplateRfConfig};
+const int kAllTemplates[] = {res::kTemplateAbout, res::kTemplateMain, res::kTemplateIdSetting, res::kTemplateTcpIpConn,
+                             res::kTemplateRfConfig};
 
 }  // namespace
 
@@ -35,9 +35,9 @@ TEST(Templates, RfPageHoldsEveryControlOfItsLayout) {
     const auto& t = res::Template(res::kTemplateRfConfig);
     EXPECT_EQ(t.w, 1041);
     EXPECT_EQ(t.h, 460);
-    const std::set<int> expected{1003, 1007, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020,
-                                 1022, 1023, 1024, 1028, 1029, 1031, 1034, 1035, 1036, 1037, 1038, 1039,
-                                 1040, 1041, 1042, 1043, 1045};
+    const std::set<int> expected{1003, 1007, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018,
+                                 1019, 1020, 1022, 1023, 1024, 1028, 1029, 1031, 1034, 1035,
+                                 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1045};
     std::set<int> ids;
     int groups = 0;
     int statics = 0;

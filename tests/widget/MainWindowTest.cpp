@@ -156,10 +156,11 @@ TEST_F(MainWindow, AboutItemOpensTheAboutBoxWhichItsButtonCloses) {
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), QStringLiteral("VeskoraRFConfiguration 정보(&A)..."));
 
-    const bool opened = WithModal([&] { about->trigger(); }, [](QWidget* modal) {
-        EXPECT_NE(qobject_cast<CAboutDlg*>(modal), nullptr);
-        QTest::mouseClick(res::Control<QPushButton>(modal, 1), Qt::LeftButton);
-    });
+    const bool opened = WithModal([&] { about->trigger(); },
+                                  [](QWidget* modal) {
+                                      EXPECT_NE(qobject_cast<CAboutDlg*>(modal), nullptr);
+                                      QTest::mouseClick(res::Control<QPushButton>(modal, 1), Qt::LeftButton);
+                                  });
     EXPECT_TRUE(opened);
 }
 

@@ -64,13 +64,12 @@ TEST_F(RfPage, ListsHaveTheirColumnsAndFixedRows) {
     EXPECT_EQ(Headings(page.m_listGatewayFreq), (Texts({"ID", "FREQUENCY"})));
     EXPECT_EQ(page.m_listGatewayFreq->GetItemCount(), 0);
 
-    EXPECT_EQ(Headings(page.m_listRepeaterModules),
-              (Texts({"Modules", "ID", "Frequency", "NET Key", "Busy/SF"})));
+    EXPECT_EQ(Headings(page.m_listRepeaterModules), (Texts({"Modules", "ID", "Frequency", "NET Key", "Busy/SF"})));
     EXPECT_EQ(Column(page.m_listRepeaterModules, 0),
               (Texts({"MCU", "SX1280 A", "SX1280 B", "SX1276 1", "SX1276 2", "SX1276 3"})));
 
-    EXPECT_EQ(Headings(page.m_listNodeAttr), (Texts({"ID", "Frequency", "Sub Net Key", "Super ID", "SF",
-                                                          "TX Period", "STATION 0", "STATION 1"})));
+    EXPECT_EQ(Headings(page.m_listNodeAttr),
+              (Texts({"ID", "Frequency", "Sub Net Key", "Super ID", "SF", "TX Period", "STATION 0", "STATION 1"})));
     EXPECT_EQ(page.m_listNodeAttr->GetItemCount(), 0);
 
     EXPECT_EQ(Headings(page.m_listNodes), (Texts({"Nodes", "ID"})));
@@ -79,7 +78,7 @@ TEST_F(RfPage, ListsHaveTheirColumnsAndFixedRows) {
 }
 
 TEST_F(RfPage, ListsShowGridLinesWholeRowsAndLeftAlignedHundredPixelColumns) {
-    const res::ListCtrl* lists[] = {page.m_listGatewayModules, page.m_listNetKeys, page.m_listGatewayFreq,
+    const res::ListCtrl* lists[] = {page.m_listGatewayModules,  page.m_listNetKeys,  page.m_listGatewayFreq,
                                     page.m_listRepeaterModules, page.m_listNodeAttr, page.m_listNodes};
     for (const res::ListCtrl* list : lists) {
         EXPECT_TRUE(list->showGrid());
