@@ -1,7 +1,5 @@
 #include "ids/IDSettingDlg.h"
 
-#include <QFile>
-
 #include "res/DocumentsFolder.h"
 #include "res/TemplateBuilder.h"
 
@@ -16,9 +14,9 @@ void IDSettingDlg::Create(QWidget* parent) {
 }
 
 void IDSettingDlg::OnInitDialog() {
-    const QString documents = res::DocumentsFolder();
-    m_szDocumentsPath = QFile::encodeName(documents).toStdString();
-    m_strIdFileName = res::kIdFileName;
-    m_strIdFolder = QFile::encodeName(res::IdFolderOf(documents)).toStdString();
-    m_idFilePath = m_strIdFolder + m_strIdFileName;
+    const res::IdFileLocation loc = res::LocateIdFile();
+    m_szDocumentsPath = loc.documentsPath;
+    m_strIdFolder = loc.idFolder;
+    m_strIdFileName = loc.idFileName;
+    m_idFilePath = loc.idFilePath;
 }

@@ -1,5 +1,6 @@
 #include "res/DocumentsFolder.h"
 
+#include <QFile>
 #include <QStandardPaths>
 
 namespace res {
@@ -15,5 +16,15 @@ QString DocumentsFolder() {
 void SetDocumentsFolder(const QString& folder) { g_override = folder; }
 
 QString IdFolderOf(const QString& documentsFolder) { return documentsFolder + QStringLiteral("/Brenholt/Veskora/"); }
+
+IdFileLocation LocateIdFile() {
+    const QString documents = DocumentsFolder();
+    IdFileLocation loc;
+    loc.documentsPath = QFile::encodeName(documents).toStdString();
+    loc.idFolder = QFile::encodeName(IdFolderOf(documents)).toStdString();
+    loc.idFileName = kIdFileName;
+    loc.idFilePath = loc.idFolder + loc.idFileName;
+    return loc;
+}
 
 }  // namespace res

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 namespace res {
 
@@ -16,5 +17,18 @@ QString IdFolderOf(const QString& documentsFolder);
 
 // The ID file's name.
 inline constexpr char kIdFileName[] = "ids.xml";
+
+// Where the ID file is, as both pages keep it: paths in the file system's
+// encoding, folders with a trailing slash.
+struct IdFileLocation {
+    std::string documentsPath;
+    std::string idFolder;
+    std::string idFileName;
+    std::string idFilePath;
+};
+
+// The ID file's location below the current documents folder. Nothing is
+// created or checked.
+IdFileLocation LocateIdFile();
 
 }  // namespace res

@@ -1,6 +1,5 @@
 #include "rfconfig/RFConfigDlg.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -58,11 +57,11 @@ void RFConfigDlg::OnInitDialog() {
     res::Control<QPushButton>(this, 1014)->setEnabled(false);
     res::Control<QPushButton>(this, 1015)->setEnabled(false);
 
-    const QString documents = res::DocumentsFolder();
-    m_szDocumentsPath = QFile::encodeName(documents).toStdString();
-    m_strIdFileName = res::kIdFileName;
-    m_strIdFolder = QFile::encodeName(res::IdFolderOf(documents)).toStdString();
-    m_idFilePath = m_strIdFolder + m_strIdFileName;
+    const res::IdFileLocation loc = res::LocateIdFile();
+    m_szDocumentsPath = loc.documentsPath;
+    m_strIdFolder = loc.idFolder;
+    m_strIdFileName = loc.idFileName;
+    m_idFilePath = loc.idFilePath;
 
     m_editPort->setText(QString::fromLatin1(kPresetPort));
     m_ipAddress->SetAddress(kPresetGatewayAddress);
