@@ -1,6 +1,19 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
 namespace textcodec {
+
+// Code page numbers the program names directly.
+inline constexpr int kCpKorean = 949;
+inline constexpr int kCpUtf16Le = 1200;
+inline constexpr int kCpUtf16Be = 1201;
+inline constexpr int kCpUtf32Le = 12000;
+inline constexpr int kCpUtf32Be = 12001;
+inline constexpr int kCpUtf8 = 65001;
 
 // The code page narrow text is kept in: bytes on the TCP link and the XML
 // engine's document text. Korean (949) unless a test or a tool sets another.
@@ -20,5 +33,43 @@ public:
 private:
     int m_previous;
 };
+
+// How many bytes the character starting with lead takes in codePage: 2 for
+// the lead bytes of the double-byte pages (932, 936, 949, 950, 1361), the
+// sequence length for UTF-8, else 1.
+int LeadByteLength(int codePage, unsigned char lead);
+
+// The 256 lead-byte lengths of a code page, for loops that step characters.
+const std::uint8_t* LeadByteLengths(int codePage);
+
+// The length of the character at p in the system code page's table, cut
+// short so that it never steps over a NUL byte or past end.
+inline int CharLength(const std::uint8_t* table, const char* p, const char* end) {
+    int n = table[static_cast<unsigned char>(*p)];
+    if (n == 1) return 1;
+    if (end - p < n) n = static_cast<int>(end - p);
+    for (int i = 1; i < n; ++i) {
+        if (p[i] == '\0') return i;
+    }
+    return n;
+}
+
+// The ICU converter for a Windows code page, or nullptr when ICU has none.
+const char* IcuConverterName(int codePage);
+
+// Code pages of the encoding-name table that ICU cannot convert; they
+// behave as unknown encodings.
+std::span<const int> UnconvertibleCodePages();
+
+bool IsConvertible(int codePage);
+
+// Bytes in codePage to UTF-16, as MultiByteToWideChar: invalid sequences
+// become U+FFFD. False (out empty) when the code page is not convertible.
+bool ToUtf16(int codePage, std::string_view in, std::u16string& out);
+
+// UTF-16 to bytes in codePage, as WideCharToMultiByte: a character the code
+// page cannot hold becomes its default character '?' and sets *usedDefault.
+// False (out empty) when the code page is not convertible.
+bool FromUtf16(int codePage, std::u16string_view in, std::string& out, bool* usedDefault = nullptr);
 
 }  // namespace textcodec
