@@ -1,0 +1,148 @@
+#include "xml/XmlTextDoc.h"
+
+#include <cstring>
+
+#include "textcodec/CodePage.h"
+#include "xml/Scanner.h"
+#include "xml/SearchPath.h"
+
+namespace xml {
+
+XmlTextDoc::XmlTextDoc() : m_table(std::make_unique<ElementTable>()) { ParseDocument(); }
+
+XmlTextDoc::XmlTextDoc(std::string_view text) : m_text(text), m_table(std::make_unique<ElementTable>()) {
+    ParseDocument();
+}
+
+XmlTextDoc::~XmlTextDoc() = default;
+
+bool XmlTextDoc::SetDocText(const char* text) {
+    if (!text) {
+        // Null empties the document and gives its memory back.
+        std::string().swap(m_text);
+        m_report.clear();
+        m_table->Release();
+        return ParseDocument();
+    }
+    return SetDocText(std::string_view(text));
+}
+
+bool XmlTextDoc::SetDocText(std::string_view text) {
+    m_text.assign(text);
+    m_report.clear();
+    return ParseDocument();
+}
+
+void XmlTextDoc::SetPositions(std::uint32_t parent, std::uint32_t main, std::uint32_t child) {
+    m_parentPos = parent;
+    m_mainPos = main;
+    m_childPos = child;
+    m_mainKind = main ? 1 : 0;
+    if (child) {
+        m_posDescription = "child position element";
+        m_posOffset = E(child).start;
+    } else if (main) {
+        m_posDescription = "main position element";
+        m_posOffset = E(main).start;
+    } else if (parent) {
+        m_posDescription = "parent position element";
+        m_posOffset = E(parent).start;
+    } else {
+        m_posDescription = "top of document";
+        m_posOffset = 0;
+    }
+}
+
+std::uint32_t XmlTextDoc::NewIndex() {
+    const std::int32_t n = m_nextFree;
+    if (n >= m_table->Size()) m_table->Resize(n + n / 2 + 1);
+    ++m_nextFree;
+    E(static_cast<std::uint32_t>(n)) = ElementEntry{};
+    return static_cast<std::uint32_t>(n);
+}
+
+std::string_view XmlTextDoc::TagNameOf(std::uint32_t element) const {
+    if (element == 0) return {};
+    const char* const base = m_text.c_str();
+    const char* const end = base + m_text.size();
+    const char* p = base + E(element).start + 1;
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) ++p;
+    const char* const name = p;
+    const std::uint8_t* lead = textcodec::LeadByteLengths(textcodec::SystemCodePage());
+    while (p < end && !IsTagNameEnd(static_cast<unsigned char>(*p))) p += textcodec::CharLength(lead, p, end);
+    return {name, static_cast<size_t>(p - name)};
+}
+
+std::uint32_t XmlTextDoc::FindInChildren(std::uint32_t parent, std::uint32_t after, const char* path) const {
+    const SearchPath sp(path);
+    if (sp.kind != SearchPath::kAny && sp.kind != SearchPath::kRelative) return 0;
+    std::uint32_t e = after ? E(after).next : E(parent).firstChild;
+    if (sp.kind == SearchPath::kAny) return e;
+    for (; e; e = E(e).next) {
+        if (sp.Matches(TagNameOf(e))) return e;
+    }
+    return 0;
+}
+
+bool XmlTextDoc::SeekMain(const char* name) {
+    const std::uint32_t found = FindInChildren(m_parentPos, m_mainPos, name);
+    if (!found) return false;
+    SetPositions(E(found).parent, found, 0);
+    return true;
+}
+
+bool XmlTextDoc::SeekChild(const char* name) {
+    if (!m_mainPos) SeekMain(nullptr);
+    if (!m_mainPos) return false;
+    const std::uint32_t found = FindInChildren(m_mainPos, m_childPos, name);
+    if (!found) return false;
+    SetPositions(E(m_mainPos).parent, m_mainPos, found);
+    return true;
+}
+
+bool XmlTextDoc::Descend() {
+    if (!m_mainPos) return false;
+    SetPositions(m_mainPos, m_childPos, 0);
+    return true;
+}
+
+bool XmlTextDoc::Ascend() {
+    if (!m_parentPos) return false;
+    SetPositions(E(m_parentPos).parent, m_parentPos, m_mainPos);
+    return true;
+}
+
+std::string XmlTextDoc::TextOfChild() const { return ElementText(m_childPos); }
+
+std::string XmlTextDoc::ElementText(std::uint32_t element) const {
+    if (element == 0) return {};
+    const ElementEntry& e = E(element);
+    if (e.StartTagLength() >= e.length || e.firstChild) return {};
+    const std::int64_t contentStart = std::int64_t{e.start} + e.StartTagLength();
+    const std::int64_t contentLength = std::int64_t{e.length} - e.StartTagLength() - e.EndTagLength();
+    if (contentLength <= 0 || contentStart + contentLength > static_cast<std::int64_t>(m_text.size())) return {};
+    const std::string_view content(m_text.data() + contentStart, static_cast<size_t>(contentLength));
+    if (content.find('<') == std::string_view::npos) return DecodeEntities(content);
+
+    // Content with markup: keep text and CDATA, drop the rest.
+    const std::string copy(content);
+    Scanner scanner(copy.c_str(), copy.size());
+    Token token;
+    std::string out;
+    while (ScanToken(scanner, token) != kTokEnd) {
+        const std::string_view piece(copy.data() + token.start, static_cast<size_t>(token.length));
+        if (token.kind == kTokText) {
+            out += DecodeEntities(piece);
+        } else if (token.kind == kTokCdata && piece.size() >= 12) {
+            out.append(piece.substr(9, piece.size() - 12));
+        }
+    }
+    return out;
+}
+
+bool XmlTextDoc::CheckSingleRoot() const {
+    const ElementEntry& root = E(0);
+    return !root.Has(kFlagDocumentError) && root.firstChild && E(root.firstChild).next == 0;
+}
+
+}  // namespace xml

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "xml/XmlTextDoc.h"
+
+using xml::XmlTextDoc;
+
+TEST(XmlInsert, BuildsTheLineLayoutWithoutIndentation) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.PutChild("G"));
+    EXPECT_TRUE(doc.PutMain("R"));
+    EXPECT_EQ(doc.DocText(), "<R/>\r\n");
+    EXPECT_TRUE(doc.PutChild("G"));
+    EXPECT_EQ(doc.DocText(), "<R>\r\n<G/>\r\n</R>\r\n");
+    EXPECT_TRUE(doc.Descend());
+    EXPECT_TRUE(doc.PutChild("GM", "FFFFFF"));
+    EXPECT_EQ(doc.DocText(), "<R>\r\n<G>\r\n<GM>FFFFFF</GM>\r\n</G>\r\n</R>\r\n");
+    EXPECT_TRUE(doc.PutChild("G2A", "ab"));
+    EXPECT_EQ(doc.DocText(), "<R>\r\n<G>\r\n<GM>FFFFFF</GM>\r\n<G2A>ab</G2A>\r\n</G>\r\n</R>\r\n");
+    EXPECT_TRUE(doc.Ascend());
+    EXPECT_TRUE(doc.PutChild("R1"));
+    EXPECT_EQ(doc.DocText(), "<R>\r\n<G>\r\n<GM>FFFFFF</GM>\r\n<G2A>ab</G2A>\r\n</G>\r\n<R1/>\r\n</R>\r\n");
+    // The index agrees with a fresh parse of the text.
+    XmlTextDoc fresh(doc.DocText());
+    for (std::uint32_t i = 1; i < 6; ++i) {
+        EXPECT_EQ(doc.Element(i).start, fresh.Element(i == 5 ? 5 : i).start);
+    }
+}
+
+TEST(XmlInsert, TextIsEscapedAndCdataWrapped) {
+    XmlTextDoc doc;
+    doc.PutMain("r");
+    doc.PutChild("t", "a<b&c\"'");
+    EXPECT_NE(doc.DocText().find("<t>a&lt;b&amp;c\"'</t>"), std::string::npos);
+    doc.PutChild("c", "x]]>y", xml::kPutCdata);
+    EXPECT_NE(doc.DocText().find("<c><![CDATA[x]]]]><![CDATA[>y]]></c>"), std::string::npos);
+    doc.PutChild("k", "&amp; &#65; & &x", xml::kPutKeepReferences);
+    EXPECT_NE(doc.DocText().find("<k>&amp; &#65; &amp; &amp;x</k>"), std::string::npos);
+    EXPECT_TRUE(doc.PutAttribute("q", "\"'<&"));
+    EXPECT_EQ(doc.DocText().substr(0, 33), "<r q=\"&quot;&apos;&lt;&amp;\">\r\n<t");
+    EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\xA1>", XmlTextDoc::EncodeMode::Text, false), "\xB0\xA1&gt;");
+}
+
+TEST(XmlInsert, IntoAnEmptyParentOpensItUp) {
+    XmlTextDoc a("<p/>");
+    a.SeekMain();
+    a.PutChild("new");
+    EXPECT_EQ(a.DocText(), "<p>\r\n<new/>\r\n</p>");
+    XmlTextDoc b("<p></p>");
+    b.SeekMain();
+    b.PutChild("new");
+    EXPECT_EQ(b.DocText(), "<p>\r\n<new/>\r\n</p>");
+    XmlTextDoc c("<p/>");
+    c.SeekMain();
+    c.PutChild("new", nullptr, xml::kPutNoLineBreaks);
+    EXPECT_EQ(c.DocText(), "<p><new/></p>");
+    XmlTextDoc d;
+    d.PutMain("p", nullptr, xml::kPutNoEndTag | xml::kPutNoLineBreaks);
+    EXPECT_EQ(d.DocText(), "<p>");
+    EXPECT_FALSE(d.PutMain("q", "text", xml::kPutNoEndTag));
+    d.PutChild("c", "1", xml::kPutNoLineBreaks);
+    EXPECT_EQ(d.DocText(), "<p><c>1</c></p>");
+    EXPECT_TRUE(XmlTextDoc(d.DocText()).CheckSingleRoot());
+    XmlTextDoc e;
+    e.PutMain("s", nullptr, xml::kPutSpaceBeforeSlash);
+    EXPECT_EQ(e.DocText(), "<s />\r\n");
+}
+
+TEST(XmlInsert, AttributesAreReplacedInPlaceOrAddedAfterTheLast) {
+    XmlTextDoc doc("<a x=1 y='2'/>");
+    EXPECT_FALSE(doc.PutAttribute("x", "9"));
+    doc.SeekMain();
+    EXPECT_TRUE(doc.PutAttribute("x", "9"));
+    EXPECT_EQ(doc.DocText(), "<a x=\"9\" y='2'/>");
+    EXPECT_TRUE(doc.PutAttribute("z", 42));
+    EXPECT_EQ(doc.DocText(), "<a x=\"9\" y='2' z=\"42\"/>");
+    XmlTextDoc bare("<a/>");
+    bare.SeekMain();
+    bare.PutAttribute("n", -1);
+    EXPECT_EQ(bare.DocText(), "<a n=\"-1\"/>");
+    XmlTextDoc spaced("<a  >\r\n<b/>\r\n</a>");
+    spaced.SeekMain();
+    spaced.PutAttribute("k", "v");
+    EXPECT_EQ(spaced.DocText(), "<a k=\"v\"  >\r\n<b/>\r\n</a>");
+    EXPECT_TRUE(spaced.SeekChild("b"));
+    EXPECT_EQ(spaced.Element(spaced.ChildPos()).start, XmlTextDoc(spaced.DocText()).Element(2).start);
+}
+
+TEST(XmlInsert, ReportStopsGrowingPastAThousandCharacters) {
+    std::string report;
+    XmlTextDoc::AddReportRecord(report, "lone_end_tag", "b", 0, 3);
+    EXPECT_EQ(report, "<lone_end_tag tagname=\"b\" offset=\"3\"/>");
+    XmlTextDoc::AddReportRecord(report, "file", "UTF-8", xml::kRecEncoding, 12, -1);
+    EXPECT_EQ(report, "<lone_end_tag tagname=\"b\" offset=\"3\"/><file encoding=\"UTF-8\" offset=\"12\"/>");
+    XmlTextDoc::AddReportRecord(report, "file", nullptr, xml::kRecUpdate | xml::kRecLength, 99);
+    EXPECT_EQ(report, "<lone_end_tag tagname=\"b\" offset=\"3\"/><file encoding=\"UTF-8\" offset=\"12\" length=\"99\"/>");
+    XmlTextDoc::AddReportRecord(report, "none", "x", xml::kRecUpdate);
+    EXPECT_EQ(report.find("none"), std::string::npos);
+
+    std::string big;
+    int added = 0;
+    while (big.size() < 1000) {
+        XmlTextDoc::AddReportRecord(big, "r", "v", 0, 1);
+        ++added;
+    }
+    const std::string full = big;
+    EXPECT_GE(full.size(), 1000u);
+    XmlTextDoc::AddReportRecord(big, "r", "v", 0, 1);
+    EXPECT_EQ(big, full);
+    EXPECT_GT(added, 10);
+}

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "textcodec/CodePage.h"
+#include "xml/SearchPath.h"
+#include "xml/XmlTextDoc.h"
+
+using xml::XmlTextDoc;
+
+namespace {
+
+// The decoded text of the first child of the root named in markup.
+std::string ChildText(const char* markup) {
+    XmlTextDoc doc(markup);
+    EXPECT_TRUE(doc.SeekChild(nullptr)) << markup;
+    return doc.TextOfChild();
+}
+
+std::string Decode(const char* s) { return XmlTextDoc::DecodeEntities(s); }
+
+}  // namespace
+
+TEST(XmlNavigation, FreshDocumentHasNothingToFind) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.SeekChild("a"));
+    EXPECT_FALSE(doc.SeekMain(nullptr));
+    EXPECT_FALSE(doc.Descend());
+    EXPECT_FALSE(doc.Ascend());
+    EXPECT_EQ(doc.TextOfChild(), "");
+    EXPECT_EQ(doc.NextFreeIndex(), 1);
+    EXPECT_STREQ(doc.PositionDescription(), "top of document");
+}
+
+TEST(XmlNavigation, SeekChildWalksSiblingsByNameAndDescendAscendMovePositions) {
+    XmlTextDoc doc("<a><b>1</b><b>2</b></a>");
+    EXPECT_TRUE(doc.SeekChild("b"));
+    EXPECT_EQ(doc.TagNameOf(doc.MainPos()), "a");
+    EXPECT_EQ(doc.TextOfChild(), "1");
+    EXPECT_STREQ(doc.PositionDescription(), "child position element");
+    EXPECT_TRUE(doc.SeekChild("b"));
+    EXPECT_EQ(doc.TextOfChild(), "2");
+    const auto second = doc.ChildPos();
+    EXPECT_FALSE(doc.SeekChild("b"));
+    EXPECT_EQ(doc.ChildPos(), second);
+    EXPECT_FALSE(doc.Ascend());
+    EXPECT_TRUE(doc.Descend());
+    EXPECT_EQ(doc.MainPos(), second);
+    EXPECT_EQ(doc.ChildPos(), 0u);
+    EXPECT_STREQ(doc.PositionDescription(), "main position element");
+    // Ascend then Descend keeps parent and main but forgets the child.
+    EXPECT_TRUE(doc.Ascend());
+    EXPECT_EQ(doc.ChildPos(), second);
+    EXPECT_TRUE(doc.Descend());
+    EXPECT_EQ(doc.ChildPos(), 0u);
+    EXPECT_FALSE(doc.SeekMain("b"));  // searches on after the main position: none after the second
+    EXPECT_EQ(doc.MainPos(), second);
+}
+
+TEST(XmlNavigation, SearchPathsMatchTheFirstNameExactlyAndIgnorePredicates) {
+    XmlTextDoc doc("<a><b>1</b><c/></a>");
+    EXPECT_FALSE(doc.SeekChild("B"));
+    EXPECT_TRUE(doc.SeekChild("b[2]"));
+    EXPECT_EQ(doc.TextOfChild(), "1");
+    XmlTextDoc again("<a><b>1</b></a>");
+    EXPECT_FALSE(again.SeekChild("/a"));
+    EXPECT_FALSE(again.SeekChild("b]"));
+    EXPECT_FALSE(again.SeekChild("//b"));
+    EXPECT_FALSE(again.SeekChild("bb"));
+    EXPECT_TRUE(again.SeekChild("b[@x='1']/c/@d"));
+
+    using xml::SearchPath;
+    EXPECT_EQ(SearchPath(nullptr).kind, SearchPath::kAny);
+    EXPECT_EQ(SearchPath("").kind, SearchPath::kAny);
+    EXPECT_EQ(SearchPath("a/").kind, SearchPath::kInvalid);
+    EXPECT_EQ(SearchPath("/").kind, SearchPath::kInvalid);
+    EXPECT_EQ(SearchPath("/a").kind, SearchPath::kAbsolute);
+    EXPECT_EQ(SearchPath("//a").kind, SearchPath::kDescendant);
+    EXPECT_EQ(SearchPath("//a/b").kind, SearchPath::kInvalid);
+    EXPECT_EQ(SearchPath("a[0]").kind, SearchPath::kRelative);  // "0" is read as a name
+    EXPECT_EQ(SearchPath("a[1").kind, SearchPath::kInvalid);
+    EXPECT_EQ(SearchPath("a[@x=\"]\"]").kind, SearchPath::kRelative);
+    EXPECT_EQ(SearchPath("a[@x]/b[c]").kind, SearchPath::kRelative);
+    EXPECT_EQ(SearchPath("a/@x/b").kind, SearchPath::kInvalid);
+    EXPECT_EQ(SearchPath("a b").kind, SearchPath::kInvalid);
+}
+
+TEST(XmlText, ElementTextDropsMarkupAndKeepsCdataAndWhitespace) {
+    EXPECT_EQ(ChildText("<r><x/></r>"), "");
+    EXPECT_EQ(ChildText("<r><x></x></r>"), "");
+    EXPECT_EQ(ChildText("<r><x><y/></x></r>"), "");
+    EXPECT_EQ(ChildText("<r><x>a &amp; b</x></r>"), "a & b");
+    EXPECT_EQ(ChildText("<r><x><![CDATA[<y>]]></x></r>"), "<y>");
+    EXPECT_EQ(ChildText("<r><x>1<!--c-->2</x></r>"), "12");
+    EXPECT_EQ(ChildText("<r><x> p </x></r>"), " p ");
+    EXPECT_EQ(ChildText("<r><x>&lt;<?pi?>&gt;</x></r>"), "<>");
+}
+
+TEST(XmlText, ReferencesDecodeOnlyWhenWellFormedAndRepresentable) {
+    EXPECT_EQ(Decode("&#65;&#x41;&#X41;"), "AAA");
+    EXPECT_EQ(Decode("&lt"), "&lt");
+    EXPECT_EQ(Decode("&bogus;"), "&bogus;");
+    EXPECT_EQ(Decode("&#0;"), "&#0;");
+    EXPECT_EQ(Decode("&AMP;&Lt;"), "&<");
+    EXPECT_EQ(Decode("&amp"), "&amp");
+    EXPECT_EQ(Decode("a&"), "a&");
+    EXPECT_EQ(Decode("&#x110000;&#-5;"), "&#x110000;&#-5;");
+    EXPECT_EQ(Decode("&averyveryverylongname;"), "&averyveryverylongname;");
+    // The capital variant's code point stands for both spellings.
+    {
+        textcodec::ScopedSystemCodePage utf8(65001);
+        EXPECT_EQ(Decode("&oslash;&Oslash;"), "\xC3\x98\xC3\x98");
+        EXPECT_EQ(Decode("&omega;"), "\xCE\xA9");
+        EXPECT_EQ(Decode("&#x1F953;"), "\xF0\x9F\xA5\x93");
+        EXPECT_EQ(Decode("&euro;&apos;"), "\xE2\x82\xAC'");
+    }
+    // Korean: a Hangul reference becomes its two bytes; one the page lacks stays.
+    EXPECT_EQ(Decode("&#xAC00;"), "\xB0\xA1");
+    EXPECT_EQ(Decode("&#x0E01;"), "&#x0E01;");
+    {
+        textcodec::ScopedSystemCodePage western(1252);
+        EXPECT_EQ(Decode("&#xAC00;&eacute;"), "&#xAC00;\xC9");  // the capital variant's row comes first
+    }
+}
+
+TEST(XmlText, DoubleByteNamesAndTextAreSteppedWhole) {
+    // 0xB0 0x3E would be "?>" if stepped byte by byte: a lead byte takes the next byte with it.
+    XmlTextDoc doc("<\xB0\xA1><\xB3\xAA>\xB0\xA1 &amp;</\xB3\xAA></\xB0\xA1>");
+    EXPECT_TRUE(doc.SeekChild("\xB3\xAA"));
+    EXPECT_EQ(doc.TagNameOf(doc.MainPos()), "\xB0\xA1");
+    EXPECT_EQ(doc.TextOfChild(), "\xB0\xA1 &");
+}

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "xml/XmlTextDoc.h"
+
+using xml::XmlTextDoc;
+
+namespace {
+
+bool Parse(XmlTextDoc& doc, const char* text) { return doc.SetDocText(text); }
+
+}  // namespace
+
+TEST(XmlParser, EmptyElementAndItsParentGetTheirTagLengths) {
+    XmlTextDoc doc;
+    EXPECT_TRUE(Parse(doc, "<a><b/></a>"));
+    const auto& a = doc.Element(1);
+    const auto& b = doc.Element(2);
+    EXPECT_EQ(b.start, 3);
+    EXPECT_EQ(b.length, 4);
+    EXPECT_EQ(b.StartTagLength(), 4);
+    EXPECT_EQ(b.EndTagLength(), 0);
+    EXPECT_EQ(a.length, 11);
+    EXPECT_EQ(a.EndTagLength(), 4);
+    EXPECT_EQ(b.Level(), 1);
+    EXPECT_TRUE(b.Has(xml::kFlagFirstChild));
+    EXPECT_EQ(b.prev, 2u);  // an only child points to itself
+    EXPECT_EQ(doc.Element(0).length, 11);
+    EXPECT_EQ(doc.ReportText(), "");
+    EXPECT_EQ(doc.NextFreeIndex(), 3);
+}
+
+TEST(XmlParser, UnendedElementIsRecordedAndClosedAtItsStartTag) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(Parse(doc, "<a><b></a>"));
+    const auto& b = doc.Element(2);
+    EXPECT_TRUE(b.Has(xml::kFlagNoEndTag));
+    EXPECT_EQ(b.length, 3);
+    EXPECT_EQ(doc.Element(1).length, 10);
+    EXPECT_TRUE(doc.Element(0).Has(xml::kFlagDocumentError));
+    EXPECT_EQ(doc.ReportText(), "<unended_start_tag tagname=\"b\" offset=\"3\" offset2=\"7\"/>");
+}
+
+TEST(XmlParser, LoneEndTagIsRecordedAndIgnored) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(Parse(doc, "<a></b></a>"));
+    EXPECT_EQ(doc.ReportText(), "<lone_end_tag tagname=\"b\" offset=\"3\"/>");
+    EXPECT_EQ(doc.Element(1).length, 11);
+    EXPECT_TRUE(doc.Element(1).Has(xml::kFlagErrorInside));
+}
+
+TEST(XmlParser, RootRecordsWithoutErrorFlags) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(Parse(doc, "<a/><b/>"));
+    EXPECT_EQ(doc.ReportText(), "<root_has_sibling/>");
+    EXPECT_FALSE(doc.Element(0).Has(xml::kFlagDocumentError));
+    EXPECT_FALSE(Parse(doc, ""));
+    EXPECT_EQ(doc.ReportText(), "");
+    EXPECT_FALSE(Parse(doc, "just text"));
+    EXPECT_EQ(doc.ReportText(), "<no_root_element/>");
+}
+
+TEST(XmlParser, ChildrenOfAnUnendedElementBecomeItsFollowingSiblings) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(Parse(doc, "<a><b><c/></a>"));
+    EXPECT_TRUE(doc.SeekChild());
+    EXPECT_EQ(doc.TagNameOf(doc.ChildPos()), "b");
+    EXPECT_TRUE(doc.SeekChild());
+    EXPECT_EQ(doc.TagNameOf(doc.ChildPos()), "c");
+    EXPECT_FALSE(doc.SeekChild());
+    const auto& a = doc.Element(1);
+    EXPECT_EQ(doc.Element(a.firstChild).prev, 3u);  // the last child is c
+    EXPECT_EQ(doc.Element(3).parent, 1u);
+}
+
+TEST(XmlParser, UnquotedValueEndingInSlashIsNotAnEmptyElement) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(Parse(doc, "<a x=1/>"));
+    EXPECT_NE(doc.ReportText().find("unended_start_tag"), std::string::npos);
+    EXPECT_TRUE(Parse(doc, "<a x=1 />"));
+    EXPECT_TRUE(Parse(doc, "<a x='1'/>"));
+    EXPECT_TRUE(Parse(doc, "<a x=\"a>b\"/>"));
+}
+
+TEST(XmlParser, PrologDoctypeAndCommentsCreateNoElements) {
+    XmlTextDoc doc;
+    EXPECT_TRUE(Parse(doc, "<?xml version='1.0'?><!DOCTYPE a [<!ELEMENT a ANY>]><!-- c --><a/>"));
+    EXPECT_EQ(doc.NextFreeIndex(), 2);
+    EXPECT_TRUE(Parse(doc, "<!DOCTYPE a [<!ENTITY e \"x>y\"><!-- > --><?p > ?>]><a/>"));
+    EXPECT_FALSE(Parse(doc, "<!DOCTYPE a [<!x>]><a/>"));
+    EXPECT_EQ(doc.ReportText(), "<doctype_tag_syntax offset=\"0\"/>");
+}
+
+TEST(XmlParser, SyntaxErrorsAreRecordedWithTheirOffsets) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(Parse(doc, "<a><!x></a>"));
+    EXPECT_EQ(doc.ReportText(), "<exclamation_tag_syntax offset=\"3\"/>");
+    EXPECT_FALSE(Parse(doc, "<a><1/></a>"));
+    EXPECT_EQ(doc.ReportText(), "<first_tag_syntax offset=\"3\"/>");
+    EXPECT_FALSE(Parse(doc, "<a><!-x></a>"));
+    EXPECT_EQ(doc.ReportText(), "<comment_tag_syntax offset=\"3\"/>");
+    EXPECT_FALSE(Parse(doc, "<a><![x]></a>"));
+    EXPECT_EQ(doc.ReportText(), "<cdata_section_syntax offset=\"3\"/>");
+    EXPECT_FALSE(Parse(doc, "<a"));
+    EXPECT_EQ(doc.ReportText(), "<unterminated_tag_syntax type=\"start_tag\" offset=\"0\"/><no_root_element/>");
+    EXPECT_FALSE(Parse(doc, "<a><1"));
+    EXPECT_EQ(doc.ReportText(),
+              "<first_tag_syntax offset=\"3\"/><unterminated_tag_syntax type=\"tag\" offset=\"3\"/>"
+              "<unended_start_tag tagname=\"a\" offset=\"0\" offset2=\"5\"/>");
+    EXPECT_FALSE(Parse(doc, "<a><!-- x </a>"));
+    EXPECT_NE(doc.ReportText().find("type=\"comment\""), std::string::npos);
+}
+
+TEST(XmlParser, DoubleByteElementNamesAreStartTags) {
+    XmlTextDoc doc;
+    EXPECT_TRUE(Parse(doc, "<\xB0\xA1><\xB3\xAA/></\xB0\xA1>"));
+    EXPECT_EQ(doc.NextFreeIndex(), 3);
+}
+
+TEST(XmlParser, NulBytesAndCutLeadBytesEndTheTextSafely) {
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.SetDocText(std::string_view("<a>\0</a>", 8)));
+    EXPECT_NE(doc.ReportText().find("unended_start_tag"), std::string::npos);
+    EXPECT_FALSE(doc.SetDocText(std::string_view("<a>x\xB0", 5)));
+    EXPECT_FALSE(doc.SetDocText(std::string_view("<\xB0", 2)));
+    EXPECT_TRUE(doc.SetDocText(nullptr) == false && doc.DocText().empty());
+}
+
+TEST(XmlParser, DeepUnendedNestingIsRepairedInLinearTime) {
+    std::string text;
+    const int depth = 100000;
+    for (int i = 0; i < depth; ++i) text += "<e>";
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.SetDocText(text));
+    // Every element ends up a top-level sibling, without end tag, in order.
+    std::uint32_t e = doc.Element(0).firstChild;
+    int count = 0;
+    for (; e; e = doc.Element(e).next, ++count) {
+        ASSERT_EQ(doc.Element(e).start, 3 * count);
+        ASSERT_EQ(doc.Element(e).length, 3);
+        ASSERT_TRUE(doc.Element(e).Has(xml::kFlagNoEndTag));
+    }
+    EXPECT_EQ(count, depth);
+    EXPECT_EQ(doc.Element(doc.Element(0).firstChild).prev, static_cast<std::uint32_t>(depth));
+    EXPECT_LE(doc.ReportText().size(), 1100u);
+
+    std::string closed;
+    for (int i = 0; i < depth; ++i) closed += "<e>";
+    for (int i = 0; i < depth; ++i) closed += "</e>";
+    EXPECT_TRUE(doc.SetDocText(closed));
+}
+
+TEST(XmlParser, OverlongNamesDoNotBreakTheIndex) {
+    const std::string name(2000, 'n');
+    XmlTextDoc doc;
+    doc.SetDocText("<" + name + "><b/></" + name + ">");
+    EXPECT_TRUE(doc.SeekChild("b"));
+    EXPECT_EQ(doc.TagNameOf(doc.MainPos()).size(), 2000u);
+}
