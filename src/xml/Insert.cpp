@@ -68,7 +68,14 @@ std::string XmlTextDoc::EncodeEntities(std::string_view text, EncodeMode mode, b
         default: break;
         }
         const int n = textcodec::CharLength(lead, p, end);
-        out.append(p, static_cast<size_t>(n));
+        if (n < lead[static_cast<unsigned char>(c)]) {
+            // A lead byte cut off by the end of the value would take the next
+            // markup byte ('<' or a quote) as its trail byte: write the code
+            // page's default character instead.
+            out += '?';
+        } else {
+            out.append(p, static_cast<size_t>(n));
+        }
         p += n;
     }
     return out;

@@ -108,3 +108,14 @@ TEST(XmlInsert, ReportStopsGrowingPastAThousandCharacters) {
     EXPECT_EQ(big, full);
     EXPECT_GT(added, 10);
 }
+
+TEST(XmlInsert, ALeadByteCutOffAtTheEndOfAValueCannotSwallowTheMarkupAfterIt) {
+    XmlTextDoc doc;
+    doc.PutMain("r");
+    EXPECT_TRUE(doc.PutChild("t", "ab\xB0"));
+    EXPECT_TRUE(doc.PutAttribute("v", "\xB0"));
+    EXPECT_EQ(doc.DocText(), "<r v=\"?\">\r\n<t>ab?</t>\r\n</r>\r\n");
+    EXPECT_TRUE(XmlTextDoc(doc.DocText()).CheckSingleRoot());
+    // Whole characters stay as they are.
+    EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\xA1", XmlTextDoc::EncodeMode::Attribute, false), "\xB0\xA1");
+}
