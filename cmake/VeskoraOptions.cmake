@@ -22,6 +22,12 @@ if(VESKORA_SANITIZE)
   target_link_options(veskora_options INTERFACE -fsanitize=${VESKORA_SANITIZE})
 endif()
 
+# Fuzz builds instrument every target for coverage; only the fuzz targets
+# themselves link libFuzzer's main.
+if(VESKORA_FUZZ)
+  target_compile_options(veskora_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # Adds a library target for one folder of src/ with the project's options.
 function(veskora_add_library name)
   add_library(${name} STATIC ${ARGN})

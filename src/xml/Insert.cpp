@@ -27,6 +27,13 @@ std::size_t ReferenceLength(const char* p, const char* end) {
     return (q < end && *q == ';') ? static_cast<std::size_t>(q + 1 - p) : 0;
 }
 
+bool HasMarkupByte(const char* p, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (p[i] == '<' || p[i] == '>' || p[i] == '&' || p[i] == '"' || p[i] == '\'') return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string XmlTextDoc::EncodeEntities(std::string_view text, EncodeMode mode, bool keepReferences) {
@@ -73,6 +80,12 @@ std::string XmlTextDoc::EncodeEntities(std::string_view text, EncodeMode mode, b
             // markup byte ('<' or a quote) as its trail byte: write the code
             // page's default character instead.
             out += '?';
+        } else if (n > 1 && HasMarkupByte(p + 1, n - 1)) {
+            // No code page has markup bytes as trail bytes: the lead byte is
+            // stray, and the markup byte after it is escaped on its own.
+            out += '?';
+            p += 1;
+            continue;
         } else {
             out.append(p, static_cast<size_t>(n));
         }
@@ -295,6 +308,12 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
     const auto atStop = [&](std::size_t i) {
         return i >= tagEnd || i >= m_text.size() || m_text[i] == '>' || m_text[i] == '/' || m_text[i] == '?';
     };
+    // Steps whole characters, as the parser does, so both read the tag alike.
+    const std::uint8_t* lead = textcodec::LeadByteLengths(textcodec::SystemCodePage());
+    const char* const base = m_text.c_str();
+    const auto step = [&](std::size_t i) {
+        return i + static_cast<std::size_t>(textcodec::CharLength(lead, base + i, base + m_text.size()));
+    };
 
     std::size_t insertAt = p;
     std::size_t replaceFrom = 0;
@@ -306,7 +325,7 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
         while (i < tagEnd && IsWs(m_text[i])) ++i;
         if (atStop(i)) break;
         const std::size_t attrStart = i;
-        while (i < tagEnd && !IsWs(m_text[i]) && !atStop(i) && m_text[i] != '=') ++i;
+        while (i < tagEnd && !IsWs(m_text[i]) && !atStop(i) && m_text[i] != '=') i = step(i);
         const std::string_view attr(m_text.data() + attrStart, i - attrStart);
         std::size_t j = i;
         while (j < tagEnd && IsWs(m_text[j])) ++j;
@@ -320,10 +339,10 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
             valueStart = j;
             if (j < tagEnd && (m_text[j] == '"' || m_text[j] == '\'')) {
                 const char quote = m_text[j++];
-                while (j < tagEnd && m_text[j] != quote) ++j;
+                while (j < tagEnd && m_text[j] != quote) j = step(j);
                 if (j < tagEnd) ++j;
             } else {
-                while (j < tagEnd && !IsWs(m_text[j]) && m_text[j] != '>') ++j;
+                while (j < tagEnd && !IsWs(m_text[j]) && m_text[j] != '>') j = step(j);
             }
             valueEnd = j;
         }
@@ -339,7 +358,7 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
             }
             break;
         }
-        p = hasValue ? valueEnd : std::max(i, attrStart + 1);
+        p = hasValue ? valueEnd : std::max(i, step(attrStart));
         insertAt = p;
     }
     if (!found) {

@@ -49,7 +49,10 @@ inline std::string IndexMismatch(const xml::XmlTextDoc& doc) {
         if (!(have[i] == want[i])) {
             return "element " + std::to_string(i) + ": start " + std::to_string(have[i].start) + " vs " +
                    std::to_string(want[i].start) + ", length " + std::to_string(have[i].length) + " vs " +
-                   std::to_string(want[i].length);
+                   std::to_string(want[i].length) + ", tags " + std::to_string(have[i].startTag) + "/" +
+                   std::to_string(have[i].endTag) + " vs " + std::to_string(want[i].startTag) + "/" +
+                   std::to_string(want[i].endTag) + ", depth " + std::to_string(have[i].depth) + " vs " +
+                   std::to_string(want[i].depth);
         }
     }
     return {};

@@ -116,6 +116,14 @@ TEST(XmlInsert, ALeadByteCutOffAtTheEndOfAValueCannotSwallowTheMarkupAfterIt) {
     EXPECT_TRUE(doc.PutAttribute("v", "\xB0"));
     EXPECT_EQ(doc.DocText(), "<r v=\"?\">\r\n<t>ab?</t>\r\n</r>\r\n");
     EXPECT_TRUE(XmlTextDoc(doc.DocText()).CheckSingleRoot());
+    // A lead byte before a quote or '<' is stray: the markup byte is escaped on its own.
+    EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\"x\xB3<", XmlTextDoc::EncodeMode::Attribute, false),
+              "?&quot;x?&lt;");
+    XmlTextDoc attr("<a x='1'/>");
+    attr.SeekMain();
+    EXPECT_TRUE(attr.PutAttribute("y", "\xB0\"\xAE"));
+    EXPECT_TRUE(attr.PutAttribute("x", "2"));
+    EXPECT_EQ(attr.DocText(), "<a x=\"2\" y=\"?&quot;?\"/>");
     // Whole characters stay as they are.
     EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\xA1", XmlTextDoc::EncodeMode::Attribute, false), "\xB0\xA1");
 }
