@@ -30,6 +30,13 @@ private:
         E(0).levelFlags |= kFlagDocumentError;
         E(m_current).levelFlags |= kFlagErrorInside;
     }
+    // A tag longer than its index field can record: reported and ignored, so
+    // that no length is ever stored cut short.
+    void TagTooLong(const Token& token) {
+        MarkError();
+        XmlTextDoc::AddReportRecord(m_doc.m_report, "tag_too_long", nullptr, kRecLength, token.length);
+        XmlTextDoc::AddReportRecord(m_doc.m_report, "tag_too_long", nullptr, kRecUpdate, token.start);
+    }
     void StartTag(const Token& token);
     void EndTag(const Token& token);
     void CloseUnended(std::size_t keep, std::int64_t offset2);
@@ -68,6 +75,10 @@ std::uint32_t Parser::ParseChildren(std::uint32_t parent) {
 }
 
 void Parser::StartTag(const Token& token) {
+    if (token.length > kMaxStartTagLength) {
+        TagTooLong(token);
+        return;
+    }
     const std::uint32_t n = m_doc.NewIndex();
     if (!m_first) m_first = n;
     ElementEntry& e = E(n);
@@ -95,6 +106,10 @@ void Parser::StartTag(const Token& token) {
 }
 
 void Parser::EndTag(const Token& token) {
+    if (token.length > kMaxEndTagLength) {
+        TagTooLong(token);
+        return;
+    }
     const char* const text = m_doc.m_text.c_str();
     const std::string_view name(text + m_sc.nameStart, static_cast<size_t>(std::max(0, m_sc.NameLength())));
     for (std::size_t i = m_stack.size(); i-- > 0;) {

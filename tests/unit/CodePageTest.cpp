@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "textcodec/CodePage.h"
+#include "textcodec/qt/NarrowText.h"
 
 using namespace textcodec;
 
@@ -165,4 +166,15 @@ TEST(Conversions, RealKoreanJapaneseAndChineseTextsDecodeAsExpected) {
         EXPECT_EQ(back, encoded) << p.encoded;
         EXPECT_FALSE(lost) << p.encoded;
     }
+}
+
+TEST(NarrowText, CrossesBetweenTheSystemCodePageAndQt) {
+    EXPECT_EQ(textcodec::ToQString("\xB0\xA1 ID"), QStringLiteral("가 ID"));
+    bool lost = true;
+    EXPECT_EQ(textcodec::ToNarrow(QStringLiteral("가 ID"), &lost), "\xB0\xA1 ID");
+    EXPECT_FALSE(lost);
+    ScopedSystemCodePage western(1252);
+    EXPECT_EQ(textcodec::ToNarrow(QStringLiteral("가"), &lost), "?");
+    EXPECT_TRUE(lost);
+    EXPECT_EQ(textcodec::ToQString("caf\xE9"), QStringLiteral("café"));
 }

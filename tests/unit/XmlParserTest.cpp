@@ -149,10 +149,21 @@ TEST(XmlParser, DeepUnendedNestingIsRepairedInLinearTime) {
     EXPECT_TRUE(doc.SetDocText(closed));
 }
 
-TEST(XmlParser, OverlongNamesDoNotBreakTheIndex) {
-    const std::string name(2000, 'n');
+TEST(XmlParser, TagsLongerThanTheirIndexFieldsAreReportedNotCutShort) {
+    const std::string name(2000, 'n');  // its end tag needs more than 10 bits
     XmlTextDoc doc;
-    doc.SetDocText("<" + name + "><b/></" + name + ">");
-    EXPECT_TRUE(doc.SeekChild("b"));
+    EXPECT_FALSE(doc.SetDocText("<" + name + "><b/></" + name + ">"));
+    EXPECT_EQ(doc.ReportText().substr(0, 48), "<tag_too_long length=\"2003\" offset=\"2006\"/><unen");
+    const auto& e = doc.Element(1);
+    EXPECT_TRUE(e.Has(xml::kFlagNoEndTag));
+    EXPECT_EQ(e.length, e.StartTagLength());
+    // Left unended, its child moved up beside it.
+    EXPECT_TRUE(doc.SeekMain());
     EXPECT_EQ(doc.TagNameOf(doc.MainPos()).size(), 2000u);
+    EXPECT_TRUE(doc.SeekMain("b"));
+
+    // A start tag past 22 bits.
+    EXPECT_FALSE(doc.SetDocText("<r><a x=\"" + std::string(1 << 22, 'v') + "\"/></r>"));
+    EXPECT_EQ(doc.NextFreeIndex(), 2);
+    EXPECT_NE(doc.ReportText().find("tag_too_long"), std::string::npos);
 }
