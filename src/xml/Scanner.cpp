@@ -23,6 +23,29 @@ const char* TypeWord(int kind) {
     }
 }
 
+// Byte classes for the hot loops: 0 ordinary single byte, 1 stops a run.
+struct ByteClasses {
+    std::uint8_t text[256]{};   // text runs stop at NUL, '<', '>' and every byte >= 0x80
+    std::uint8_t dquote[256]{};  // double-quoted values stop at NUL, '"' and bytes >= 0x80
+    std::uint8_t squote[256]{};
+    std::uint8_t close[256]{};   // constructs stop at NUL, '>' and bytes >= 0x80
+    ByteClasses() {
+        for (int b = 0x80; b < 256; ++b) text[b] = dquote[b] = squote[b] = close[b] = 1;
+        text[0] = dquote[0] = squote[0] = close[0] = 1;
+        text['<'] = text['>'] = 1;
+        dquote['"'] = 1;
+        squote['\''] = 1;
+        close['>'] = 1;
+    }
+};
+const ByteClasses kClasses;
+
+// Skips ordinary bytes; the text is NUL-terminated, so no end check is needed.
+inline const char* Skip(const std::uint8_t* table, const char* p) {
+    while (!table[static_cast<unsigned char>(*p)]) ++p;
+    return p;
+}
+
 class Scan {
 public:
     Scan(Scanner& sc, Token& tok) : m_sc(sc), m_tok(tok), m_text(sc.text), m_end(sc.end), m_lead(sc.lead) {}
@@ -30,7 +53,8 @@ public:
     int Run();
 
 private:
-    bool AtEnd(const char* p) const { return p >= m_end || *p == '\0'; }
+    // Texts are NUL-terminated at m_end, so the NUL is the end.
+    bool AtEnd(const char* p) const { return *p == '\0'; }
     const char* Step(const char* p) const {
         const unsigned char c = static_cast<unsigned char>(*p);
         return c < 0x80 ? p + 1 : p + textcodec::CharLength(m_lead, p, m_end);
@@ -127,7 +151,9 @@ int Scan::Run() {
 
 // Text ends before '<', after '>', or at the end.
 int Scan::Text(const char* p, int kind) {
-    while (!AtEnd(p)) {
+    while (true) {
+        p = Skip(kClasses.text, p);
+        if (AtEnd(p)) break;
         const char c = *p;
         if (c == '<') break;
         if (c == '>') {
@@ -162,11 +188,16 @@ int Scan::StartTag(const char* p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (state) {
         case kDouble:
-            if (c == '"') state = kNone;
+        case kSingle: {
+            const char* q = Skip(state == kDouble ? kClasses.dquote : kClasses.squote, p);
+            if (q != p) {
+                prev = static_cast<unsigned char>(q[-1]);
+                p = q;
+                continue;
+            }
+            if (c == (state == kDouble ? '"' : '\'')) state = kNone;
             break;
-        case kSingle:
-            if (c == '\'') state = kNone;
-            break;
+        }
         case kUnquoted:
             if (IsWs(c)) {
                 state = kNone;
@@ -228,6 +259,7 @@ int Scan::EndTag(const char* p) {
 int Scan::Terminated(const char* p, int kind, const char* terminator, int length) {
     const char* start = m_text + m_tok.start;
     while (true) {
+        p = Skip(kClasses.close, p);
         if (AtEnd(p)) return Unterminated(p, kind);
         if (*p == '>') {
             bool match = p - start >= length - 1;
