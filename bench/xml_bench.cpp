@@ -1,8 +1,8 @@
 // The XML engine measured side by side with pugixml and tinyxml2 on the same
 // generated documents, in the same run.
 #include <benchmark/benchmark.h>
-#include <pugixml.hpp>
 #include <tinyxml2.h>
+#include <pugixml.hpp>
 
 #include <sstream>
 

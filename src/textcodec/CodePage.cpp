@@ -20,13 +20,17 @@ LeadTable MakeTable(int codePage) {
     for (int b = 0; b < 256; ++b) {
         int n = 1;
         switch (codePage) {
-        case 932: n = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1; break;
-        case 936:
-        case 949:
-        case 950: n = (b >= 0x81 && b <= 0xFE) ? 2 : 1; break;
-        case 1361: n = ((b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9)) ? 2 : 1; break;
-        case kCpUtf8: n = (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3 : (b >= 0xF0 && b <= 0xF4) ? 4 : 1; break;
-        default: break;
+            case 932: n = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1; break;
+            case 936:
+            case 949:
+            case 950: n = (b >= 0x81 && b <= 0xFE) ? 2 : 1; break;
+            case 1361:
+                n = ((b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9)) ? 2 : 1;
+                break;
+            case kCpUtf8:
+                n = (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3 : (b >= 0xF0 && b <= 0xF4) ? 4 : 1;
+                break;
+            default: break;
         }
         t[static_cast<size_t>(b)] = static_cast<std::uint8_t>(n);
     }
@@ -46,26 +50,26 @@ struct IcuName {
 
 // Windows code pages and the ICU converters that match them.
 constexpr IcuName kIcuNames[] = {
-    {437, "ibm-437"},          {720, "ibm-720"},          {737, "ibm-737"},
-    {775, "ibm-775"},          {850, "ibm-850"},          {852, "ibm-852"},
-    {855, "ibm-855"},          {857, "ibm-857"},          {858, "ibm-858"},
-    {860, "ibm-860"},          {861, "ibm-861"},          {862, "ibm-862"},
-    {863, "ibm-863"},          {864, "ibm-864"},          {865, "ibm-865"},
-    {866, "ibm-866"},          {869, "ibm-869"},          {874, "windows-874"},
-    {932, "windows-31j"},      {936, "windows-936"},      {949, "windows-949"},
-    {950, "windows-950"},      {1125, "ibm-1125"},        {1133, "ibm-1133"},
-    {1200, "UTF-16LE"},        {1201, "UTF-16BE"},        {1250, "windows-1250"},
-    {1251, "windows-1251"},    {1252, "windows-1252"},    {1253, "windows-1253"},
-    {1254, "windows-1254"},    {1255, "windows-1255"},    {1256, "windows-1256"},
-    {1257, "windows-1257"},    {1258, "windows-1258"},    {10000, "macintosh"},
-    {10006, "x-mac-greek"},    {10007, "x-mac-cyrillic"}, {10029, "x-mac-centraleurroman"},
-    {10081, "x-mac-turkish"},  {12000, "UTF-32LE"},       {12001, "UTF-32BE"},
-    {20127, "US-ASCII"},       {20866, "KOI8-R"},         {20932, "euc-jp"},
-    {21866, "KOI8-U"},         {28591, "ISO-8859-1"},     {28592, "ISO-8859-2"},
-    {28593, "ISO-8859-3"},     {28594, "ISO-8859-4"},     {28595, "ISO-8859-5"},
-    {28596, "ISO-8859-6"},     {28597, "ISO-8859-7"},     {28598, "ISO-8859-8"},
-    {28599, "ISO-8859-9"},     {28603, "ISO-8859-13"},    {28605, "ISO-8859-15"},
-    {38598, "ISO-8859-8-I"},   {65001, "UTF-8"},
+    {437, "ibm-437"},         {720, "ibm-720"},          {737, "ibm-737"},
+    {775, "ibm-775"},         {850, "ibm-850"},          {852, "ibm-852"},
+    {855, "ibm-855"},         {857, "ibm-857"},          {858, "ibm-858"},
+    {860, "ibm-860"},         {861, "ibm-861"},          {862, "ibm-862"},
+    {863, "ibm-863"},         {864, "ibm-864"},          {865, "ibm-865"},
+    {866, "ibm-866"},         {869, "ibm-869"},          {874, "windows-874"},
+    {932, "windows-31j"},     {936, "windows-936"},      {949, "windows-949"},
+    {950, "windows-950"},     {1125, "ibm-1125"},        {1133, "ibm-1133"},
+    {1200, "UTF-16LE"},       {1201, "UTF-16BE"},        {1250, "windows-1250"},
+    {1251, "windows-1251"},   {1252, "windows-1252"},    {1253, "windows-1253"},
+    {1254, "windows-1254"},   {1255, "windows-1255"},    {1256, "windows-1256"},
+    {1257, "windows-1257"},   {1258, "windows-1258"},    {10000, "macintosh"},
+    {10006, "x-mac-greek"},   {10007, "x-mac-cyrillic"}, {10029, "x-mac-centraleurroman"},
+    {10081, "x-mac-turkish"}, {12000, "UTF-32LE"},       {12001, "UTF-32BE"},
+    {20127, "US-ASCII"},      {20866, "KOI8-R"},         {20932, "euc-jp"},
+    {21866, "KOI8-U"},        {28591, "ISO-8859-1"},     {28592, "ISO-8859-2"},
+    {28593, "ISO-8859-3"},    {28594, "ISO-8859-4"},     {28595, "ISO-8859-5"},
+    {28596, "ISO-8859-6"},    {28597, "ISO-8859-7"},     {28598, "ISO-8859-8"},
+    {28599, "ISO-8859-9"},    {28603, "ISO-8859-13"},    {28605, "ISO-8859-15"},
+    {38598, "ISO-8859-8-I"},  {65001, "UTF-8"},
 };
 
 // Named by the encoding-name table, but ICU carries no converter for them.
@@ -115,21 +119,19 @@ int SystemCodePage() { return g_systemCodePage.load(std::memory_order_relaxed); 
 
 void SetSystemCodePage(int codePage) { g_systemCodePage.store(codePage, std::memory_order_relaxed); }
 
-ScopedSystemCodePage::ScopedSystemCodePage(int codePage) : m_previous(SystemCodePage()) {
-    SetSystemCodePage(codePage);
-}
+ScopedSystemCodePage::ScopedSystemCodePage(int codePage) : m_previous(SystemCodePage()) { SetSystemCodePage(codePage); }
 
 ScopedSystemCodePage::~ScopedSystemCodePage() { SetSystemCodePage(m_previous); }
 
 const std::uint8_t* LeadByteLengths(int codePage) {
     switch (codePage) {
-    case 932: return k932.data();
-    case 936:
-    case 949:
-    case 950: return kDbcs.data();
-    case 1361: return k1361.data();
-    case kCpUtf8: return kUtf8.data();
-    default: return kSingle.data();
+        case 932: return k932.data();
+        case 936:
+        case 949:
+        case 950: return kDbcs.data();
+        case 1361: return k1361.data();
+        case kCpUtf8: return kUtf8.data();
+        default: return kSingle.data();
     }
 }
 
@@ -159,8 +161,7 @@ bool ToUtf16(int codePage, std::string_view in, std::u16string& out) {
         out.resize(static_cast<size_t>(n));
         err = U_ZERO_ERROR;
         ucnv_reset(conv);
-        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), n, in.data(), static_cast<int32_t>(in.size()),
-                      &err);
+        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), n, in.data(), static_cast<int32_t>(in.size()), &err);
     }
     if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
         out.clear();

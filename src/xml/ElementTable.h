@@ -29,7 +29,9 @@ struct ElementEntry {
 
     int StartTagLength() const { return static_cast<int>(tagLengths & 0x3FFFFFu); }
     int EndTagLength() const { return static_cast<int>(tagLengths >> 22); }
-    void SetStartTagLength(int n) { tagLengths = (tagLengths & ~0x3FFFFFu) | (static_cast<std::uint32_t>(n) & 0x3FFFFFu); }
+    void SetStartTagLength(int n) {
+        tagLengths = (tagLengths & ~0x3FFFFFu) | (static_cast<std::uint32_t>(n) & 0x3FFFFFu);
+    }
     void SetEndTagLength(int n) { tagLengths = (tagLengths & 0x3FFFFFu) | (static_cast<std::uint32_t>(n) << 22); }
     int Level() const { return static_cast<int>(levelFlags & kLevelMask); }
     void SetLevel(int level) {

@@ -45,34 +45,40 @@ std::string XmlTextDoc::EncodeEntities(std::string_view text, EncodeMode mode, b
     while (p < end) {
         const char c = *p;
         switch (c) {
-        case '<': out += "&lt;"; ++p; continue;
-        case '>': out += "&gt;"; ++p; continue;
-        case '&':
-            if (keepReferences) {
-                if (const std::size_t n = ReferenceLength(p, end)) {
-                    out.append(p, n);
-                    p += n;
+            case '<':
+                out += "&lt;";
+                ++p;
+                continue;
+            case '>':
+                out += "&gt;";
+                ++p;
+                continue;
+            case '&':
+                if (keepReferences) {
+                    if (const std::size_t n = ReferenceLength(p, end)) {
+                        out.append(p, n);
+                        p += n;
+                        continue;
+                    }
+                }
+                out += "&amp;";
+                ++p;
+                continue;
+            case '"':
+                if (mode == EncodeMode::Attribute) {
+                    out += "&quot;";
+                    ++p;
                     continue;
                 }
-            }
-            out += "&amp;";
-            ++p;
-            continue;
-        case '"':
-            if (mode == EncodeMode::Attribute) {
-                out += "&quot;";
-                ++p;
-                continue;
-            }
-            break;
-        case '\'':
-            if (mode == EncodeMode::Attribute) {
-                out += "&apos;";
-                ++p;
-                continue;
-            }
-            break;
-        default: break;
+                break;
+            case '\'':
+                if (mode == EncodeMode::Attribute) {
+                    out += "&apos;";
+                    ++p;
+                    continue;
+                }
+                break;
+            default: break;
         }
         const int n = textcodec::CharLength(lead, p, end);
         if (n < lead[static_cast<unsigned char>(c)]) {
@@ -137,8 +143,8 @@ bool XmlTextDoc::Put(const char* name, const char* text, std::uint32_t flags) {
     int startTagLength;
     int endTagLength = 0;
     if (hasText) {
-        const std::string value = (flags & kPutCdata) ? WrapCdata(text)
-                                                      : EncodeEntities(text, EncodeMode::Text, flags & kPutKeepReferences);
+        const std::string value =
+            (flags & kPutCdata) ? WrapCdata(text) : EncodeEntities(text, EncodeMode::Text, flags & kPutKeepReferences);
         element.reserve(value.size() + 2 * nameLength + 5);
         element.append("<").append(name).append(">").append(value).append("</").append(name).append(">");
         startTagLength = static_cast<int>(nameLength + 2);
@@ -394,7 +400,10 @@ void XmlTextDoc::AddReportRecord(std::string& report, const char* word, const ch
             records.PutAttribute(attr, value);
         }
         char digits[24];
-        const char* attr = (kind & kRecN) ? "n" : (kind & kRecCount) ? "count" : (kind & kRecLength) ? "length" : nullptr;
+        const char* attr = (kind & kRecN)        ? "n"
+                           : (kind & kRecCount)  ? "count"
+                           : (kind & kRecLength) ? "length"
+                                                 : nullptr;
         if (attr || number != -1) {
             std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(number));
             records.PutAttribute(attr ? attr : "offset", digits);

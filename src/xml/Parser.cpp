@@ -60,14 +60,14 @@ std::uint32_t Parser::ParseChildren(std::uint32_t parent) {
         const int kind = ScanToken(m_sc, token);
         if (kind == kTokEnd) break;
         switch (kind) {
-        case kTokStartTag: StartTag(token); break;
-        case kTokEndTag: EndTag(token); break;
-        case kTokBadMarkup:
-            MarkError();
-            // Records past the report's limit are dropped, as AddReportRecord does.
-            if (m_doc.m_report.size() < 1000) m_doc.m_report += token.report;
-            break;
-        default: break;
+            case kTokStartTag: StartTag(token); break;
+            case kTokEndTag: EndTag(token); break;
+            case kTokBadMarkup:
+                MarkError();
+                // Records past the report's limit are dropped, as AddReportRecord does.
+                if (m_doc.m_report.size() < 1000) m_doc.m_report += token.report;
+                break;
+            default: break;
         }
     }
     CloseUnended(0, static_cast<std::int64_t>(m_doc.m_text.size()));
@@ -135,8 +135,8 @@ void Parser::CloseUnended(std::size_t keep, std::int64_t offset2) {
     if (m_stack.size() <= keep) return;
     const std::uint32_t holder = keep ? m_stack[keep - 1].element : m_parent;
     E(0).levelFlags |= kFlagDocumentError;
-    std::uint32_t tail = 0;  // the last element of the flattened run
-    std::uint32_t inner = 0; // the unended element closed just before
+    std::uint32_t tail = 0;   // the last element of the flattened run
+    std::uint32_t inner = 0;  // the unended element closed just before
     for (std::size_t i = m_stack.size(); i-- > keep;) {
         const std::uint32_t u = m_stack[i].element;
         ElementEntry& e = E(u);

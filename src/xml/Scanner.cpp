@@ -13,22 +13,22 @@ inline bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || c ==
 
 const char* TypeWord(int kind) {
     switch (kind) {
-    case kTokEndTag: return "end_tag";
-    case kTokStartTag: return "start_tag";
-    case kTokCdata: return "cdata_section";
-    case kTokPi: return "processing_instruction";
-    case kTokComment: return "comment";
-    case kTokDoctype: return "document_type";
-    default: return "tag";
+        case kTokEndTag: return "end_tag";
+        case kTokStartTag: return "start_tag";
+        case kTokCdata: return "cdata_section";
+        case kTokPi: return "processing_instruction";
+        case kTokComment: return "comment";
+        case kTokDoctype: return "document_type";
+        default: return "tag";
     }
 }
 
 // Byte classes for the hot loops: 0 ordinary single byte, 1 stops a run.
 struct ByteClasses {
-    std::uint8_t text[256]{};   // text runs stop at NUL, '<', '>' and every byte >= 0x80
+    std::uint8_t text[256]{};    // text runs stop at NUL, '<', '>' and every byte >= 0x80
     std::uint8_t dquote[256]{};  // double-quoted values stop at NUL, '"' and bytes >= 0x80
     std::uint8_t squote[256]{};
-    std::uint8_t close[256]{};   // constructs stop at NUL, '>' and bytes >= 0x80
+    std::uint8_t close[256]{};  // constructs stop at NUL, '>' and bytes >= 0x80
     ByteClasses() {
         for (int b = 0x80; b < 256; ++b) text[b] = dquote[b] = squote[b] = close[b] = 1;
         text[0] = dquote[0] = squote[0] = close[0] = 1;
@@ -187,53 +187,53 @@ int Scan::StartTag(const char* p) {
         if (AtEnd(p)) return Unterminated(p, kTokStartTag);
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (state) {
-        case kDouble:
-        case kSingle: {
-            const char* q = Skip(state == kDouble ? kClasses.dquote : kClasses.squote, p);
-            if (q != p) {
-                prev = static_cast<unsigned char>(q[-1]);
-                p = q;
-                continue;
+            case kDouble:
+            case kSingle: {
+                const char* q = Skip(state == kDouble ? kClasses.dquote : kClasses.squote, p);
+                if (q != p) {
+                    prev = static_cast<unsigned char>(q[-1]);
+                    p = q;
+                    continue;
+                }
+                if (c == (state == kDouble ? '"' : '\'')) state = kNone;
+                break;
             }
-            if (c == (state == kDouble ? '"' : '\'')) state = kNone;
-            break;
-        }
-        case kUnquoted:
-            if (IsWs(c)) {
-                state = kNone;
-            } else if (c == '>') {
-                goto done;
-            } else if (c == '/') {
-                slash = p;
-                slashEmpties = IsWs(prev) || IsQuote(prev);
-            }
-            break;
-        case kExpect:
-            if (c == '"') {
-                state = kDouble;
-            } else if (c == '\'') {
-                state = kSingle;
-            } else if (IsWs(c)) {
-            } else if (c == '>') {
-                goto done;
-            } else {
-                if (c == '/') {
+            case kUnquoted:
+                if (IsWs(c)) {
+                    state = kNone;
+                } else if (c == '>') {
+                    goto done;
+                } else if (c == '/') {
+                    slash = p;
+                    slashEmpties = IsWs(prev) || IsQuote(prev);
+                }
+                break;
+            case kExpect:
+                if (c == '"') {
+                    state = kDouble;
+                } else if (c == '\'') {
+                    state = kSingle;
+                } else if (IsWs(c)) {
+                } else if (c == '>') {
+                    goto done;
+                } else {
+                    if (c == '/') {
+                        slash = p;
+                        slashEmpties = true;
+                    }
+                    state = kUnquoted;
+                }
+                break;
+            case kNone:
+                if (c == '=' && prev != '=') {
+                    state = kExpect;
+                } else if (c == '>') {
+                    goto done;
+                } else if (c == '/') {
                     slash = p;
                     slashEmpties = true;
                 }
-                state = kUnquoted;
-            }
-            break;
-        case kNone:
-            if (c == '=' && prev != '=') {
-                state = kExpect;
-            } else if (c == '>') {
-                goto done;
-            } else if (c == '/') {
-                slash = p;
-                slashEmpties = true;
-            }
-            break;
+                break;
         }
         prev = c;
         p = Step(p);
@@ -330,7 +330,10 @@ int Scan::Doctype(const char* p) {
 }  // namespace
 
 Scanner::Scanner(const char* t, std::size_t length, std::int32_t from, std::uint32_t flags)
-    : pos(from), text(t), docFlags(flags), lead(textcodec::LeadByteLengths(textcodec::SystemCodePage())),
+    : pos(from),
+      text(t),
+      docFlags(flags),
+      lead(textcodec::LeadByteLengths(textcodec::SystemCodePage())),
       end(t + length) {}
 
 int ScanToken(Scanner& scanner, Token& token) {

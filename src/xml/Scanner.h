@@ -7,12 +7,12 @@ namespace xml {
 
 // Token kinds of the markup scanner.
 enum TokenKind : int {
-    kTokEnd = -2,         // end of text
-    kTokBadMarkup = -1,   // markup with a syntax error
+    kTokEnd = -2,        // end of text
+    kTokBadMarkup = -1,  // markup with a syntax error
     kTokEndTag = 0,
     kTokStartTag = 1,
     kTokText = 2,
-    kTokWhitespace = 4,   // whitespace up to '<' or the end of text
+    kTokWhitespace = 4,  // whitespace up to '<' or the end of text
     kTokCdata = 8,
     kTokPi = 16,
     kTokComment = 32,

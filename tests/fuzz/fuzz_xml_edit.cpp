@@ -32,32 +32,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t op = next();
         bool added = false;
         switch (op % 8) {
-        case 0:
-        case 1: {
-            const std::string t = text();
-            added = doc.PutMain(kNames[next() % 8], (op & 0x80) ? nullptr : t.c_str(), kFlags[next() % 8]);
-            break;
-        }
-        case 2:
-        case 3: {
-            const std::string t = text();
-            added = doc.PutChild(kNames[next() % 8], (op & 0x80) ? nullptr : t.c_str(), kFlags[next() % 8]);
-            break;
-        }
-        case 4: {
-            const std::string t = text();
-            added = doc.PutAttribute(kNames[next() % 6], t.c_str(), (op & 0x40) ? xml::kPutKeepReferences : 0);
-            break;
-        }
-        case 5: doc.Descend(); break;
-        case 6: doc.Ascend(); break;
-        case 7:
-            if (op & 0x10) {
-                doc.SeekMain();
-            } else {
-                doc.SeekChild();
+            case 0:
+            case 1: {
+                const std::string t = text();
+                added = doc.PutMain(kNames[next() % 8], (op & 0x80) ? nullptr : t.c_str(), kFlags[next() % 8]);
+                break;
             }
-            break;
+            case 2:
+            case 3: {
+                const std::string t = text();
+                added = doc.PutChild(kNames[next() % 8], (op & 0x80) ? nullptr : t.c_str(), kFlags[next() % 8]);
+                break;
+            }
+            case 4: {
+                const std::string t = text();
+                added = doc.PutAttribute(kNames[next() % 6], t.c_str(), (op & 0x40) ? xml::kPutKeepReferences : 0);
+                break;
+            }
+            case 5: doc.Descend(); break;
+            case 6: doc.Ascend(); break;
+            case 7:
+                if (op & 0x10) {
+                    doc.SeekMain();
+                } else {
+                    doc.SeekChild();
+                }
+                break;
         }
         if (added) {
             const std::string mismatch = IndexMismatch(doc);

@@ -38,8 +38,8 @@ std::vector<Case> Catalog() {
     const XmlTextDoc doc(ReadFile(kSuite + "xmlconf-flattened.xml"));
     std::vector<Case> cases;
     const auto startTag = [&](std::uint32_t e) {
-        return std::string_view(doc.DocText()).substr(static_cast<size_t>(doc.Element(e).start),
-                                                      static_cast<size_t>(doc.Element(e).StartTagLength()));
+        return std::string_view(doc.DocText())
+            .substr(static_cast<size_t>(doc.Element(e).start), static_cast<size_t>(doc.Element(e).StartTagLength()));
     };
     const auto baseOf = [&](std::uint32_t e) {
         std::string base;

@@ -66,7 +66,9 @@ TEST(LeadBytes, FollowEachDoubleByteCodePageAndUtf8) {
 
 TEST(LeadBytes, CharacterLengthNeverStepsOverTheEndOrANul) {
     const std::uint8_t* t = LeadByteLengths(949);
-    const char text[] = "\xB0\xA1" "a\xB0";  // 가, a, and a lead byte cut off at the end
+    const char text[] =
+        "\xB0\xA1"
+        "a\xB0";  // 가, a, and a lead byte cut off at the end
     const char* end = text + 4;
     EXPECT_EQ(CharLength(t, text, end), 2);
     EXPECT_EQ(CharLength(t, text + 2, end), 1);
@@ -81,9 +83,9 @@ TEST(Conversions, RoundTripInEachCodePageAndFlagOnlyRealLosses) {
         std::string bytes;
     };
     const Case cases[] = {
-        {949, "\xB0\xA1\xB3\xAA ID=FFFFFF"},   // 가나
-        {932, "\x82\xA0\x83\x41 abc"},          // あア
-        {1252, "caf\xE9 \x80 5"},               // café €
+        {949, "\xB0\xA1\xB3\xAA ID=FFFFFF"},       // 가나
+        {932, "\x82\xA0\x83\x41 abc"},             // あア
+        {1252, "caf\xE9 \x80 5"},                  // café €
         {65001, "\xEA\xB0\x80 \xF0\x9D\x84\x9E"},  // 가 and a character beyond the BMP
         {1200, std::string("A\0\x00\xAC", 4)},     // A 가, little-endian
         {1201, std::string("\0A\xAC\x00", 4)},
@@ -118,7 +120,10 @@ TEST(Conversions, HangulThatTheWesternPageCannotHoldBecomesQuestionMarkAndIsFlag
 
 TEST(Conversions, InvalidBytesBecomeReplacementCharacters) {
     std::u16string wide;
-    ASSERT_TRUE(ToUtf16(65001, "a\xFF" "b", wide));
+    ASSERT_TRUE(ToUtf16(65001,
+                        "a\xFF"
+                        "b",
+                        wide));
     EXPECT_EQ(wide, u"a\uFFFDb");
     ASSERT_TRUE(ToUtf16(949, "a\xB0", wide));  // lead byte without its trail byte
     EXPECT_EQ(wide.substr(0, 1), u"a");

@@ -16,8 +16,12 @@ void RunRandomEdits(std::uint32_t seed, int steps) {
     const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* names[] = {"a", "bb", "c1", "GM", "R3", "x.y", "\xB0\xA1"};
     const char* texts[] = {nullptr, "", "FFFFFF", "a<b&c", " spaced ", "x]]>y", "&amp; kept", "\xB3\xAA"};
-    const std::uint32_t flagSets[] = {0, xml::kPutNoLineBreaks, xml::kPutSpaceBeforeSlash, xml::kPutCdata,
-                                      xml::kPutKeepReferences, xml::kPutCdata | xml::kPutNoLineBreaks};
+    const std::uint32_t flagSets[] = {0,
+                                      xml::kPutNoLineBreaks,
+                                      xml::kPutSpaceBeforeSlash,
+                                      xml::kPutCdata,
+                                      xml::kPutKeepReferences,
+                                      xml::kPutCdata | xml::kPutNoLineBreaks};
     XmlTextDoc doc;
     const char* starts[] = {"", "<root>\r\n  <x a='1'>t</x>\r\n  <y/>\r\n</root>\r\n",
                             "<r><a><b><c/></b>t<b/></a><a x=\"1\"><b>u</b></a></r>", "<r/>"};
@@ -25,19 +29,19 @@ void RunRandomEdits(std::uint32_t seed, int steps) {
     for (int step = 0; step < steps; ++step) {
         bool added = false;
         switch (pick(10)) {
-        case 0:
-        case 1: added = doc.PutMain(names[pick(7)], texts[pick(8)], flagSets[pick(6)]); break;
-        case 2:
-        case 3: added = doc.PutChild(names[pick(7)], texts[pick(8)], flagSets[pick(6)]); break;
-        case 4: added = doc.PutAttribute(names[pick(6)], texts[pick(8)] ? texts[pick(8)] : "v"); break;
-        case 5: doc.Descend(); break;
-        case 6: doc.Ascend(); break;
-        case 7: doc.SeekMain(nullptr); break;
-        case 8: doc.SeekChild(nullptr); break;
-        case 9:
-            // Back to the first child of the parent level.
-            if (doc.Ascend()) doc.Descend();
-            break;
+            case 0:
+            case 1: added = doc.PutMain(names[pick(7)], texts[pick(8)], flagSets[pick(6)]); break;
+            case 2:
+            case 3: added = doc.PutChild(names[pick(7)], texts[pick(8)], flagSets[pick(6)]); break;
+            case 4: added = doc.PutAttribute(names[pick(6)], texts[pick(8)] ? texts[pick(8)] : "v"); break;
+            case 5: doc.Descend(); break;
+            case 6: doc.Ascend(); break;
+            case 7: doc.SeekMain(nullptr); break;
+            case 8: doc.SeekChild(nullptr); break;
+            case 9:
+                // Back to the first child of the parent level.
+                if (doc.Ascend()) doc.Descend();
+                break;
         }
         if (added) {
             const std::string mismatch = IndexMismatch(doc);

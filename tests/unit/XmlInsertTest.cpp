@@ -92,7 +92,8 @@ TEST(XmlInsert, ReportStopsGrowingPastAThousandCharacters) {
     XmlTextDoc::AddReportRecord(report, "file", "UTF-8", xml::kRecEncoding, 12, -1);
     EXPECT_EQ(report, "<lone_end_tag tagname=\"b\" offset=\"3\"/><file encoding=\"UTF-8\" offset=\"12\"/>");
     XmlTextDoc::AddReportRecord(report, "file", nullptr, xml::kRecUpdate | xml::kRecLength, 99);
-    EXPECT_EQ(report, "<lone_end_tag tagname=\"b\" offset=\"3\"/><file encoding=\"UTF-8\" offset=\"12\" length=\"99\"/>");
+    EXPECT_EQ(report,
+              "<lone_end_tag tagname=\"b\" offset=\"3\"/><file encoding=\"UTF-8\" offset=\"12\" length=\"99\"/>");
     XmlTextDoc::AddReportRecord(report, "none", "x", xml::kRecUpdate);
     EXPECT_EQ(report.find("none"), std::string::npos);
 
@@ -117,8 +118,7 @@ TEST(XmlInsert, ALeadByteCutOffAtTheEndOfAValueCannotSwallowTheMarkupAfterIt) {
     EXPECT_EQ(doc.DocText(), "<r v=\"?\">\r\n<t>ab?</t>\r\n</r>\r\n");
     EXPECT_TRUE(XmlTextDoc(doc.DocText()).CheckSingleRoot());
     // A lead byte before a quote or '<' is stray: the markup byte is escaped on its own.
-    EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\"x\xB3<", XmlTextDoc::EncodeMode::Attribute, false),
-              "?&quot;x?&lt;");
+    EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\"x\xB3<", XmlTextDoc::EncodeMode::Attribute, false), "?&quot;x?&lt;");
     XmlTextDoc attr("<a x='1'/>");
     attr.SeekMain();
     EXPECT_TRUE(attr.PutAttribute("y", "\xB0\"\xAE"));
