@@ -44,6 +44,12 @@ public:
     XmlTextDoc(const XmlTextDoc&) = delete;
     XmlTextDoc& operator=(const XmlTextDoc&) = delete;
 
+    // Reads a file into the document and parses it; true when it loaded and
+    // is one well-formed tree. The report tells what happened.
+    bool LoadFrom(const char* path);
+    // Writes the text to a file, replacing it atomically; true on success.
+    bool SaveTo(const char* path);
+
     // Replaces the text (null: empty, memory released), clears the report and
     // parses. True when the text is one well-formed element tree.
     bool SetDocText(const char* text);

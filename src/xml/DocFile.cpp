@@ -1,0 +1,378 @@
+#include "xml/DocFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "xml/Encodings.h"
+#include "xml/XmlTextDoc.h"
+
+namespace xml {
+namespace {
+
+constexpr std::uint32_t kModeRead = 0x10;
+constexpr std::uint32_t kModeWrite = 0x20;
+constexpr std::uint32_t kModeAppend = 0x40;
+constexpr std::uint32_t kEncodingBits = kDocUtf16Le | kDocUtf8Bom | kDocUtf16Be;
+
+struct Bom {
+    const char* bytes;
+    std::size_t length;
+    const char* name;
+    std::uint32_t flag;
+};
+constexpr Bom kBoms[] = {
+    {"\xEF\xBB\xBF", 3, "UTF-8", kDocUtf8Bom},
+    {"\xFF\xFE", 2, "UTF-16LE", kDocUtf16Le},
+    {"\xFE\xFF", 2, "UTF-16BE", kDocUtf16Be},
+};
+
+void Record(std::string& report, const char* word, const char* value = nullptr, std::uint32_t kind = 0,
+            std::int64_t number = -1) {
+    XmlTextDoc::AddReportRecord(report, word, value, kind, number);
+}
+
+// "file_error" with this platform's text for the error and its number.
+void FileError(std::string& report, int error) {
+    std::string msg = std::strerror(error);
+    msg = msg.substr(0, std::min(msg.find_first_of("\r\n"), std::size_t{100}));
+    Record(report, "file_error", msg.c_str(), kRecMsg | kRecN, error);
+}
+
+void SwapBytes(std::string& units) {
+    for (std::size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
+}
+
+// The state of one open file.
+class DocFile {
+public:
+    explicit DocFile(std::uint32_t flags) : m_flags(flags) {}
+    ~DocFile() {
+        if (m_file) std::fclose(m_file);
+    }
+    DocFile(const DocFile&) = delete;
+    DocFile& operator=(const DocFile&) = delete;
+
+    bool OpenRead(const char* path);
+    bool OpenWrite(const char* path, std::FILE* file);
+    bool ReadText(std::string& text);
+    bool WriteText(const std::string& text);
+    bool Close();
+
+    std::uint32_t Flags() const { return m_flags; }
+    std::string& Report() { return m_report; }
+    std::string m_encoding;
+
+private:
+    bool ReadUnits(std::string& units);
+    bool WriteUnits(std::string units);
+    void AppendConverted(std::string& text, const std::string& raw, const char* from);
+
+    std::FILE* m_file = nullptr;
+    std::uint32_t m_flags;
+    std::int64_t m_length = 0;
+    std::int64_t m_position = 0;
+    int m_unitWidth = 1;
+    bool m_assumedUtf8 = false;  // UTF-8 only because the text starts with '<'
+    std::string m_report;
+};
+
+bool DocFile::OpenRead(const char* path) {
+    m_flags |= kModeRead;
+    m_file = std::fopen(path, "rb");
+    if (!m_file) {
+        FileError(m_report, errno);
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fileno(m_file), &st) != 0 || S_ISDIR(st.st_mode)) {
+        FileError(m_report, S_ISDIR(st.st_mode) ? EISDIR : errno);
+        return false;
+    }
+    if (std::fseek(m_file, 0, SEEK_END) != 0 || (m_length = std::ftell(m_file)) < 0 ||
+        std::fseek(m_file, 0, SEEK_SET) != 0) {
+        FileError(m_report, errno);
+        return false;
+    }
+    if (m_length > INT32_MAX / 2) {
+        FileError(m_report, EFBIG);
+        return false;
+    }
+    std::string head(static_cast<std::size_t>(std::min<std::int64_t>(1024, m_length)), '\0');
+    if (!head.empty() && std::fread(head.data(), 1, head.size(), m_file) != head.size()) {
+        FileError(m_report, std::ferror(m_file) ? errno : EIO);
+        return false;
+    }
+    m_flags &= ~kEncodingBits;
+    std::size_t bom = 0;
+    for (const Bom& b : kBoms) {
+        if (head.size() >= b.length && head.compare(0, b.length, b.bytes) == 0) {
+            m_flags |= b.flag;
+            m_encoding = b.name;
+            m_unitWidth = b.length == 2 ? 2 : 1;
+            bom = b.length;
+            break;
+        }
+    }
+    if (std::fseek(m_file, static_cast<long>(bom), SEEK_SET) != 0) {
+        FileError(m_report, errno);
+        return false;
+    }
+    if (!bom) {
+        m_encoding = SniffEncoding(head);
+        if (m_encoding.empty() && !head.empty() && head[0] == '<') {
+            m_encoding = "UTF-8";
+            m_assumedUtf8 = true;
+        }
+    }
+    m_position = static_cast<std::int64_t>(bom);
+    if (bom) Record(m_report, "bom");
+    return true;
+}
+
+bool DocFile::OpenWrite(const char* path, std::FILE* file) {
+    (void)path;
+    m_flags |= kModeWrite;
+    m_file = file;
+    for (const Bom& b : kBoms) {
+        if (m_flags & b.flag) {
+            m_encoding = b.name;
+            m_unitWidth = b.length == 2 ? 2 : 1;
+            if (std::fwrite(b.bytes, 1, b.length, m_file) != b.length) {
+                FileError(m_report, errno);
+                return false;
+            }
+            Record(m_report, "bom");
+            break;
+        }
+    }
+    return true;
+}
+
+bool DocFile::ReadUnits(std::string& units) {
+    const std::int64_t bytes = m_length - m_position;
+    units.assign(static_cast<std::size_t>(bytes), '\0');
+    if (bytes && std::fread(units.data(), 1, units.size(), m_file) != units.size()) {
+        FileError(m_report, std::ferror(m_file) ? errno : EIO);
+        return false;
+    }
+    m_position += bytes;
+    units.resize(units.size() / static_cast<std::size_t>(m_unitWidth) * static_cast<std::size_t>(m_unitWidth));
+    std::int64_t count = static_cast<std::int64_t>(units.size()) / m_unitWidth;
+    Record(m_report, "read", m_encoding.c_str(), kRecEncoding | kRecLength, count);
+
+    // Zero units are dropped: the text is a NUL-terminated string.
+    std::size_t kept = 0;
+    const auto w = static_cast<std::size_t>(m_unitWidth);
+    for (std::size_t i = 0; i < units.size(); i += w) {
+        bool zero = true;
+        for (std::size_t k = 0; k < w; ++k) zero = zero && units[i + k] == '\0';
+        if (zero) continue;
+        for (std::size_t k = 0; k < w; ++k) units[kept + k] = units[i + k];
+        kept += w;
+    }
+    if (kept != units.size()) {
+        Record(m_report, "nulls_removed", nullptr, kRecCount, static_cast<std::int64_t>((units.size() - kept) / w));
+        units.resize(kept);
+    }
+    if (m_unitWidth == 2 && (m_flags & kDocUtf16Be)) {
+        SwapBytes(units);
+        Record(m_report, "endian_swap");
+    }
+    return true;
+}
+
+void DocFile::AppendConverted(std::string& text, const std::string& raw, const char* from) {
+    bool lost = false;
+    const std::string converted = ConvertText(from, "", raw, &lost);
+    text += converted;
+    Record(m_report, "converted_to", "", kRecEncoding | kRecLength, static_cast<std::int64_t>(converted.size()));
+    if (lost) Record(m_report, "conversion_loss");
+}
+
+bool DocFile::ReadText(std::string& text) {
+    m_report.clear();
+    if (m_position >= m_length) {
+        Record(m_report, "read", m_encoding.c_str(), kRecEncoding | kRecLength, 0);
+        return true;
+    }
+    std::string raw;
+    if (m_flags & (kDocUtf16Le | kDocUtf16Be)) {
+        if (!ReadUnits(raw)) return false;
+        AppendConverted(text, raw, "UTF-16");
+        return true;
+    }
+    bool unknown = m_encoding.empty();
+    if (EncodingsDiffer(m_encoding, "")) {
+        if (!ReadUnits(raw)) return false;
+        // A file merely assumed to be UTF-8 that is not is taken as it is:
+        // converting it would replace every one of its non-ASCII characters.
+        if (!m_assumedUtf8 || LooksLikeUtf8(raw)) {
+            AppendConverted(text, raw, m_encoding.c_str());
+            return true;
+        }
+        m_encoding.clear();
+        Record(m_report, "read", "", kRecUpdate | kRecEncoding);
+        text += raw;
+        Record(m_report, "utf8_detection");
+        return true;
+    }
+    if (!ReadUnits(raw)) return false;
+    if (unknown) {
+        bool nonAscii = false;
+        if (LooksLikeUtf8(raw, &nonAscii)) {
+            m_encoding = "UTF-8";
+            Record(m_report, "read", "UTF-8", kRecUpdate | kRecEncoding);
+            if (nonAscii) {
+                AppendConverted(text, raw, "UTF-8");
+                Record(m_report, "utf8_detection");
+                return true;
+            }
+        }
+    }
+    text += raw;
+    if (unknown) Record(m_report, "utf8_detection");
+    return true;
+}
+
+bool DocFile::WriteUnits(std::string units) {
+    if (m_flags & kDocUtf16Be) {
+        SwapBytes(units);
+        Record(m_report, "endian_swap");
+    }
+    if (!units.empty() && std::fwrite(units.data(), 1, units.size(), m_file) != units.size()) {
+        FileError(m_report, errno);
+        return false;
+    }
+    m_position += static_cast<std::int64_t>(units.size());
+    Record(m_report, "write", m_encoding.c_str(), kRecEncoding | kRecLength,
+           static_cast<std::int64_t>(units.size()) / m_unitWidth);
+    return true;
+}
+
+bool DocFile::WriteText(const std::string& text) {
+    m_report.clear();
+    if (text.empty()) {
+        Record(m_report, "write", m_encoding.c_str(), kRecEncoding | kRecLength, 0);
+        return true;
+    }
+    std::string out;
+    bool lost = false;
+    if (m_flags & (kDocUtf16Le | kDocUtf16Be)) {
+        out = ConvertText("", "UTF-16", text, &lost);
+        Record(m_report, "converted_from", "", kRecEncoding | kRecLength, static_cast<std::int64_t>(text.size()));
+    } else if (EncodingsDiffer(m_encoding, "")) {
+        out = ConvertText("", m_encoding, text, &lost);
+        Record(m_report, "converted_from", "", kRecEncoding | kRecLength, static_cast<std::int64_t>(text.size()));
+        if (lost) Record(m_report, "conversion_loss");
+    } else {
+        out = text;
+    }
+    if (out.empty()) {
+        // The encoding produced nothing for a text: writing would destroy it.
+        FileError(m_report, EILSEQ);
+        return false;
+    }
+    return WriteUnits(std::move(out));
+}
+
+bool DocFile::Close() {
+    bool ok = true;
+    if (m_file && std::fclose(m_file) != 0) {
+        FileError(m_report, errno);
+        ok = false;
+    }
+    m_file = nullptr;
+    m_flags &= ~(kModeRead | kModeWrite | kModeAppend);
+    return ok;
+}
+
+// The mode a new file gets: the old file's, or the default under the umask.
+mode_t TargetMode(const char* path) {
+    struct stat st {};
+    if (stat(path, &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool ReadDocFile(const char* path, std::string& text, std::string& report, std::uint32_t& flags) {
+    text.clear();
+    DocFile file(flags);
+    if (!path || !file.OpenRead(path)) {
+        if (!path) FileError(file.Report(), ENOENT);
+        report = file.Report();
+        return false;
+    }
+    std::string opening = file.Report();
+    const bool ok = file.ReadText(text);
+    const bool closed = file.Close();
+    report = opening + file.Report();
+    flags = file.Flags();
+    return ok && closed;
+}
+
+bool WriteDocFile(const char* path, const std::string& text, std::string& report, std::uint32_t& flags) {
+    if (!path || !*path) {
+        report.clear();
+        FileError(report, ENOENT);
+        return false;
+    }
+    // The text goes to a temporary file beside the target, which then takes
+    // the target's place in one rename.
+    std::string temp = std::string(path) + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        report.clear();
+        FileError(report, errno);
+        return false;
+    }
+    fchmod(fd, TargetMode(path));
+    std::FILE* stream = fdopen(fd, "wb");
+    if (!stream) {
+        const int error = errno;
+        close(fd);
+        unlink(temp.c_str());
+        report.clear();
+        FileError(report, error);
+        return false;
+    }
+    DocFile file(flags);
+    bool ok = file.OpenWrite(path, stream);
+    std::string opening = file.Report();
+    if (ok) {
+        if (file.m_encoding.empty() && !text.empty()) {
+            file.m_encoding = SniffEncoding(text);
+            if (file.m_encoding.empty()) file.m_encoding = "UTF-8";
+        }
+        ok = file.WriteText(text);
+    }
+    if (ok && (std::fflush(stream) != 0 || fsync(fileno(stream)) != 0)) {
+        FileError(file.Report(), errno);
+        ok = false;
+    }
+    ok = file.Close() && ok;
+    if (ok && std::rename(temp.c_str(), path) != 0) {
+        FileError(file.Report(), errno);
+        ok = false;
+    }
+    if (!ok) unlink(temp.c_str());
+    report = opening + file.Report();
+    flags = file.Flags();
+    return ok;
+}
+
+bool XmlTextDoc::LoadFrom(const char* path) {
+    if (!ReadDocFile(path, m_text, m_report, m_docFlags)) return false;
+    return ParseDocument();
+}
+
+bool XmlTextDoc::SaveTo(const char* path) { return WriteDocFile(path, m_text, m_report, m_docFlags); }
+
+}  // namespace xml

@@ -1,0 +1,254 @@
+#include "xml/Encodings.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "textcodec/CodePage.h"
+#include "xml/Scanner.h"
+
+namespace xml {
+namespace {
+
+struct Label {
+    const char* name;
+    int codePage;
+};
+
+constexpr Label kLabels[] =
+#include "xml/EncodingTable.inc"
+    ;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return Lower(x) == Lower(y);
+           });
+}
+
+// Code pages that do not report lost characters.
+bool TakesNoLossFlag(int cp) {
+    return (cp >= 50220 && cp <= 50222) || cp == 50225 || cp == 50227 || cp == 50229 || cp == 52936 ||
+           cp == 54936 || (cp >= 57002 && cp <= 57011) || cp == 65000 || cp == 65001;
+}
+
+int Resolve(int cp) { return cp <= 0 ? textcodec::SystemCodePage() : cp; }
+
+std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size() / 2);
+    std::string out;
+    bool usedDefault = false;
+    textcodec::FromUtf16(target, units, out, TakesNoLossFlag(target) ? nullptr : &usedDefault);
+    if (lost && usedDefault) *lost = true;
+    return out;
+}
+
+std::string Utf16Bytes(const std::u16string& units) {
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+}
+
+// A value of an attribute in a tag's bytes, looked up ASCII-case-insensitively.
+bool AttributeValue(std::string_view tag, std::string_view name, std::string& value) {
+    std::size_t i = 0;
+    const auto isWs = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    // Skip '<', an optional '?' and the tag name.
+    while (i < tag.size() && (tag[i] == '<' || tag[i] == '?')) ++i;
+    while (i < tag.size() && !isWs(tag[i]) && tag[i] != '>' && tag[i] != '/') ++i;
+    while (i < tag.size()) {
+        while (i < tag.size() && (isWs(tag[i]) || tag[i] == '/' || tag[i] == '?')) ++i;
+        if (i >= tag.size() || tag[i] == '>') return false;
+        const std::size_t n0 = i;
+        while (i < tag.size() && !isWs(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/') ++i;
+        const std::string_view attr = tag.substr(n0, i - n0);
+        while (i < tag.size() && isWs(tag[i])) ++i;
+        std::string_view v;
+        if (i < tag.size() && tag[i] == '=') {
+            ++i;
+            while (i < tag.size() && isWs(tag[i])) ++i;
+            if (i < tag.size() && (tag[i] == '"' || tag[i] == '\'')) {
+                const char q = tag[i++];
+                const std::size_t v0 = i;
+                while (i < tag.size() && tag[i] != q) ++i;
+                v = tag.substr(v0, i - v0);
+                if (i < tag.size()) ++i;
+            } else {
+                const std::size_t v0 = i;
+                while (i < tag.size() && !isWs(tag[i]) && tag[i] != '>') ++i;
+                v = tag.substr(v0, i - v0);
+                if (!v.empty() && v.back() == '/' && i < tag.size() && tag[i] == '>') v.remove_suffix(1);
+            }
+        }
+        if (EqualsNoCase(attr, name)) {
+            value.assign(v);
+            return true;
+        }
+        if (attr.empty()) ++i;
+    }
+    return false;
+}
+
+// The word after "charset" and "=" in a Content-Type value.
+std::string CharsetOf(std::string_view content) {
+    std::vector<std::string_view> words;
+    const auto isBreak = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '!' || c == '"' || c == '\'' || c == '/' ||
+               c == ';' || c == '<' || c == '=' || c == '>' || c == '?' || c == '\\';
+    };
+    std::size_t i = 0;
+    while (i < content.size()) {
+        const char c = content[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            ++i;
+        } else if (isBreak(c)) {
+            words.push_back(content.substr(i, 1));
+            ++i;
+        } else {
+            const std::size_t w0 = i;
+            while (i < content.size() && !isBreak(content[i])) ++i;
+            words.push_back(content.substr(w0, i - w0));
+        }
+    }
+    for (std::size_t w = 0; w + 2 < words.size(); ++w) {
+        if (EqualsNoCase(words[w], "charset") && words[w + 1] == "=") return std::string(words[w + 2]);
+    }
+    return {};
+}
+
+}  // namespace
+
+int CodePageOf(std::string_view name) {
+    if (name.empty()) return 0;
+    if (name.size() >= 100) return -1;
+    if (name.substr(0, 6) == "UTF-32") return kCpEngineUtf32;
+    std::string lower(name);
+    for (char& c : lower) c = Lower(c);
+    const auto it = std::lower_bound(std::begin(kLabels), std::end(kLabels), lower,
+                                     [](const Label& l, const std::string& n) { return std::strcmp(l.name, n.c_str()) < 0; });
+    if (it == std::end(kLabels) || lower != it->name) return -1;
+    // A code page this machine cannot convert behaves as an unknown label.
+    return textcodec::IsConvertible(it->codePage) ? it->codePage : -1;
+}
+
+bool EncodingsDiffer(std::string_view a, std::string_view b) {
+    const int x = CodePageOf(a);
+    const int y = CodePageOf(b);
+    if (x == -1 || y == -1) return false;
+    return Resolve(x) != Resolve(y);
+}
+
+std::string SniffEncoding(std::string_view text) {
+    const std::string copy(text);
+    Scanner scanner(copy.c_str(), copy.size());
+    Token token;
+    bool sawHtml = false;
+    while (true) {
+        const int kind = ScanToken(scanner, token);
+        if (kind == kTokEnd || kind == kTokBadMarkup) return {};
+        const std::string_view tag(copy.data() + token.start, static_cast<std::size_t>(token.length));
+        const std::string_view name =
+            (kind == kTokStartTag || kind == kTokEndTag || kind == kTokPi)
+                ? std::string_view(copy.data() + scanner.nameStart, static_cast<std::size_t>(std::max(0, scanner.NameLength())))
+                : std::string_view();
+        std::string value;
+        if (kind == kTokPi && token.start == 0 && EqualsNoCase(name, "xml")) {
+            return AttributeValue(tag, "encoding", value) ? value : std::string();
+        }
+        if (kind == kTokEndTag && EqualsNoCase(name, "head")) return {};
+        if (kind != kTokStartTag) continue;
+        if (!sawHtml) {
+            if (!EqualsNoCase(name, "html")) return {};
+            sawHtml = true;
+            continue;
+        }
+        if (!EqualsNoCase(name, "meta")) continue;
+        std::string content;
+        if (AttributeValue(tag, "http-equiv", value) && EqualsNoCase(value, "Content-Type") &&
+            AttributeValue(tag, "content", content)) {
+            return CharsetOf(content);
+        }
+    }
+}
+
+std::string ConvertText(std::string_view fromName, std::string_view toName, std::string_view source, bool* lost) {
+    if (lost) *lost = false;
+    int from = CodePageOf(fromName);
+    int to = CodePageOf(toName);
+    if (from == -1) from = 0;
+    if (to == -1) to = 0;
+    from = Resolve(from);
+    to = Resolve(to);
+
+    if (from == kCpEngineUtf32) {
+        std::u16string units;
+        std::string out;
+        for (std::size_t i = 0; i + 4 <= source.size(); i += 4) {
+            std::uint32_t cp;
+            std::memcpy(&cp, source.data() + i, 4);
+            if (cp > 0x10FFFF) cp = 0xFFFD;
+            if (cp > 0xFFFF) {
+                units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+                units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            } else {
+                units += static_cast<char16_t>(cp);
+            }
+        }
+        if (to == textcodec::kCpUtf16Le) return Utf16Bytes(units);
+        if (to == textcodec::kCpUtf8) textcodec::FromUtf16(to, units, out);
+        return out;  // to any other target nothing is produced
+    }
+    if (from == textcodec::kCpUtf16Le) {
+        if (to == kCpEngineUtf32) {
+            std::string out;
+            const std::u16string_view u(reinterpret_cast<const char16_t*>(source.data()), source.size() / 2);
+            for (std::size_t i = 0; i < u.size(); ++i) {
+                std::uint32_t cp = u[i];
+                if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000) {
+                    cp = 0x10000 + ((cp - 0xD800) << 10) + (u[++i] - 0xDC00u);
+                }
+                out.append(reinterpret_cast<const char*>(&cp), 4);
+            }
+            return out;
+        }
+        return FromUtf16Bytes(to, source, lost);
+    }
+    std::u16string units;
+    if (to == kCpEngineUtf32) {
+        if (from != textcodec::kCpUtf8) return {};
+        textcodec::ToUtf16(from, source, units);
+        return ConvertText("UTF-16", "UTF-32", Utf16Bytes(units), lost);
+    }
+    if (!textcodec::ToUtf16(from, source, units)) return {};
+    if (to == textcodec::kCpUtf16Le) return Utf16Bytes(units);
+    return FromUtf16Bytes(to, Utf16Bytes(units), lost);
+}
+
+bool LooksLikeUtf8(std::string_view bytes, bool* hasNonAscii) {
+    bool nonAscii = false;
+    std::size_t i = 0;
+    while (i < bytes.size() && bytes[i] != '\0') {
+        const auto c = static_cast<unsigned char>(bytes[i++]);
+        if (c < 0x80) continue;
+        nonAscii = true;
+        int more;
+        if (!(c & 0x20)) {
+            more = 1;
+        } else if (!(c & 0x10)) {
+            more = 2;
+        } else if (!(c & 0x08)) {
+            more = 3;
+        } else {
+            return false;
+        }
+        for (int k = 0; k < more; ++k) {
+            if (i >= bytes.size() || static_cast<unsigned char>(bytes[i]) < 0x80) return false;
+            ++i;
+        }
+    }
+    if (hasNonAscii) *hasNonAscii = nonAscii;
+    return true;
+}
+
+}  // namespace xml

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "textcodec/CodePage.h"
+#include "xml/Encodings.h"
+#include "xml/XmlTextDoc.h"
+
+using xml::XmlTextDoc;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::string ToUtf8(const std::string& narrow) {
+    return xml::ConvertText("", "UTF-8", narrow);
+}
+
+class XmlFile : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("veskora-xmlfile-" + std::to_string(::getpid()) + "-" +
+                                           testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Path(const char* name) const { return (dir / name).string(); }
+
+    fs::path dir;
+};
+
+const fs::path kEncodings = VESKORA_TESTDATA "/encodings/";
+
+}  // namespace
+
+TEST(Encodings, LabelsMapToCodePages) {
+    EXPECT_EQ(xml::CodePageOf(""), 0);
+    EXPECT_EQ(xml::CodePageOf("UTF-32"), 65005);
+    EXPECT_EQ(xml::CodePageOf("UTF-32BE"), 65005);
+    EXPECT_EQ(xml::CodePageOf("utf-32"), 12000);
+    EXPECT_EQ(xml::CodePageOf("KS_C_5601-1987"), 949);
+    EXPECT_EQ(xml::CodePageOf("euc-kr"), 51949);
+    EXPECT_EQ(xml::CodePageOf("cp500"), 775);
+    EXPECT_EQ(xml::CodePageOf("cp1256 "), 1256);
+    EXPECT_EQ(xml::CodePageOf("Shift_JIS"), 932);
+    EXPECT_EQ(xml::CodePageOf("iso-8859-1"), 28591);
+    EXPECT_EQ(xml::CodePageOf("x-mac-korean"), -1);  // no converter on this machine
+    EXPECT_EQ(xml::CodePageOf("no-such-encoding"), -1);
+    EXPECT_EQ(xml::CodePageOf(std::string(200, 'a')), -1);
+    EXPECT_FALSE(xml::EncodingsDiffer("cp949", ""));
+    EXPECT_TRUE(xml::EncodingsDiffer("utf-8", ""));
+    EXPECT_FALSE(xml::EncodingsDiffer("bogus", "utf-8"));
+}
+
+TEST(Encodings, SniffingReadsTheDeclarationAtTheStartOrAnHtmlMeta) {
+    EXPECT_EQ(xml::SniffEncoding("<?xml version='1.0' encoding='ISO-8859-1'?><a/>"), "ISO-8859-1");
+    EXPECT_EQ(xml::SniffEncoding(" <?xml version='1.0' encoding='ISO-8859-1'?><a/>"), "");
+    EXPECT_EQ(xml::SniffEncoding("<?xml version='1.0'?><a/>"), "");
+    EXPECT_EQ(xml::SniffEncoding("<html><head><meta http-equiv=\"Content-Type\" "
+                                 "content=\"text/html; charset=euc-kr\"></head>"),
+              "euc-kr");
+    EXPECT_EQ(xml::SniffEncoding("<HTML><META content=text/html;CHARSET=iso-8859-1 http-equiv=Content-Type>"),
+              "iso-8859-1");
+    EXPECT_EQ(xml::SniffEncoding("<html><head></head><meta http-equiv=\"Content-Type\" content=\"charset=x\">"),
+              "");
+    EXPECT_EQ(xml::SniffEncoding("<body><meta http-equiv=\"Content-Type\" content=\"charset=x\">"), "");
+}
+
+TEST_F(XmlFile, MarkedUtf8IsConvertedIntoTheSystemCodePage) {
+    WriteFile(Path("a.xml"), "\xEF\xBB\xBF<a/>");
+    XmlTextDoc doc;
+    EXPECT_TRUE(doc.LoadFrom(Path("a.xml").c_str()));
+    EXPECT_EQ(doc.ReportText(),
+              "<bom/><read encoding=\"UTF-8\" length=\"4\"/><converted_to encoding=\"\" length=\"4\"/>");
+    EXPECT_EQ(doc.DocFlags(), xml::kDocUtf8Bom);
+}
+
+TEST_F(XmlFile, UnmarkedFilesAreDetectedAsUtf8OrTakenAsTheSystemCodePage) {
+    WriteFile(Path("lt.xml"), "<a>\xEA\xB0\x80</a>");  // starts with '<'
+    XmlTextDoc doc;
+    EXPECT_TRUE(doc.LoadFrom(Path("lt.xml").c_str()));
+    EXPECT_EQ(doc.DocText(), "<a>\xB0\xA1</a>");
+
+    WriteFile(Path("text.xml"), " <a>\xEA\xB0\x80</a>");  // valid UTF-8, not starting with '<'
+    EXPECT_TRUE(doc.LoadFrom(Path("text.xml").c_str()));
+    EXPECT_EQ(doc.DocText(), " <a>\xB0\xA1</a>");
+    EXPECT_NE(doc.ReportText().find("<read encoding=\"UTF-8\" length=\"11\"/>"), std::string::npos);
+    EXPECT_NE(doc.ReportText().find("<utf8_detection/>"), std::string::npos);
+
+    WriteFile(Path("ansi.xml"), " <a>\xB0\xA1</a>");  // not UTF-8: taken as it is
+    EXPECT_TRUE(doc.LoadFrom(Path("ansi.xml").c_str()));
+    EXPECT_EQ(doc.DocText(), " <a>\xB0\xA1</a>");
+    EXPECT_EQ(doc.ReportText(), "<read encoding=\"\" length=\"10\"/><utf8_detection/>");
+
+    // Starting with '<' makes a file UTF-8 only if it is: a legacy Korean file stays whole.
+    WriteFile(Path("legacy.xml"), "<a>\xB0\xA1</a>");
+    EXPECT_TRUE(doc.LoadFrom(Path("legacy.xml").c_str()));
+    EXPECT_EQ(doc.DocText(), "<a>\xB0\xA1</a>");
+    EXPECT_EQ(doc.ReportText(), "<read encoding=\"\" length=\"9\"/><utf8_detection/>");
+}
+
+TEST_F(XmlFile, DeclaredEncodingIsSeenOnlyAtTheVeryStart) {
+    WriteFile(Path("l1.xml"), "<?xml version='1.0' encoding='ISO-8859-1'?><a>caf\xE9</a>");
+    XmlTextDoc doc;
+    {
+        textcodec::ScopedSystemCodePage western(1252);
+        EXPECT_TRUE(doc.LoadFrom(Path("l1.xml").c_str()));
+        EXPECT_NE(doc.DocText().find("caf\xE9"), std::string::npos);
+    }
+    EXPECT_TRUE(doc.LoadFrom(Path("l1.xml").c_str()));  // 949 has no é
+    EXPECT_NE(doc.ReportText().find("<conversion_loss/>"), std::string::npos);
+    WriteFile(Path("late.xml"), " <?xml version='1.0' encoding='ISO-8859-1'?><a>caf\xE9</a>");
+    textcodec::ScopedSystemCodePage western(1252);
+    doc.LoadFrom(Path("late.xml").c_str());
+    EXPECT_EQ(doc.ReportText().find("converted_to"), std::string::npos);
+}
+
+TEST_F(XmlFile, BigEndianUtf16IsSwappedOnLoadAndWrittenBackTheSameWay) {
+    const std::string be("\xFE\xFF\0<\0a\0>\xAC\x00\0<\0/\0a\0>", 18);
+    WriteFile(Path("be.xml"), be);
+    XmlTextDoc doc;
+    EXPECT_TRUE(doc.LoadFrom(Path("be.xml").c_str()));
+    EXPECT_EQ(doc.DocText(), "<a>\xB0\xA1</a>");
+    EXPECT_NE(doc.ReportText().find("<endian_swap/>"), std::string::npos);
+    EXPECT_EQ(doc.DocFlags(), xml::kDocUtf16Be);
+    EXPECT_TRUE(doc.SaveTo(Path("be2.xml").c_str()));
+    EXPECT_EQ(ReadFile(Path("be2.xml")), be);
+}
+
+TEST_F(XmlFile, NewDocumentIsSavedAsUtf8WithoutAMark) {
+    XmlTextDoc doc;
+    doc.PutMain("R");
+    doc.PutChild("G", "\xB0\xA1");
+    EXPECT_TRUE(doc.SaveTo(Path("new.xml").c_str()));
+    EXPECT_EQ(ReadFile(Path("new.xml")), "<R>\r\n<G>\xEA\xB0\x80</G>\r\n</R>\r\n");
+    EXPECT_EQ(doc.ReportText(),
+              "<converted_from encoding=\"\" length=\"22\"/><write encoding=\"UTF-8\" length=\"23\"/>");
+}
+
+TEST_F(XmlFile, EmptyMissingAndUnreadableFilesFailWithARecord) {
+    WriteFile(Path("empty.xml"), "");
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.LoadFrom(Path("empty.xml").c_str()));
+    EXPECT_EQ(doc.ReportText(), "<read encoding=\"\" length=\"0\"/>");
+    EXPECT_FALSE(doc.LoadFrom(Path("missing.xml").c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"No such file or directory\" n=\"2\"/>");
+    EXPECT_FALSE(doc.LoadFrom(dir.string().c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"Is a directory\" n=\"21\"/>");
+    EXPECT_FALSE(doc.LoadFrom(nullptr));
+    if (::geteuid() != 0) {
+        WriteFile(Path("locked.xml"), "<a/>");
+        ::chmod(Path("locked.xml").c_str(), 0);
+        EXPECT_FALSE(doc.LoadFrom(Path("locked.xml").c_str()));
+        EXPECT_NE(doc.ReportText().find("n=\"13\""), std::string::npos);
+    }
+}
+
+TEST_F(XmlFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFile) {
+    WriteFile(Path("keep.xml"), "<old/>");
+    ::chmod(Path("keep.xml").c_str(), 0640);
+    XmlTextDoc doc("<new/>");
+    EXPECT_FALSE(doc.SaveTo((dir / "no-folder" / "x.xml").string().c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"No such file or directory\" n=\"2\"/>");
+    // A text that its declared encoding cannot carry is not written at all.
+    XmlTextDoc utf32("<?xml version=\"1.0\" encoding=\"UTF-32\"?><a/>");
+    EXPECT_FALSE(utf32.SaveTo(Path("keep.xml").c_str()));
+    EXPECT_EQ(ReadFile(Path("keep.xml")), "<old/>");
+    EXPECT_TRUE(doc.SaveTo(Path("keep.xml").c_str()));
+    EXPECT_EQ(ReadFile(Path("keep.xml")), "<new/>");
+    struct stat st {};
+    ::stat(Path("keep.xml").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"odd16.xml", std::string("\xFF\xFE<\0a\0/\0>\0x", 11)},
+        {"lone-surrogate.xml", std::string("\xFF\xFE<\0a\0>\0\x00\xD8<\0/\0a\0>\0", 20)},
+        {"bad-utf8.xml", "<?xml version='1.0' encoding='utf-8'?><a>\xC3\x28\xFF</a>"},
+        {"unknown.xml", "<?xml version='1.0' encoding='x-unknown'?><a/>"},
+        {"long-name.xml", "<?xml version='1.0' encoding='" + std::string(200, 'e') + "'?><a/>"},
+        {"nuls.xml", std::string("<a>\0\0</a>", 9)},
+        {"utf32.xml", "<?xml version='1.0' encoding='UTF-32'?><a/>"},
+    };
+    for (const auto& [name, bytes] : cases) {
+        WriteFile(Path(name), bytes);
+        XmlTextDoc doc;
+        doc.LoadFrom(Path(name).c_str());
+        EXPECT_FALSE(doc.ReportText().empty()) << name;
+    }
+    XmlTextDoc nuls;
+    EXPECT_TRUE(nuls.LoadFrom(Path("nuls.xml").c_str()));
+    EXPECT_NE(nuls.ReportText().find("<nulls_removed count=\"2\"/>"), std::string::npos);
+    XmlTextDoc odd;
+    EXPECT_TRUE(odd.LoadFrom(Path("odd16.xml").c_str()));
+    EXPECT_EQ(odd.DocText(), "<a/>");
+}
+
+TEST_F(XmlFile, RealFilesDecodeToTheirExpectedTextAndSurviveASaveAndReload) {
+    const char* files[] = {"bom-utf8.xml", "bom-utf16le.xml", "bom-utf16be.xml", "decl-iso-8859-1.xml",
+                           "decl-windows-1252.xml", "decl-euc-kr.xml", "decl-ks_c_5601-1987.xml",
+                           "decl-shift_jis.xml", "decl-gb2312.xml", "decl-koi8-r.xml", "nodecl-cp949.xml",
+                           "meta-http-equiv-euc-kr.html", "meta-http-equiv-koi8-r.html"};
+    textcodec::ScopedSystemCodePage utf8(65001);
+    for (const char* name : files) {
+        const fs::path source = kEncodings / "synthesized" / name;
+        const std::string expected = ReadFile(kEncodings / "synthesized" / "expected-utf8" / (std::string(name) + ".utf8"));
+        XmlTextDoc doc;
+        doc.LoadFrom(source.string().c_str());
+        std::string text = doc.DocText();
+        if (std::string(name) == "nodecl-cp949.xml") {
+            // Unmarked and not UTF-8: taken in the system code page, here 949.
+            textcodec::ScopedSystemCodePage korean(949);
+            XmlTextDoc ansi;
+            ansi.LoadFrom(source.string().c_str());
+            text = xml::ConvertText("", "UTF-8", ansi.DocText());
+        }
+        EXPECT_EQ(text, expected) << name;
+
+        const std::string copy = Path(name);
+        ASSERT_TRUE(doc.SaveTo(copy.c_str())) << name << doc.ReportText();
+        XmlTextDoc again;
+        again.LoadFrom(copy.c_str());
+        EXPECT_EQ(again.DocText(), doc.DocText()) << name;
+        EXPECT_EQ(again.DocFlags(), doc.DocFlags()) << name;
+    }
+}
+
+TEST_F(XmlFile, KoreanFilesLoadIntoTheKoreanCodePage) {
+    for (const char* name : {"decl-euc-kr.xml", "bom-utf8.xml", "bom-utf16le.xml"}) {
+        const fs::path source = kEncodings / "synthesized" / name;
+        XmlTextDoc doc;
+        doc.LoadFrom(source.string().c_str());
+        const std::string expected = ReadFile(kEncodings / "synthesized" / "expected-utf8" / (std::string(name) + ".utf8"));
+        const std::string text = ToUtf8(doc.DocText());
+        // Characters outside 949 (the UTF-16 file's U+1D11E) become '?'.
+        if (std::string(name) == "bom-utf16le.xml") {
+            EXPECT_NE(doc.ReportText().find("conversion_loss"), std::string::npos);
+        } else {
+            EXPECT_EQ(text, expected) << name;
+        }
+    }
+}
