@@ -166,6 +166,13 @@ bool DocFile::ReadUnits(std::string& units) {
     Record(m_report, "read", m_encoding.c_str(), kRecEncoding | kRecLength, count);
 
     // Zero units are dropped: the text is a NUL-terminated string.
+    if (std::memchr(units.data(), 0, units.size()) == nullptr) {
+        if (m_unitWidth == 2 && (m_flags & kDocUtf16Be)) {
+            SwapBytes(units);
+            Record(m_report, "endian_swap");
+        }
+        return true;
+    }
     std::size_t kept = 0;
     const auto w = static_cast<std::size_t>(m_unitWidth);
     for (std::size_t i = 0; i < units.size(); i += w) {
@@ -188,9 +195,14 @@ bool DocFile::ReadUnits(std::string& units) {
 
 void DocFile::AppendConverted(std::string& text, const std::string& raw, const char* from) {
     bool lost = false;
-    const std::string converted = ConvertText(from, "", raw, &lost);
-    text += converted;
-    Record(m_report, "converted_to", "", kRecEncoding | kRecLength, static_cast<std::int64_t>(converted.size()));
+    std::string converted = ConvertText(from, "", raw, &lost);
+    const auto length = static_cast<std::int64_t>(converted.size());
+    if (text.empty()) {
+        text = std::move(converted);
+    } else {
+        text += converted;
+    }
+    Record(m_report, "converted_to", "", kRecEncoding | kRecLength, length);
     if (lost) Record(m_report, "conversion_loss");
 }
 

@@ -24,25 +24,88 @@ constexpr Label kLabels[] =
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 // Code pages that do not report lost characters.
 bool TakesNoLossFlag(int cp) {
-    return (cp >= 50220 && cp <= 50222) || cp == 50225 || cp == 50227 || cp == 50229 || cp == 52936 ||
-           cp == 54936 || (cp >= 57002 && cp <= 57011) || cp == 65000 || cp == 65001;
+    return (cp >= 50220 && cp <= 50222) || cp == 50225 || cp == 50227 || cp == 50229 || cp == 52936 || cp == 54936 ||
+           (cp >= 57002 && cp <= 57011) || cp == 65000 || cp == 65001;
 }
 
 int Resolve(int cp) { return cp <= 0 ? textcodec::SystemCodePage() : cp; }
 
-std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
-    const std::u16string_view units(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size() / 2);
+// Code pages whose bytes below 0x80 are ASCII and never part of a character
+// that starts with a byte of 0x80 or more, so ASCII runs pass unconverted.
+bool AsciiTransparent(int cp) {
+    switch (cp) {
+        case 874:
+        case 932:
+        case 936:
+        case 949:
+        case 950:
+        case 20127:
+        case 20866:
+        case 20932:
+        case 21866:
+        case 51932:
+        case 51936:
+        case 51949:
+        case 54936:
+        case textcodec::kCpUtf8: return true;
+        default: return (cp >= 1250 && cp <= 1258) || (cp >= 28591 && cp <= 28605);
+    }
+}
+
+std::string FromUtf16Units(int target, std::u16string_view units, bool* lost) {
     std::string out;
     bool usedDefault = false;
     textcodec::FromUtf16(target, units, out, TakesNoLossFlag(target) ? nullptr : &usedDefault);
     if (lost && usedDefault) *lost = true;
+    return out;
+}
+
+std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size() / 2);
+    if (!AsciiTransparent(target)) return FromUtf16Units(target, units, lost);
+    std::string out;
+    out.reserve(units.size() + units.size() / 4);
+    std::size_t i = 0;
+    while (i < units.size()) {
+        if (units[i] < 0x80) {
+            out += static_cast<char>(units[i++]);
+            continue;
+        }
+        const std::size_t run = i;
+        while (i < units.size() && units[i] >= 0x80) ++i;
+        out += FromUtf16Units(target, units.substr(run, i - run), lost);
+    }
+    return out;
+}
+
+// Bytes between two ASCII-transparent code pages: ASCII runs are copied, the
+// runs of other characters go through UTF-16.
+std::string ConvertRuns(int from, int to, std::string_view source, bool* lost) {
+    const std::uint8_t* lead = textcodec::LeadByteLengths(from);
+    std::string out;
+    out.reserve(source.size() + source.size() / 8);
+    const char* p = source.data();
+    const char* const end = p + source.size();
+    std::u16string units;
+    while (p < end) {
+        const char* run = p;
+        while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+        out.append(run, static_cast<std::size_t>(p - run));
+        if (p >= end) break;
+        run = p;
+        while (p < end && static_cast<unsigned char>(*p) >= 0x80) {
+            const int n = lead[static_cast<unsigned char>(*p)];
+            p += std::min<std::ptrdiff_t>(n, end - p);
+        }
+        textcodec::ToUtf16(from, std::string_view(run, static_cast<std::size_t>(p - run)), units);
+        out += FromUtf16Units(to, units, lost);
+    }
     return out;
 }
 
@@ -125,8 +188,9 @@ int CodePageOf(std::string_view name) {
     if (name.substr(0, 6) == "UTF-32") return kCpEngineUtf32;
     std::string lower(name);
     for (char& c : lower) c = Lower(c);
-    const auto it = std::lower_bound(std::begin(kLabels), std::end(kLabels), lower,
-                                     [](const Label& l, const std::string& n) { return std::strcmp(l.name, n.c_str()) < 0; });
+    const auto it =
+        std::lower_bound(std::begin(kLabels), std::end(kLabels), lower,
+                         [](const Label& l, const std::string& n) { return std::strcmp(l.name, n.c_str()) < 0; });
     if (it == std::end(kLabels) || lower != it->name) return -1;
     // A code page this machine cannot convert behaves as an unknown label.
     return textcodec::IsConvertible(it->codePage) ? it->codePage : -1;
@@ -150,7 +214,8 @@ std::string SniffEncoding(std::string_view text) {
         const std::string_view tag(copy.data() + token.start, static_cast<std::size_t>(token.length));
         const std::string_view name =
             (kind == kTokStartTag || kind == kTokEndTag || kind == kTokPi)
-                ? std::string_view(copy.data() + scanner.nameStart, static_cast<std::size_t>(std::max(0, scanner.NameLength())))
+                ? std::string_view(copy.data() + scanner.nameStart,
+                                   static_cast<std::size_t>(std::max(0, scanner.NameLength())))
                 : std::string_view();
         std::string value;
         if (kind == kTokPi && token.start == 0 && EqualsNoCase(name, "xml")) {
@@ -220,6 +285,8 @@ std::string ConvertText(std::string_view fromName, std::string_view toName, std:
         textcodec::ToUtf16(from, source, units);
         return ConvertText("UTF-16", "UTF-32", Utf16Bytes(units), lost);
     }
+    if (!textcodec::IsConvertible(from)) return {};
+    if (AsciiTransparent(from) && AsciiTransparent(to)) return ConvertRuns(from, to, source, lost);
     if (!textcodec::ToUtf16(from, source, units)) return {};
     if (to == textcodec::kCpUtf16Le) return Utf16Bytes(units);
     return FromUtf16Bytes(to, Utf16Bytes(units), lost);

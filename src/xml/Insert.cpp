@@ -384,34 +384,35 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
 void XmlTextDoc::AddReportRecord(std::string& report, const char* word, const char* value, std::uint32_t kind,
                                  std::int64_t number, std::int64_t number2) {
     if (report.size() >= 1000) return;
-    XmlTextDoc records(report);
-    bool selected;
-    if (kind & kRecUpdate) {
-        selected = records.SeekMain(word);
-    } else {
-        selected = records.PutMain(word, "", kPutNoLineBreaks);
+    const char* valueAttr = (kind & kRecType)       ? "type"
+                            : (kind & kRecEncoding) ? "encoding"
+                            : (kind & kRecMsg)      ? "msg"
+                                                    : "tagname";
+    const char* numberAttr = (kind & kRecN)        ? "n"
+                             : (kind & kRecCount)  ? "count"
+                             : (kind & kRecLength) ? "length"
+                                                   : nullptr;
+    const bool writeNumber = numberAttr || number != -1;
+    if (!(kind & kRecUpdate)) {
+        // Appending writes exactly what PutMain and PutAttribute would write
+        // into a document of the report, without building one.
+        const auto attribute = [&report](const char* name, const std::string& v) {
+            report.append(" ").append(name).append("=\"");
+            report += EncodeEntities(v, EncodeMode::Attribute, false);
+            report += '"';
+        };
+        report.append("<").append(word ? word : "");
+        if (value) attribute(valueAttr, value);
+        if (writeNumber) attribute(numberAttr ? numberAttr : "offset", std::to_string(number));
+        if (number2 != -1) attribute("offset2", std::to_string(number2));
+        report += "/>";
+        return;
     }
-    if (selected) {
-        if (value) {
-            const char* attr = (kind & kRecType)       ? "type"
-                               : (kind & kRecEncoding) ? "encoding"
-                               : (kind & kRecMsg)      ? "msg"
-                                                       : "tagname";
-            records.PutAttribute(attr, value);
-        }
-        char digits[24];
-        const char* attr = (kind & kRecN)        ? "n"
-                           : (kind & kRecCount)  ? "count"
-                           : (kind & kRecLength) ? "length"
-                                                 : nullptr;
-        if (attr || number != -1) {
-            std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(number));
-            records.PutAttribute(attr ? attr : "offset", digits);
-        }
-        if (number2 != -1) {
-            std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(number2));
-            records.PutAttribute("offset2", digits);
-        }
+    XmlTextDoc records(report);
+    if (records.SeekMain(word)) {
+        if (value) records.PutAttribute(valueAttr, value);
+        if (writeNumber) records.PutAttribute(numberAttr ? numberAttr : "offset", std::to_string(number).c_str());
+        if (number2 != -1) records.PutAttribute("offset2", std::to_string(number2).c_str());
     }
     report = records.DocText();
 }

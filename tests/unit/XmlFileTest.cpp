@@ -25,9 +25,7 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-std::string ToUtf8(const std::string& narrow) {
-    return xml::ConvertText("", "UTF-8", narrow);
-}
+std::string ToUtf8(const std::string& narrow) { return xml::ConvertText("", "UTF-8", narrow); }
 
 class XmlFile : public testing::Test {
 protected:
@@ -75,8 +73,7 @@ TEST(Encodings, SniffingReadsTheDeclarationAtTheStartOrAnHtmlMeta) {
               "euc-kr");
     EXPECT_EQ(xml::SniffEncoding("<HTML><META content=text/html;CHARSET=iso-8859-1 http-equiv=Content-Type>"),
               "iso-8859-1");
-    EXPECT_EQ(xml::SniffEncoding("<html><head></head><meta http-equiv=\"Content-Type\" content=\"charset=x\">"),
-              "");
+    EXPECT_EQ(xml::SniffEncoding("<html><head></head><meta http-equiv=\"Content-Type\" content=\"charset=x\">"), "");
     EXPECT_EQ(xml::SniffEncoding("<body><meta http-equiv=\"Content-Type\" content=\"charset=x\">"), "");
 }
 
@@ -214,14 +211,24 @@ TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {
 }
 
 TEST_F(XmlFile, RealFilesDecodeToTheirExpectedTextAndSurviveASaveAndReload) {
-    const char* files[] = {"bom-utf8.xml", "bom-utf16le.xml", "bom-utf16be.xml", "decl-iso-8859-1.xml",
-                           "decl-windows-1252.xml", "decl-euc-kr.xml", "decl-ks_c_5601-1987.xml",
-                           "decl-shift_jis.xml", "decl-gb2312.xml", "decl-koi8-r.xml", "nodecl-cp949.xml",
-                           "meta-http-equiv-euc-kr.html", "meta-http-equiv-koi8-r.html"};
+    const char* files[] = {"bom-utf8.xml",
+                           "bom-utf16le.xml",
+                           "bom-utf16be.xml",
+                           "decl-iso-8859-1.xml",
+                           "decl-windows-1252.xml",
+                           "decl-euc-kr.xml",
+                           "decl-ks_c_5601-1987.xml",
+                           "decl-shift_jis.xml",
+                           "decl-gb2312.xml",
+                           "decl-koi8-r.xml",
+                           "nodecl-cp949.xml",
+                           "meta-http-equiv-euc-kr.html",
+                           "meta-http-equiv-koi8-r.html"};
     textcodec::ScopedSystemCodePage utf8(65001);
     for (const char* name : files) {
         const fs::path source = kEncodings / "synthesized" / name;
-        const std::string expected = ReadFile(kEncodings / "synthesized" / "expected-utf8" / (std::string(name) + ".utf8"));
+        const std::string expected =
+            ReadFile(kEncodings / "synthesized" / "expected-utf8" / (std::string(name) + ".utf8"));
         XmlTextDoc doc;
         doc.LoadFrom(source.string().c_str());
         std::string text = doc.DocText();
@@ -248,7 +255,8 @@ TEST_F(XmlFile, KoreanFilesLoadIntoTheKoreanCodePage) {
         const fs::path source = kEncodings / "synthesized" / name;
         XmlTextDoc doc;
         doc.LoadFrom(source.string().c_str());
-        const std::string expected = ReadFile(kEncodings / "synthesized" / "expected-utf8" / (std::string(name) + ".utf8"));
+        const std::string expected =
+            ReadFile(kEncodings / "synthesized" / "expected-utf8" / (std::string(name) + ".utf8"));
         const std::string text = ToUtf8(doc.DocText());
         // Characters outside 949 (the UTF-16 file's U+1D11E) become '?'.
         if (std::string(name) == "bom-utf16le.xml") {

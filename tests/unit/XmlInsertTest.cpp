@@ -127,3 +127,18 @@ TEST(XmlInsert, ALeadByteCutOffAtTheEndOfAValueCannotSwallowTheMarkupAfterIt) {
     // Whole characters stay as they are.
     EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\xA1", XmlTextDoc::EncodeMode::Attribute, false), "\xB0\xA1");
 }
+
+TEST(XmlInsert, AppendedRecordsReadAsADocumentWouldWriteThem) {
+    // The direct append and the document route give the same bytes.
+    std::string direct;
+    XmlTextDoc::AddReportRecord(direct, "lone_end_tag", "a\"<&'", 0, 7, 9);
+    XmlTextDoc doc;
+    doc.PutMain("lone_end_tag", "", xml::kPutNoLineBreaks);
+    doc.PutAttribute("tagname", "a\"<&'");
+    doc.PutAttribute("offset", 7);
+    doc.PutAttribute("offset2", 9);
+    EXPECT_EQ(direct, doc.DocText());
+    std::string counted;
+    XmlTextDoc::AddReportRecord(counted, "nulls_removed", nullptr, xml::kRecCount, -1);
+    EXPECT_EQ(counted, "<nulls_removed count=\"-1\"/>");
+}
