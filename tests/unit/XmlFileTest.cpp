@@ -266,3 +266,21 @@ TEST_F(XmlFile, KoreanFilesLoadIntoTheKoreanCodePage) {
         }
     }
 }
+
+TEST_F(XmlFile, MoreRealFilesFromOtherSuitesDecodeAsExpected) {
+    textcodec::ScopedSystemCodePage utf8(65001);
+    const fs::path libxml2 = kEncodings / "libxml2";
+    const char* files[] = {"utf16bom.xml", "utf16bebom.xml", "isolat1", "isolat2", "iso-8859-5.xml", "japancrlf.xml",
+                           "icu_parse_test.xml", "text-4-byte-UTF-16-LE.xml", "text-4-byte-UTF-16-BE-offset.xml",
+                           "utf8bom.xml"};
+    for (const char* name : files) {
+        XmlTextDoc doc;
+        doc.LoadFrom((libxml2 / "xml" / name).string().c_str());
+        const std::string expected = ReadFile(libxml2 / "expected-utf8" / "xml" / (std::string(name) + ".utf8"));
+        EXPECT_EQ(doc.DocText(), expected) << name;
+    }
+    // UTF-8 without a mark, the same text as the Korean file that has none either.
+    XmlTextDoc plain;
+    plain.LoadFrom((kEncodings / "synthesized" / "nodecl-utf8.xml").string().c_str());
+    EXPECT_EQ(plain.DocText(), ReadFile(kEncodings / "synthesized" / "expected-utf8" / "nodecl-cp949.xml.utf8"));
+}
