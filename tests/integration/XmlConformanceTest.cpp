@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,11 +17,6 @@ using xml::XmlTextDoc;
 namespace {
 
 const std::string kSuite = VESKORA_TESTDATA "/xmlconf/";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::map<std::string, std::string> AttributesOf(std::string_view startTag) {
     static const std::regex attr(R"re(([\w:.-]+)\s*=\s*"([^"]*)")re");

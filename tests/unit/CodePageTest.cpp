@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -9,11 +11,6 @@
 using namespace textcodec;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::u16string Utf8ToUtf16(const std::string& utf8) {
     std::u16string out;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -14,11 +16,6 @@ using xml::XmlTextDoc;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -270,8 +267,15 @@ TEST_F(XmlFile, KoreanFilesLoadIntoTheKoreanCodePage) {
 TEST_F(XmlFile, MoreRealFilesFromOtherSuitesDecodeAsExpected) {
     textcodec::ScopedSystemCodePage utf8(65001);
     const fs::path libxml2 = kEncodings / "libxml2";
-    const char* files[] = {"utf16bom.xml", "utf16bebom.xml", "isolat1", "isolat2", "iso-8859-5.xml", "japancrlf.xml",
-                           "icu_parse_test.xml", "text-4-byte-UTF-16-LE.xml", "text-4-byte-UTF-16-BE-offset.xml",
+    const char* files[] = {"utf16bom.xml",
+                           "utf16bebom.xml",
+                           "isolat1",
+                           "isolat2",
+                           "iso-8859-5.xml",
+                           "japancrlf.xml",
+                           "icu_parse_test.xml",
+                           "text-4-byte-UTF-16-LE.xml",
+                           "text-4-byte-UTF-16-BE-offset.xml",
                            "utf8bom.xml"};
     for (const char* name : files) {
         XmlTextDoc doc;
