@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include "link/FrameAssembler.h"
+#include "link/ReplyFrame.h"
+
+using devlink::DecodeReply;
+
+namespace {
+
+// A frame: 20 header bytes with L at byte 12, the tag, a blank, a 6-byte ID,
+// a blank and the payload.
+std::string Frame(const std::string& tag, const std::string& id, const std::string& payload, int length = -1) {
+    std::string f(20, '\x01');
+    f += tag + " " + id + " " + payload;
+    f[12] = static_cast<char>(length >= 0 ? length : static_cast<int>(f.size()));
+    return f;
+}
+
+}  // namespace
+
+TEST(ReplyFrame, DumpIsHexUntilTheServiceStopsThenTheTailIsText) {
+    std::string read(40, '\0');
+    read[12] = 40;
+    read[20] = 'G';
+    read[21] = '2';
+    read[0] = 0x24;
+    const auto hex = DecodeReply(read, false);
+    EXPECT_EQ(hex.logEntry.substr(0, 16), "[Response] 0x24 ");
+    EXPECT_EQ(hex.logEntry.size(), 11 + 40 * 5 + 2u);
+    EXPECT_EQ(hex.logEntry.substr(hex.logEntry.size() - 2), "\r\n");
+    const auto mixed = DecodeReply(read, true);
+    EXPECT_EQ(mixed.logEntry.size(), 11 + 20 * 5 + 20 + 2u);
+    EXPECT_EQ(mixed.logEntry.substr(11 + 100, 4), "G2..");  // zero bytes show as dots
+}
+
+TEST(ReplyFrame, ShortReadsAreTextMessagesOrNothing) {
+    const auto message = DecodeReply("$OK", false);
+    EXPECT_TRUE(message.textMessage);
+    EXPECT_EQ(message.logEntry, "[Response] $OK\r\n");
+    EXPECT_EQ(message.tagIndex, -1);
+    EXPECT_EQ(DecodeReply(std::string("$A\0B", 4), false).logEntry, "[Response] $A.B\r\n");
+    EXPECT_EQ(DecodeReply("hello", false).logEntry, "[Response] \r\n");
+    EXPECT_EQ(DecodeReply("", false).logEntry, "[Response] \r\n");
+}
+
+TEST(ReplyFrame, G2TakesFixedOffsetsAndUpperCasesTheIdOnly) {
+    const auto r = DecodeReply(Frame("G2", "ab12cd", "2402.00abc"), false);
+    EXPECT_EQ(r.tagIndex, 1);
+    EXPECT_EQ(r.displayCase, 2);
+    EXPECT_EQ(r.g2Id, "AB12CD");
+    EXPECT_EQ(r.g2Frequency, "2402.00abc");
+    // Whatever L says.
+    const auto shortL = DecodeReply(Frame("G2", "ab12cd", "2402000000", 25), false);
+    EXPECT_EQ(shortL.g2Frequency, "2402000000");
+}
+
+TEST(ReplyFrame, NetKeysAreShownOnlyWhenThereAreExactlyTwentyOne) {
+    std::string payload = "aut";
+    for (int k = 0; k < 20; ++k) payload += " k" + std::to_string(10 + k) + "f";
+    for (int length : {132, 136}) {
+        const auto r = DecodeReply(Frame("GM", "FFFFFF", payload, length), false);
+        ASSERT_EQ(r.netKeys.size(), 21u) << length;
+        EXPECT_EQ(r.netKeys[0], "aut");
+        EXPECT_EQ(r.netKeys[1], "K10F");
+        EXPECT_EQ(r.displayCase, 1);
+    }
+    const auto tooLong = DecodeReply(Frame("GM", "FFFFFF", payload + " k99f", 137), false);
+    EXPECT_EQ(tooLong.netKeys.size(), 22u);
+    EXPECT_EQ(tooLong.tagIndex, 0);
+    EXPECT_EQ(tooLong.displayCase, 0);
+}
+
+TEST(ReplyFrame, TokensFollowTheSpaceRuleAndFillTheFixedArrays) {
+    const auto r2 = DecodeReply(Frame("R2", "000001", "2402 ab"), false);
+    EXPECT_EQ(r2.displayCase, 3);
+    EXPECT_EQ(r2.values, (std::vector<std::string>{"", "2402", "AB", ""}));
+    const auto r9 = DecodeReply(Frame("R9", "000001", "1 2 3 4 5"), false);
+    EXPECT_EQ(r9.values, (std::vector<std::string>{"", "1", "2", "3"}));
+    EXPECT_EQ(r9.extraTokens, 2);
+    const auto n9 = DecodeReply(Frame("N9", "000001", "a b c d e f g"), false);
+    EXPECT_EQ(n9.displayCase, 6);
+    EXPECT_EQ(n9.values, (std::vector<std::string>{"A", "B", "C", "D", "E", "F", "G", "", ""}));
+    const auto rm = DecodeReply(Frame("RM", "000001", "n1  n3 "), false);
+    EXPECT_EQ(rm.values, (std::vector<std::string>{"N1", "", "N3"}));  // a trailing space adds nothing
+    EXPECT_TRUE(devlink::PayloadTokens(Frame("RM", "000001", "x", 30), 30).empty());
+}
+
+TEST(ReplyFrame, UnknownAndLowerCaseTagsChangeNothing) {
+    EXPECT_EQ(DecodeReply(Frame("g2", "ab12cd", "2402000000"), false).tagIndex, -1);
+    EXPECT_EQ(DecodeReply(Frame("XX", "ab12cd", "2402000000"), false).displayCase, 0);
+}
+
+TEST(ReplyFrame, LengthBeyondTheReadReadsZeros) {
+    std::string f = Frame("R2", "000001", "12");
+    f[12] = static_cast<char>(60);
+    const auto r = DecodeReply(f, false);
+    EXPECT_EQ(r.logEntry.size(), 11 + 60 * 5 + 2u);
+    EXPECT_EQ(r.values[1], "12");  // the zeros end the token's text
+}
+
+TEST(FrameAssembler, SplitsReadsWithSeveralFramesAndJoinsSplitFrames) {
+    devlink::FrameAssembler a;
+    const std::string one = Frame("R2", "000001", "1 2 3");
+    const std::string two = Frame("G2", "00000a", "2402000000");
+    auto frames = a.Feed(one + two);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(DecodeReply(frames[0], false).values[3], "3");
+    EXPECT_EQ(DecodeReply(frames[1], false).g2Id, "00000A");
+    EXPECT_FALSE(a.HasPending());
+
+    frames = a.Feed(two.substr(0, 25));
+    EXPECT_TRUE(frames.empty());
+    frames = a.Feed(two.substr(25));
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(DecodeReply(frames[0], false).g2Frequency, "2402000000");
+
+    frames = a.Feed(one.substr(0, 30));
+    EXPECT_TRUE(frames.empty());
+    const std::string rest = a.Flush();  // given up after the wait
+    EXPECT_EQ(rest, one.substr(0, 30));
+    EXPECT_FALSE(a.HasPending());
+}
+
+TEST(FrameAssembler, ShortMessagesAndUndescribedReadsPassUnchanged) {
+    devlink::FrameAssembler a;
+    EXPECT_EQ(a.Feed("$OK"), (std::vector<std::string>{"$OK"}));
+    std::string odd(30, 'x');
+    odd[12] = 5;  // a length that describes no frame
+    EXPECT_EQ(a.Feed(odd), (std::vector<std::string>{odd}));
+    EXPECT_FALSE(a.HasPending());
+}
