@@ -11,9 +11,16 @@
 #include "res/TemplateBuilder.h"
 #include "rfconfig/RfLists.h"
 
-RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {}
+RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {
+    m_frameWait.setSingleShot(true);
+    m_frameWait.setInterval(kFrameWaitMs);
+    connect(&m_frameWait, &QTimer::timeout, this, [this] {
+        // The rest of a frame never came: handle what there is.
+        if (m_assembler.HasPending()) HandleReply(m_assembler.Flush());
+    });
+}
 
-RFConfigDlg::~RFConfigDlg() = default;
+RFConfigDlg::~RFConfigDlg() { CloseLink(); }
 
 void RFConfigDlg::Create(QWidget* parent) {
     setParent(parent);
@@ -37,6 +44,8 @@ void RFConfigDlg::BindControls() {
     m_editLog = Control<QPlainTextEdit>(this, 1028);
     m_btnServiceStop = Control<QPushButton>(this, 1043);
     m_btnServiceChange = Control<QPushButton>(this, 1045);
+
+    connect(m_btnConnect, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedConnect);
 }
 
 void RFConfigDlg::UpdateData(bool save) {

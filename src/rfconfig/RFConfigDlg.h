@@ -6,13 +6,16 @@
 #include <string>
 #include <vector>
 
+#include <QHostAddress>
+#include <QTimer>
+
+#include "link/FrameAssembler.h"
+#include "link/Sockets.h"
 #include "res/PageBase.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class CDataSocket;
-class CListenSocket;
 
 namespace res {
 class ComboBox;
@@ -23,7 +26,7 @@ class ListCtrl;
 // The "RF Configuration" page: the device link, the six lists that show the
 // network's configuration, and the GET/SET commands. Narrow strings hold text
 // in the system code page, as it travels on the link.
-class RFConfigDlg : public res::PageBase {
+class RFConfigDlg : public res::PageBase, public LinkHandler {
     Q_OBJECT
 
 public:
@@ -36,6 +39,24 @@ public:
 
     // Copies the port field into m_strPort (save) or back (load).
     void UpdateData(bool save);
+
+    // The device link (connect, listen, accept, close).
+    void OnBnClickedConnect();
+    void StartListening(unsigned port);
+    void OnSocketAccept(int errorCode) override;
+    void OnSocketClose(CDataSocket* socket, int errorCode) override;
+    // Sends a command line as it is and logs it (CMD_GET or CMD_SET).
+    void SendCommand(int nKind, const std::string& strCommand);
+    // Reads what arrived and handles every complete reply in it.
+    void OnSocketReceive(CDataSocket* socket, int errorCode) override;
+    // Copies the stored values of a reply kind (1-6) into the lists.
+    void ShowReply(int nKind);
+    // Appends narrow text at the end of the log; replies also scroll to it.
+    void AppendLog(const std::string& text, bool scrollToEnd);
+
+    // Where the page listens for the gateway connecting back: every local
+    // address; tests use the loopback address.
+    QHostAddress m_listenAddress = QHostAddress::Any;
 
     // Controls bound by id.
     res::IpAddressCtrl* m_ipAddress = nullptr;       // 1003
@@ -94,8 +115,15 @@ public:
     // The gateway address the page offers at start, on the technician's LAN.
     static constexpr quint32 kPresetGatewayAddress = (192u << 24) | (168u << 16) | (1u << 8) | 200u;
     static constexpr char kPresetPort[] = "5555";
+    // How long a frame whose rest has not arrived is waited for.
+    static constexpr int kFrameWaitMs = 300;
+
+    devlink::FrameAssembler m_assembler;
+    QTimer m_frameWait;
 
 private:
+    void HandleReply(const std::string& frame);
+    void CloseLink();
     void OnInitDialog();
     void BindControls();
     void InitLists();

@@ -1,0 +1,99 @@
+// The device link of the RF page: the Connect button's states, listening,
+// accepting the gateway's connection back, and losing it.
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPushButton>
+
+#include "link/CommandText.h"
+#include "res/IpAddressCtrl.h"
+#include "res/UserPrompts.h"
+#include "rfconfig/RFConfigDlg.h"
+#include "textcodec/qt/NarrowText.h"
+
+Q_LOGGING_CATEGORY(lcLink, "veskora.link")
+
+namespace {
+const QString kCaption = QStringLiteral("알림");
+}  // namespace
+
+void RFConfigDlg::OnBnClickedConnect() {
+    using res::PromptIcon;
+    if (m_bLinkActive) {
+        if (m_pDataSocket) {
+            m_bConnected = false;
+            delete m_pDataSocket;
+            m_pDataSocket = nullptr;
+            delete m_pListenSocket;
+            m_pListenSocket = nullptr;
+            m_btnConnect->setText(QStringLiteral("Connect"));
+        } else {
+            res::WindowMessageBox(this, QStringLiteral("서버와 연결이 실패하였습니다."), kCaption, PromptIcon::Error);
+        }
+    } else if (m_pDataSocket) {
+        res::WindowMessageBox(this, QStringLiteral("Already Connected!"), kCaption, PromptIcon::Information);
+    } else {
+        m_pDataSocket = new CDataSocket(this);
+        const QString host = m_ipAddress->Text();
+        const unsigned port = devlink::PortOf(textcodec::ToNarrow(m_editPort->text()));
+        const bool ok = port > 0 && port <= 0xFFFF && m_pDataSocket->ConnectAndWait(host, static_cast<quint16>(port));
+        if (!ok) {
+            res::WindowMessageBox(this, QStringLiteral("Server Connection Fail!"), kCaption, PromptIcon::Error);
+            m_bConnected = false;
+            delete m_pDataSocket;
+            m_pDataSocket = nullptr;
+            return;
+        }
+        res::WindowMessageBox(this, QStringLiteral("Server Connetion Success!"), kCaption, PromptIcon::Information);
+        m_bConnected = true;
+        StartListening(port);
+        m_btnConnect->setText(QStringLiteral("Disconnect"));
+    }
+    m_bLinkActive = !m_bLinkActive;
+}
+
+void RFConfigDlg::StartListening(unsigned port) {
+    // A listening socket left from an earlier link would keep the port: close it first.
+    delete m_pListenSocket;
+    m_pListenSocket = new CListenSocket(this);
+    qCDebug(lcLink, "\r\nCheck Listenling Port 1: %u\r\n", port);
+    if (!m_pListenSocket->listen(m_listenAddress, static_cast<quint16>(port))) {
+        qCDebug(lcLink) << "listening failed:" << m_pListenSocket->errorString();
+    }
+}
+
+void RFConfigDlg::OnSocketAccept(int) {
+    if (m_pDataSocket || !m_pListenSocket) return;  // the pending connection waits, unaccepted
+    auto* socket = new CDataSocket(this);
+    if (!m_pListenSocket->Accept(socket)) {
+        delete socket;
+        return;
+    }
+    m_pDataSocket = socket;
+}
+
+void RFConfigDlg::OnSocketClose(CDataSocket* socket, int) {
+    if (socket != m_pDataSocket) return;
+    m_pDataSocket = nullptr;
+    socket->deleteLater();
+    // Another connection may have waited meanwhile: take it now.
+    if (m_pListenSocket && m_pListenSocket->HasWaiting()) OnSocketAccept(0);
+}
+
+void RFConfigDlg::CloseLink() {
+    delete m_pDataSocket;
+    m_pDataSocket = nullptr;
+    delete m_pListenSocket;
+    m_pListenSocket = nullptr;
+}
+
+void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) {
+    std::string entry = devlink::CommandLogEntry(nKind, strCommand);
+    if (m_pDataSocket && m_pDataSocket->state() == QAbstractSocket::ConnectedState) {
+        m_pDataSocket->write(strCommand.data(), static_cast<qint64>(strCommand.size()));
+    } else if (!entry.empty()) {
+        // No data connection (the gateway dropped it): nothing goes out.
+        if (entry.size() < 2 || entry.compare(entry.size() - 2, 2, "\r\n") != 0) entry += "\r\n";
+        entry += "  (not sent: no connection to the gateway)\r\n";
+    }
+    AppendLog(entry, false);
+}

@@ -1,0 +1,90 @@
+// The receive path of the RF page: reads, cuts frames, stores and shows the
+// values of each reply, and logs its dump.
+#include <QLoggingCategory>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include "link/ReplyFrame.h"
+#include "res/ListCtrl.h"
+#include "res/UserPrompts.h"
+#include "rfconfig/RFConfigDlg.h"
+#include "textcodec/qt/NarrowText.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+
+void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
+    // Everything waiting is read, a read at a time, as notifications do not repeat.
+    while (socket->bytesAvailable() > 0) {
+        char buffer[devlink::kReadSize];
+        const qint64 n = socket->read(buffer, sizeof buffer);
+        if (n < 0) {
+            res::ShowPrompt(this, res::Prompt{QStringLiteral("Could not Recieve"), QString()});
+            return;
+        }
+        for (const std::string& frame : m_assembler.Feed(std::string_view(buffer, static_cast<size_t>(n)))) {
+            HandleReply(frame);
+        }
+    }
+    if (m_assembler.HasPending()) {
+        m_frameWait.start();
+    } else {
+        m_frameWait.stop();
+    }
+}
+
+void RFConfigDlg::HandleReply(const std::string& frame) {
+    const devlink::Reply reply = devlink::DecodeReply(frame, m_bServiceStopped, m_strCommandCodes);
+    if (reply.textMessage) qCDebug(lcLink, "\r\nDetected $!!!\r\n");
+    switch (reply.tagIndex) {
+    case 0: m_netKeys = reply.netKeys; break;
+    case 1:
+        m_strG2Id = reply.g2Id;
+        m_strG2Frequency = reply.g2Frequency;
+        m_mapFreqOwner[m_strG2Frequency] = m_strG2Id;
+        break;
+    case 2: m_arrR2Values = reply.values; break;
+    case 3: m_arrR9Values = reply.values; break;
+    case 4: m_nodeIds = reply.values; break;
+    case 5: m_arrN9Values = reply.values; break;
+    default: qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n"); break;
+    }
+    if (reply.extraTokens) qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
+    ShowReply(reply.displayCase);
+    AppendLog(reply.logEntry, true);
+}
+
+void RFConfigDlg::ShowReply(int nKind) {
+    const auto text = [](const std::string& s) { return textcodec::ToQString(s); };
+    const auto row3 = [&](const std::vector<std::string>& v) {
+        for (int c = 2; c <= 4; ++c) {
+            m_listRepeaterModules->SetItemText(m_nSelRepeaterRow, c, text(v.size() > size_t(c - 1) ? v[size_t(c - 1)] : ""));
+        }
+    };
+    switch (nKind) {
+    case 1:
+        for (size_t r = 0; r < m_netKeys.size(); ++r) m_listNetKeys->SetItemText(int(r), 1, text(m_netKeys[r]));
+        break;
+    case 2: m_listGatewayFreq->SetItemText(0, 1, text(m_strG2Frequency)); break;
+    case 3: row3(m_arrR2Values); break;
+    case 4: row3(m_arrR9Values); break;
+    case 5:
+        for (size_t r = 0; r < m_nodeIds.size(); ++r) m_listNodes->SetItemText(int(r), 1, text(m_nodeIds[r]));
+        break;
+    case 6:
+        // The list has columns 0-7: the eighth and ninth values are kept, not shown.
+        for (int c = 1; c <= 8 && size_t(c - 1) < m_arrN9Values.size(); ++c) {
+            m_listNodeAttr->SetItemText(0, c, text(m_arrN9Values[size_t(c - 1)]));
+        }
+        break;
+    default: break;
+    }
+}
+
+void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {
+    QString shown = textcodec::ToQString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor cursor = m_editLog->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(shown);
+    if (scrollToEnd) m_editLog->verticalScrollBar()->setValue(m_editLog->verticalScrollBar()->maximum());
+}

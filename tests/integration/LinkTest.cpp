@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <memory>
+
+#include "link/CommandText.h"
+#include "res/IpAddressCtrl.h"
+#include "res/ListCtrl.h"
+#include "rfconfig/RFConfigDlg.h"
+#include "support/PromptRecorder.h"
+
+namespace {
+
+// A gateway stand-in on 127.0.0.1 that records every byte it receives.
+class Peer : public QObject {
+public:
+    Peer() {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, this, [this] {
+            socket.reset(server.nextPendingConnection());
+            QObject::connect(socket.get(), &QTcpSocket::readyRead, this, [this] { received += socket->readAll(); });
+            // Stop listening, so the page's own listening on the port succeeds.
+            server.close();
+        });
+    }
+    quint16 port = 0;
+    QTcpServer server;
+    std::unique_ptr<QTcpSocket> socket;
+    QByteArray received;
+};
+
+std::string Frame(const std::string& tag, const std::string& id, const std::string& payload) {
+    std::string f(20, '\x01');
+    f += tag + " " + id + " " + payload;
+    f[12] = static_cast<char>(f.size());
+    return f;
+}
+
+quint16 FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+class Link : public testing::Test {
+protected:
+    void SetUp() override {
+        page.Create(&host);
+        page.m_listenAddress = QHostAddress::LocalHost;
+        page.m_ipAddress->SetAddress(127, 0, 0, 1);
+        page.m_editPort->setText(QString::number(peer.server.serverPort()));
+        host.resize(1700, 900);
+        host.show();
+    }
+
+    void Connect() {
+        QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    }
+
+    QString Log() const { return page.m_editLog->toPlainText(); }
+
+    PromptRecorder prompts;
+    Peer peer;
+    QWidget host;
+    RFConfigDlg page;
+};
+
+}  // namespace
+
+TEST(CommandText, LogEntriesAndPorts) {
+    EXPECT_EQ(devlink::CommandLogEntry(CMD_GET, "AT+GET GM FFFFFF\r\n"), "[GET][SEND] AT+GET GM FFFFFF\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "$end"), "[SET][SEND] $end\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "$start"), "[SET][SEND] $start\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "AT+STOP\r\n"), "[SET][SEND] AT+STOP\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "end and end"), "[SET][SEND] end and end");
+    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "end, restart"), "[SET][SEND] end, restart\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(3, "x"), "");
+    EXPECT_EQ(devlink::PortOf("5555"), 5555u);
+    EXPECT_EQ(devlink::PortOf("80.5"), 80u);
+    EXPECT_EQ(devlink::PortOf(""), 0u);
+    EXPECT_EQ(devlink::PortOf("x1"), 0u);
+}
+
+TEST_F(Link, ConnectSucceedsListensOnThePortAndDisconnectClosesBoth) {
+    Connect();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Server Connetion Success!"));
+    EXPECT_EQ(prompts.shown[0].prompt.caption, QStringLiteral("알림"));
+    EXPECT_EQ(prompts.shown[0].prompt.icon, res::PromptIcon::Information);
+    EXPECT_TRUE(page.m_bConnected && page.m_bLinkActive);
+    EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Disconnect"));
+    ASSERT_NE(page.m_pListenSocket, nullptr);
+    EXPECT_TRUE(page.m_pListenSocket->isListening());
+    EXPECT_EQ(page.m_pListenSocket->serverPort(), peer.server.serverPort() ? peer.server.serverPort() : page.m_pListenSocket->serverPort());
+
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+    EXPECT_FALSE(page.m_bConnected || page.m_bLinkActive);
+    EXPECT_EQ(page.m_pDataSocket, nullptr);
+    EXPECT_EQ(page.m_pListenSocket, nullptr);
+    EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Connect"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return peer.socket->state() == QAbstractSocket::UnconnectedState; }, 3000));
+}
+
+TEST_F(Link, RefusedAndEmptyPortsFailAndLeaveTheLinkIdle) {
+    for (const QString& port : {QString::number(FreePort()), QString()}) {
+        page.m_editPort->setText(port);
+        prompts.shown.clear();
+        QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Server Connection Fail!"));
+        EXPECT_EQ(prompts.shown[0].prompt.icon, res::PromptIcon::Error);
+        EXPECT_FALSE(page.m_bConnected || page.m_bLinkActive);
+        EXPECT_EQ(page.m_pDataSocket, nullptr);
+        EXPECT_EQ(page.m_pListenSocket, nullptr);
+    }
+}
+
+TEST_F(Link, CommandsGoOutAsTheyAreAndAreLogged) {
+    Connect();
+    page.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
+    page.SendCommand(CMD_SET, "$end");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= 22; }, 3000));
+    EXPECT_EQ(peer.received, QByteArray("AT+GET GM FFFFFF\r\n$end"));
+    EXPECT_EQ(Log(), QStringLiteral("[GET][SEND] AT+GET GM FFFFFF\n[SET][SEND] $end\n"));
+}
+
+TEST_F(Link, RepliesAreStoredShownAndLoggedEvenWhenSplitOrJoined) {
+    Connect();
+    page.m_listGatewayFreq->InsertItem(0, QStringLiteral("AB12CD"));
+    const std::string g2 = Frame("G2", "ab12cd", "2402000000");
+    const std::string r2 = Frame("R2", "000001", "2402 k1");
+    peer.socket->write((g2 + r2).data(), qint64(g2.size() + r2.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_arrR2Values[2] == "K1"; }, 3000));
+    EXPECT_EQ(page.m_strG2Id, "AB12CD");
+    EXPECT_EQ(page.m_mapFreqOwner["2402000000"], "AB12CD");
+    EXPECT_EQ(page.m_listGatewayFreq->GetItemText(0, 1), QStringLiteral("2402000000"));
+    EXPECT_EQ(page.m_listRepeaterModules->GetItemText(0, 3), QStringLiteral("K1"));
+    EXPECT_EQ(Log().count(QStringLiteral("[Response] 0x01 ")), 2);
+
+    // One reply in two writes.
+    const std::string rm = Frame("RM", "000001", "n1 n2");
+    peer.socket->write(rm.data(), 25);
+    peer.socket->flush();
+    QTest::qWait(50);
+    peer.socket->write(rm.data() + 25, qint64(rm.size() - 25));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_nodeIds.size() == 2; }, 3000));
+    EXPECT_EQ(page.m_listNodes->GetItemText(1, 1), QStringLiteral("N2"));
+    EXPECT_EQ(Log().count(QStringLiteral("[Response]")), 3);
+}
+
+TEST_F(Link, AFrameWhoseRestNeverComesIsHandledAfterTheWait) {
+    Connect();
+    const std::string r2 = Frame("R2", "000001", "7 8 9");
+    peer.socket->write(r2.data(), 32);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Log().contains(QStringLiteral("[Response]")); }, 3000));
+    EXPECT_EQ(page.m_arrR2Values[1], "7");  // the missing bytes read as zero
+}
+
+TEST_F(Link, DroppedLinkKeepsListeningAndTheGatewayComesBack) {
+    Connect();
+    const quint16 port = page.m_pListenSocket->serverPort();
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
+    EXPECT_TRUE(page.m_bConnected && page.m_bLinkActive);
+    EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Disconnect"));
+
+    // Sending now goes nowhere and says so.
+    page.SendCommand(CMD_GET, "AT+GET G2 AB12CD\r\n");
+    EXPECT_TRUE(Log().contains(QStringLiteral("not sent")));
+
+    QTcpSocket back;
+    back.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(back.waitForConnected(3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
+    QTcpSocket second;
+    second.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(second.waitForConnected(3000));
+    QByteArray viaSecond;
+    QObject::connect(&second, &QTcpSocket::readyRead, [&] { viaSecond += second.readAll(); });
+    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            back.waitForReadyRead(5);
+            return back.bytesAvailable() >= 9;
+        },
+        3000));
+    EXPECT_EQ(back.readAll(), QByteArray("AT+STOP\r\n"));
+    QTest::qWait(100);
+    EXPECT_TRUE(viaSecond.isEmpty());  // the second connection was not accepted
+}
+
+TEST_F(Link, PressAfterADropSaysTheLinkFailedThenConnectsAgain) {
+    Connect();
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
+    prompts.shown.clear();
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("서버와 연결이 실패하였습니다."));
+    EXPECT_FALSE(page.m_bLinkActive);
+    EXPECT_TRUE(page.m_bConnected);
+    EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Disconnect"));
+
+    // The next press connects anew; the old listening socket makes way.
+    Peer again;
+    page.m_editPort->setText(QString::number(again.server.serverPort()));
+    prompts.shown.clear();
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Server Connetion Success!"));
+    EXPECT_TRUE(page.m_pListenSocket->isListening());
+    EXPECT_EQ(page.m_pListenSocket->serverPort(), again.server.serverPort() ? again.server.serverPort() : page.m_pListenSocket->serverPort());
+}
+
+TEST_F(Link, DestroyingThePageClosesBothSockets) {
+    auto owned = std::make_unique<RFConfigDlg>();
+    owned->Create(&host);
+    owned->m_listenAddress = QHostAddress::LocalHost;
+    owned->m_ipAddress->SetAddress(127, 0, 0, 1);
+    owned->m_editPort->setText(QString::number(peer.server.serverPort()));
+    const quint16 port = peer.server.serverPort();
+    QTest::mouseClick(owned->m_btnConnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    owned.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return peer.socket->state() == QAbstractSocket::UnconnectedState; }, 3000));
+    QTcpServer reuse;
+    EXPECT_TRUE(reuse.listen(QHostAddress::LocalHost, port));  // the page's listening port is free again
+}
