@@ -18,7 +18,7 @@ void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
         char buffer[devlink::kReadSize];
         const qint64 n = socket->read(buffer, sizeof buffer);
         if (n < 0) {
-            res::ShowPrompt(this, res::Prompt{QStringLiteral("Could not Recieve"), QString()});
+            res::AppMessageBox(QStringLiteral("Could not Recieve"));
             return;
         }
         for (const std::string& frame : m_assembler.Feed(std::string_view(buffer, static_cast<size_t>(n)))) {
