@@ -7,8 +7,8 @@
 
 CDataSocket::CDataSocket(LinkHandler* owner) : m_pDlg(owner) {
     connect(this, &QTcpSocket::readyRead, this, [this] { m_pDlg->OnSocketReceive(this, 0); });
-    connect(this, &QTcpSocket::disconnected, this, [this] { m_pDlg->OnSocketClose(this, 0); },
-            Qt::QueuedConnection);
+    connect(
+        this, &QTcpSocket::disconnected, this, [this] { m_pDlg->OnSocketClose(this, 0); }, Qt::QueuedConnection);
 }
 
 CDataSocket::~CDataSocket() {

@@ -36,19 +36,20 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
     const devlink::Reply reply = devlink::DecodeReply(frame, m_bServiceStopped, m_strCommandCodes);
     if (reply.textMessage) qCDebug(lcLink, "\r\nDetected $!!!\r\n");
     switch (reply.tagIndex) {
-    case 0: m_netKeys = reply.netKeys; break;
-    case 1:
-        m_strG2Id = reply.g2Id;
-        m_strG2Frequency = reply.g2Frequency;
-        m_mapFreqOwner[m_strG2Frequency] = m_strG2Id;
-        break;
-    case 2: m_arrR2Values = reply.values; break;
-    case 3: m_arrR9Values = reply.values; break;
-    case 4: m_nodeIds = reply.values; break;
-    case 5: m_arrN9Values = reply.values; break;
-    default: qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n"); break;
+        case 0: m_netKeys = reply.netKeys; break;
+        case 1:
+            m_strG2Id = reply.g2Id;
+            m_strG2Frequency = reply.g2Frequency;
+            m_mapFreqOwner[m_strG2Frequency] = m_strG2Id;
+            break;
+        case 2: m_arrR2Values = reply.values; break;
+        case 3: m_arrR9Values = reply.values; break;
+        case 4: m_nodeIds = reply.values; break;
+        case 5: m_arrN9Values = reply.values; break;
+        default: qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n"); break;
     }
-    if (reply.extraTokens) qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
+    if (reply.extraTokens)
+        qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
     ShowReply(reply.displayCase);
     AppendLog(reply.logEntry, true);
 }
@@ -57,26 +58,27 @@ void RFConfigDlg::ShowReply(int nKind) {
     const auto text = [](const std::string& s) { return textcodec::ToQString(s); };
     const auto row3 = [&](const std::vector<std::string>& v) {
         for (int c = 2; c <= 4; ++c) {
-            m_listRepeaterModules->SetItemText(m_nSelRepeaterRow, c, text(v.size() > size_t(c - 1) ? v[size_t(c - 1)] : ""));
+            m_listRepeaterModules->SetItemText(m_nSelRepeaterRow, c,
+                                               text(v.size() > size_t(c - 1) ? v[size_t(c - 1)] : ""));
         }
     };
     switch (nKind) {
-    case 1:
-        for (size_t r = 0; r < m_netKeys.size(); ++r) m_listNetKeys->SetItemText(int(r), 1, text(m_netKeys[r]));
-        break;
-    case 2: m_listGatewayFreq->SetItemText(0, 1, text(m_strG2Frequency)); break;
-    case 3: row3(m_arrR2Values); break;
-    case 4: row3(m_arrR9Values); break;
-    case 5:
-        for (size_t r = 0; r < m_nodeIds.size(); ++r) m_listNodes->SetItemText(int(r), 1, text(m_nodeIds[r]));
-        break;
-    case 6:
-        // The list has columns 0-7: the eighth and ninth values are kept, not shown.
-        for (int c = 1; c <= 8 && size_t(c - 1) < m_arrN9Values.size(); ++c) {
-            m_listNodeAttr->SetItemText(0, c, text(m_arrN9Values[size_t(c - 1)]));
-        }
-        break;
-    default: break;
+        case 1:
+            for (size_t r = 0; r < m_netKeys.size(); ++r) m_listNetKeys->SetItemText(int(r), 1, text(m_netKeys[r]));
+            break;
+        case 2: m_listGatewayFreq->SetItemText(0, 1, text(m_strG2Frequency)); break;
+        case 3: row3(m_arrR2Values); break;
+        case 4: row3(m_arrR9Values); break;
+        case 5:
+            for (size_t r = 0; r < m_nodeIds.size(); ++r) m_listNodes->SetItemText(int(r), 1, text(m_nodeIds[r]));
+            break;
+        case 6:
+            // The list has columns 0-7: the eighth and ninth values are kept, not shown.
+            for (int c = 1; c <= 8 && size_t(c - 1) < m_arrN9Values.size(); ++c) {
+                m_listNodeAttr->SetItemText(0, c, text(m_arrN9Values[size_t(c - 1)]));
+            }
+            break;
+        default: break;
     }
 }
 

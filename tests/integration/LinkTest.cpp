@@ -89,6 +89,7 @@ TEST(CommandText, LogEntriesAndPorts) {
 }
 
 TEST_F(Link, ConnectSucceedsListensOnThePortAndDisconnectClosesBoth) {
+    const quint16 port = peer.server.serverPort();
     Connect();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Server Connetion Success!"));
@@ -98,7 +99,7 @@ TEST_F(Link, ConnectSucceedsListensOnThePortAndDisconnectClosesBoth) {
     EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Disconnect"));
     ASSERT_NE(page.m_pListenSocket, nullptr);
     EXPECT_TRUE(page.m_pListenSocket->isListening());
-    EXPECT_EQ(page.m_pListenSocket->serverPort(), peer.server.serverPort() ? peer.server.serverPort() : page.m_pListenSocket->serverPort());
+    EXPECT_EQ(page.m_pListenSocket->serverPort(), port);  // the same port number, now the page's
 
     QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
     EXPECT_FALSE(page.m_bConnected || page.m_bLinkActive);
@@ -210,13 +211,14 @@ TEST_F(Link, PressAfterADropSaysTheLinkFailedThenConnectsAgain) {
 
     // The next press connects anew; the old listening socket makes way.
     Peer again;
-    page.m_editPort->setText(QString::number(again.server.serverPort()));
+    const quint16 port = again.server.serverPort();
+    page.m_editPort->setText(QString::number(port));
     prompts.shown.clear();
     QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Server Connetion Success!"));
     EXPECT_TRUE(page.m_pListenSocket->isListening());
-    EXPECT_EQ(page.m_pListenSocket->serverPort(), again.server.serverPort() ? again.server.serverPort() : page.m_pListenSocket->serverPort());
+    EXPECT_EQ(page.m_pListenSocket->serverPort(), port);
 }
 
 TEST_F(Link, DestroyingThePageClosesBothSockets) {
