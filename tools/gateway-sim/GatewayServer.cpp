@@ -1,0 +1,124 @@
+#include "GatewayServer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace gatewaysim {
+
+GatewayServer::GatewayServer(Options options, QObject* parent) : QObject(parent), m_options(options) {
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        QTcpSocket* s = m_server.nextPendingConnection();
+        if (m_socket) {
+            delete s;  // one connection at a time
+            return;
+        }
+        Adopt(s);
+        if (m_options.stopListeningAfterAccept) m_server.close();
+    });
+}
+
+bool GatewayServer::Start() {
+    if (!m_server.listen(QHostAddress::LocalHost, m_options.port)) return false;
+    m_port = m_server.serverPort();
+    return true;
+}
+
+void GatewayServer::Adopt(QTcpSocket* socket) {
+    m_socket.reset(socket);
+    m_sinceConnect = 0;
+    m_buffer.clear();
+    connect(socket, &QTcpSocket::readyRead, this, &GatewayServer::OnReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        if (m_socket.get() == socket) m_socket.release()->deleteLater();
+    });
+    if (m_options.verbose) std::fprintf(stderr, "gateway-sim: connected\n");
+}
+
+void GatewayServer::OnReadyRead() {
+    if (!m_socket) return;
+    const QByteArray bytes = m_socket->readAll();
+    m_buffer.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+    for (const std::string& command : TakeCommands(m_buffer)) {
+        Log("<-", command);
+        std::vector<std::string> replies = Answer(m_model, command);
+        for (std::string& reply : replies) {
+            if (m_options.badTags && (m_replies % 3) == 2 && reply.size() > 21 && reply[0] != '$') {
+                reply[20] = static_cast<char>(reply[20] | 0x20);
+                reply[21] = static_cast<char>(reply[21] | 0x20);
+            }
+            if (m_options.joinReplies && reply[0] != '$') {
+                if (m_held.empty()) {
+                    m_held = reply;
+                    QTimer::singleShot(100, this, [this] {
+                        if (!m_held.empty()) Send(std::exchange(m_held, std::string()));
+                    });
+                } else {
+                    Send(std::exchange(m_held, std::string()) + reply);
+                }
+            } else {
+                Send(reply);
+            }
+            if (m_options.dollarMessages && reply[0] != '$') Send("$DONE");
+            ++m_replies;
+        }
+        if (m_options.closeAfter > 0 && ++m_sinceConnect >= m_options.closeAfter && m_socket) {
+            if (m_options.verbose) std::fprintf(stderr, "gateway-sim: closing the link\n");
+            m_socket->disconnectFromHost();
+            if (m_options.reconnectDelayMs >= 0) {
+                QTimer::singleShot(m_options.reconnectDelayMs, this, [this] {
+                    auto* back = new QTcpSocket;
+                    back->connectToHost(QHostAddress::LocalHost, m_port);
+                    if (m_options.verbose) std::fprintf(stderr, "gateway-sim: connecting back\n");
+                    if (m_socket) m_socket.release()->deleteLater();
+                    Adopt(back);
+                });
+            }
+            return;
+        }
+    }
+}
+
+void GatewayServer::Send(const std::string& bytes) {
+    if (!m_socket) return;
+    Log("->", bytes);
+    if (m_options.splitReplies && bytes.size() > 22) {
+        // The first part carries the whole header, so that it reads as the
+        // start of a frame rather than as a short message.
+        const std::size_t half = std::max<std::size_t>(21, bytes.size() / 2);
+        m_outgoing.push_back({bytes.substr(0, half), false});
+        m_outgoing.push_back({bytes.substr(half), true});
+    } else {
+        m_outgoing.push_back({bytes, false});
+    }
+    Pump();
+}
+
+void GatewayServer::Pump() {
+    while (!m_waiting && !m_outgoing.empty()) {
+        Piece& next = m_outgoing.front();
+        if (next.delayed) {
+            next.delayed = false;
+            m_waiting = true;
+            QTimer::singleShot(50, this, [this] {
+                m_waiting = false;
+                Pump();
+            });
+            return;
+        }
+        if (m_socket) {
+            m_socket->write(next.bytes.data(), static_cast<qint64>(next.bytes.size()));
+            m_socket->flush();
+        }
+        m_outgoing.pop_front();
+    }
+}
+
+void GatewayServer::Log(const char* direction, const std::string& bytes) const {
+    if (!m_options.verbose) return;
+    std::string shown;
+    for (const unsigned char c : bytes) shown += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '.';
+    std::fprintf(stderr, "gateway-sim %s %s\n", direction, shown.c_str());
+}
+
+}  // namespace gatewaysim

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <deque>
+#include <memory>
+
+#include "GatewayModel.h"
+
+namespace gatewaysim {
+
+// How the simulated gateway misbehaves, as real links do.
+struct Options {
+    quint16 port = 5555;
+    bool splitReplies = false;              // each reply in two writes, 50 ms apart
+    bool joinReplies = false;               // two replies in one write (a lone one after 100 ms)
+    bool dollarMessages = false;            // a "$" message after each reply
+    bool badTags = false;                   // every third reply with a lower-case tag
+    int closeAfter = 0;                     // close the link after this many commands (0: never)
+    int reconnectDelayMs = -1;              // then connect back to the tool after this delay (-1: never)
+    bool stopListeningAfterAccept = false;  // free the port for the tool's own listening
+    bool verbose = true;                    // log what goes in and out to stderr
+};
+
+// Plays one gateway on 127.0.0.1: one connection at a time.
+class GatewayServer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit GatewayServer(Options options, QObject* parent = nullptr);
+    bool Start();
+    quint16 Port() const { return m_port; }
+    Model& State() { return m_model; }
+    int RepliesSent() const { return m_replies; }
+
+private:
+    void Adopt(QTcpSocket* socket);
+    void OnReadyRead();
+    void Send(const std::string& bytes);
+    // Writes queued pieces in order; a piece marked delayed waits 50 ms.
+    void Pump();
+    void Log(const char* direction, const std::string& bytes) const;
+
+    Options m_options;
+    quint16 m_port = 0;
+    QTcpServer m_server;
+    std::unique_ptr<QTcpSocket> m_socket;
+    std::string m_buffer;
+    Model m_model;
+    int m_replies = 0;
+    int m_sinceConnect = 0;
+    struct Piece {
+        std::string bytes;
+        bool delayed;
+    };
+    std::deque<Piece> m_outgoing;
+    bool m_waiting = false;
+    std::string m_held;  // a reply waiting for the next one, in join mode
+};
+
+}  // namespace gatewaysim

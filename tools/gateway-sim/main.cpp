@@ -1,0 +1,49 @@
+// The simulated gateway: plays one gateway on 127.0.0.1 so that the program
+// can be tried and tested without hardware.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "GatewayServer.h"
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A simulated gateway on 127.0.0.1."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port to listen on (5555)."),
+                                  QStringLiteral("port"), QStringLiteral("5555"));
+    const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Send each reply in two writes."));
+    const QCommandLineOption join(QStringLiteral("join"), QStringLiteral("Put two replies in one write."));
+    const QCommandLineOption dollar(QStringLiteral("dollar"), QStringLiteral("Send a $ message after each reply."));
+    const QCommandLineOption badTags(QStringLiteral("bad-tags"), QStringLiteral("Lower-case every third reply's tag."));
+    const QCommandLineOption closeAfter(QStringLiteral("close-after"),
+                                        QStringLiteral("Close the link after N commands."), QStringLiteral("n"));
+    const QCommandLineOption reconnect(QStringLiteral("reconnect-ms"),
+                                       QStringLiteral("Then connect back after this many milliseconds."),
+                                       QStringLiteral("ms"));
+    const QCommandLineOption stopListening(QStringLiteral("stop-listening"),
+                                           QStringLiteral("Stop listening after the first connection."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Log nothing."));
+    parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet});
+    parser.process(app);
+
+    gatewaysim::Options o;
+    o.port = static_cast<quint16>(parser.value(port).toUInt());
+    o.splitReplies = parser.isSet(split);
+    o.joinReplies = parser.isSet(join);
+    o.dollarMessages = parser.isSet(dollar);
+    o.badTags = parser.isSet(badTags);
+    o.closeAfter = parser.value(closeAfter).toInt();
+    o.reconnectDelayMs = parser.isSet(reconnect) ? parser.value(reconnect).toInt() : -1;
+    o.stopListeningAfterAccept = parser.isSet(stopListening);
+    o.verbose = !parser.isSet(quiet);
+
+    gatewaysim::GatewayServer server(o);
+    if (!server.Start()) {
+        std::fprintf(stderr, "gateway-sim: cannot listen on 127.0.0.1:%u\n", o.port);
+        return 1;
+    }
+    std::fprintf(stderr, "gateway-sim: listening on 127.0.0.1:%u\n", server.Port());
+    return app.exec();
+}
