@@ -98,7 +98,11 @@ bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
     switch (key->key()) {
         case Qt::Key_Period:
         case Qt::Key_Space:
-            if (index + 1 < 4 && !field->text().isEmpty()) FocusField(index + 1, false);
+            // A dot right after the third digit moved on by itself, or in an
+            // empty field, stays where it is: it must not skip a field.
+            if (index + 1 < 4 && !field->text().isEmpty() && field->selectedText() != field->text()) {
+                FocusField(index + 1, false);
+            }
             return true;
         case Qt::Key_Backspace:
             if (field->cursorPosition() == 0 && !field->hasSelectedText() && index > 0) {

@@ -20,6 +20,20 @@ TEST(IpAddressCtrl, TypingMovesAcrossFieldsOnDotsAndThirdDigits) {
     EXPECT_EQ(ip.Text(), QStringLiteral("127.0.0.1"));
 }
 
+TEST(IpAddressCtrl, TypingAnAddressOverThePresetOneReplacesItFieldByField) {
+    res::IpAddressCtrl ip;
+    ShowActive(ip);
+    ip.SetAddress(192, 168, 1, 200);
+    ip.Field(0)->setFocus();
+    ip.Field(0)->selectAll();
+    TypeIntoFocus(QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(ip.Text(), QStringLiteral("127.0.0.1"));
+    ip.Field(0)->setFocus();
+    ip.Field(0)->selectAll();
+    TypeIntoFocus(QStringLiteral("10.1.22.3"));
+    EXPECT_EQ(ip.Text(), QStringLiteral("10.1.22.3"));
+}
+
 TEST(IpAddressCtrl, ValuesAboveTheByteRangeAreClampedAndLettersRefused) {
     res::IpAddressCtrl ip;
     ShowActive(ip);
