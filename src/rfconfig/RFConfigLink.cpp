@@ -10,7 +10,8 @@
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
 
-Q_LOGGING_CATEGORY(lcLink, "veskora.link")
+// Trace lines for developers: off unless QT_LOGGING_RULES="veskora.link.debug=true".
+Q_LOGGING_CATEGORY(lcLink, "veskora.link", QtWarningMsg)
 
 namespace {
 const QString kCaption = QStringLiteral("알림");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace gatewaysim {
@@ -33,6 +35,23 @@ void GatewayServer::Adopt(QTcpSocket* socket) {
         if (m_socket.get() == socket) m_socket.release()->deleteLater();
     });
     if (m_options.verbose) std::fprintf(stderr, "gateway-sim: connected\n");
+    if (m_options.floodOnConnect > 0) {
+        // As fast as the socket takes them, in chunks, so the event loop runs.
+        auto remaining = std::make_shared<int>(m_options.floodOnConnect);
+        auto pump = std::make_shared<std::function<void()>>();
+        *pump = [this, remaining, pump, socket] {
+            if (m_socket.get() != socket) return;
+            std::string chunk;
+            for (int i = 0; i < 200 && *remaining > 0; ++i, --*remaining) {
+                const std::string id = std::to_string(100000 + *remaining % 900000);
+                chunk += BuildFrame("G2", id, std::to_string(2400000000 + *remaining % 1000000));
+                ++m_replies;
+            }
+            socket->write(chunk.data(), static_cast<qint64>(chunk.size()));
+            if (*remaining > 0) QTimer::singleShot(0, this, *pump);
+        };
+        QTimer::singleShot(0, this, *pump);
+    }
 }
 
 void GatewayServer::OnReadyRead() {

@@ -22,6 +22,7 @@ struct Options {
     int reconnectDelayMs = -1;              // then connect back to the tool after this delay (-1: never)
     bool stopListeningAfterAccept = false;  // free the port for the tool's own listening
     bool verbose = true;                    // log what goes in and out to stderr
+    int floodOnConnect = 0;                 // send this many G2 replies at once after a connection
 };
 
 // Plays one gateway on 127.0.0.1: one connection at a time.

@@ -25,7 +25,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption stopListening(QStringLiteral("stop-listening"),
                                            QStringLiteral("Stop listening after the first connection."));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Log nothing."));
-    parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet});
+    const QCommandLineOption flood(QStringLiteral("flood"),
+                                   QStringLiteral("Send N replies as fast as possible after connecting."),
+                                   QStringLiteral("n"));
+    parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet, flood});
     parser.process(app);
 
     gatewaysim::Options o;
@@ -38,6 +41,7 @@ int main(int argc, char* argv[]) {
     o.reconnectDelayMs = parser.isSet(reconnect) ? parser.value(reconnect).toInt() : -1;
     o.stopListeningAfterAccept = parser.isSet(stopListening);
     o.verbose = !parser.isSet(quiet);
+    o.floodOnConnect = parser.value(flood).toInt();
 
     gatewaysim::GatewayServer server(o);
     if (!server.Start()) {
