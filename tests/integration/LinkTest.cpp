@@ -235,3 +235,90 @@ TEST_F(Link, DestroyingThePageClosesBothSockets) {
     QTcpServer reuse;
     EXPECT_TRUE(reuse.listen(QHostAddress::LocalHost, port));  // the page's listening port is free again
 }
+
+TEST_F(Link, GatewayConnectingBackAfterAPressMakesTheNextPressSayAlreadyConnected) {
+    Connect();
+    const quint16 port = page.m_pListenSocket->serverPort();
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);  // Dropped after a press
+    ASSERT_FALSE(page.m_bLinkActive);
+    QTcpSocket back;
+    back.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
+    prompts.shown.clear();
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Already Connected!"));
+    EXPECT_EQ(prompts.shown[0].prompt.icon, res::PromptIcon::Information);
+    EXPECT_TRUE(page.m_bLinkActive);
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);  // now it disconnects
+    EXPECT_EQ(page.m_pDataSocket, nullptr);
+    EXPECT_EQ(page.m_pListenSocket, nullptr);
+    EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Connect"));
+}
+
+TEST_F(Link, DestroyingThePageAfterADropStillFreesTheListeningPort) {
+    auto owned = std::make_unique<RFConfigDlg>();
+    owned->Create(&host);
+    owned->m_listenAddress = QHostAddress::LocalHost;
+    owned->m_ipAddress->SetAddress(127, 0, 0, 1);
+    owned->m_editPort->setText(QString::number(peer.server.serverPort()));
+    const quint16 port = peer.server.serverPort();
+    QTest::mouseClick(owned->m_btnConnect, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return owned->m_pDataSocket == nullptr; }, 3000));
+    owned.reset();
+    QTcpServer reuse;
+    EXPECT_TRUE(reuse.listen(QHostAddress::LocalHost, port));
+}
+
+TEST_F(Link, EachTagFillsItsCellsAndRowsThatDoNotExistStayUntouched) {
+    Connect();
+    const auto send = [&](const std::string& frame) {
+        const int before = page.m_editLog->toPlainText().count(QStringLiteral("[Response]"));
+        peer.socket->write(frame.data(), qint64(frame.size()));
+        return QTest::qWaitFor(
+            [&] { return page.m_editLog->toPlainText().count(QStringLiteral("[Response]")) == before + 1; }, 3000);
+    };
+    // G2 and N9 before their one-row lists have a row: stored, nothing shown.
+    ASSERT_TRUE(send(Frame("G2", "ab12cd", "2402000000")));
+    EXPECT_EQ(page.m_strG2Frequency, "2402000000");
+    EXPECT_EQ(page.m_listGatewayFreq->GetItemCount(), 0);
+    ASSERT_TRUE(send(Frame("N9", "000009", "f k s i sf tx s0 s1 x")));
+    EXPECT_EQ(page.m_arrN9Values[8], "X");
+    EXPECT_EQ(page.m_listNodeAttr->GetItemCount(), 0);
+
+    // With the row there: N9 fills columns 1-7, the eighth and ninth values stay unshown.
+    page.m_listNodeAttr->InsertItem(0, QStringLiteral("000009"));
+    ASSERT_TRUE(send(Frame("N9", "000009", "f k s i sf tx s0 s1 x")));
+    EXPECT_EQ(page.m_listNodeAttr->GetItemText(0, 1), QStringLiteral("F"));
+    EXPECT_EQ(page.m_listNodeAttr->GetItemText(0, 7), QStringLiteral("S0"));
+
+    // R9 into the selected repeater row; with no row selected nothing is shown.
+    page.m_nSelRepeaterRow = 4;
+    ASSERT_TRUE(send(Frame("R9", "100001", "915000000 00ab")));
+    EXPECT_EQ(page.m_listRepeaterModules->GetItemText(4, 2), QStringLiteral("915000000"));
+    EXPECT_EQ(page.m_listRepeaterModules->GetItemText(4, 3), QStringLiteral("00AB"));
+    EXPECT_EQ(page.m_listRepeaterModules->GetItemText(4, 4), QString());
+    page.m_nSelRepeaterRow = -1;
+    ASSERT_TRUE(send(Frame("R9", "100001", "1 2 3")));
+    EXPECT_EQ(page.m_arrR9Values[1], "1");
+    EXPECT_EQ(page.m_listRepeaterModules->GetItemText(4, 2), QStringLiteral("915000000"));
+
+    // More node IDs than rows: all stored, 31 shown.
+    std::string ids;
+    for (int i = 0; i < 40; ++i) ids += (i ? " n" : "n") + std::to_string(i);
+    std::string rm = Frame("RM", "100000", ids);
+    rm.resize(std::min<size_t>(rm.size(), 255));
+    rm[12] = static_cast<char>(rm.size());
+    ASSERT_TRUE(send(rm));
+    EXPECT_GT(page.m_nodeIds.size(), 31u);
+    EXPECT_EQ(page.m_listNodes->GetItemCount(), 31);
+    EXPECT_EQ(page.m_listNodes->GetItemText(30, 1), QStringLiteral("N30"));
+
+    // An unknown tag changes nothing but is logged.
+    ASSERT_TRUE(send(Frame("g2", "ffffff", "9999999999")));
+    EXPECT_EQ(page.m_strG2Frequency, "2402000000");
+}
