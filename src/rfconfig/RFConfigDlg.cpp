@@ -12,6 +12,9 @@
 #include "rfconfig/RfLists.h"
 
 RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {
+    for (QTimer* t : {&m_timer1000, &m_timer2000}) t->setInterval(500);
+    connect(&m_timer1000, &QTimer::timeout, this, [this] { OnTimer(1000); });
+    connect(&m_timer2000, &QTimer::timeout, this, [this] { OnTimer(2000); });
     m_frameWait.setSingleShot(true);
     m_frameWait.setInterval(kFrameWaitMs);
     connect(&m_frameWait, &QTimer::timeout, this, [this] {
@@ -46,6 +49,8 @@ void RFConfigDlg::BindControls() {
     m_btnServiceChange = Control<QPushButton>(this, 1045);
 
     connect(m_btnConnect, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedConnect);
+    connect(m_btnServiceStop, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedServiceStop);
+    connect(m_btnServiceChange, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedServiceChange);
 }
 
 void RFConfigDlg::UpdateData(bool save) {

@@ -51,6 +51,16 @@ public:
     void OnSocketReceive(CDataSocket* socket, int errorCode) override;
     // Copies the stored values of a reply kind (1-6) into the lists.
     void ShowReply(int nKind);
+    // Service control: stop/restart the device's service, switch its mode.
+    void OnBnClickedServiceStop();
+    void OnBnClickedServiceChange();
+    // Starts the query chain: G2 for "SX1280 A" after 500 ms, then "SX1280 B".
+    void StartQueryTimer();
+    void OnTimer(int nIDEvent);
+    // The configuration commands' guard: false (and a warning) while the
+    // device's service runs.
+    bool ServiceGuard();
+
     // Appends narrow text at the end of the log; replies also scroll to it.
     void AppendLog(const std::string& text, bool scrollToEnd);
 
@@ -120,6 +130,8 @@ public:
 
     devlink::FrameAssembler m_assembler;
     QTimer m_frameWait;
+    QTimer m_timer1000;  // the first query of the chain
+    QTimer m_timer2000;  // the second
 
 private:
     void HandleReply(const std::string& frame);

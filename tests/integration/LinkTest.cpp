@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -321,4 +322,59 @@ TEST_F(Link, EachTagFillsItsCellsAndRowsThatDoNotExistStayUntouched) {
     // An unknown tag changes nothing but is logged.
     ASSERT_TRUE(send(Frame("g2", "ffffff", "9999999999")));
     EXPECT_EQ(page.m_strG2Frequency, "2402000000");
+}
+
+TEST_F(Link, ServiceButtonsRefuseWithoutAConnectionAndLeaveTheirCaptions) {
+    QTest::mouseClick(page.m_btnServiceStop, Qt::LeftButton);
+    QTest::mouseClick(page.m_btnServiceChange, Qt::LeftButton);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    for (const auto& shown : prompts.shown) {
+        EXPECT_EQ(shown.prompt.text,
+                  QStringLiteral("기기와 연결이 되어 있지 않습니다.\r\n 기기 연결 후 시도하시기 바랍니다."));
+        EXPECT_EQ(shown.prompt.caption, QStringLiteral("VeskoraRFConfiguration"));
+        EXPECT_EQ(shown.prompt.icon, res::PromptIcon::Information);
+    }
+    EXPECT_EQ(page.m_btnServiceStop->text(), QStringLiteral("서비스 중지"));
+    EXPECT_EQ(page.m_btnServiceChange->text(), QStringLiteral("서비스 변경"));
+    EXPECT_FALSE(page.m_bServiceStopped || page.m_bRfConfigService);
+    EXPECT_FALSE(page.ServiceGuard());
+    EXPECT_EQ(prompts.shown.back().prompt.icon, res::PromptIcon::Warning);
+}
+
+TEST_F(Link, ServiceButtonsToggleTheirLinesCaptionsAndFlags) {
+    Connect();
+    prompts.shown.clear();
+    QTest::mouseClick(page.m_btnServiceStop, Qt::LeftButton);
+    EXPECT_EQ(page.m_btnServiceStop->text(), QStringLiteral("서비스 재시작"));
+    EXPECT_TRUE(page.m_bServiceStopped);
+    EXPECT_TRUE(page.ServiceGuard());
+    QTest::mouseClick(page.m_btnServiceStop, Qt::LeftButton);
+    EXPECT_EQ(page.m_btnServiceStop->text(), QStringLiteral("서비스 종료"));
+    EXPECT_FALSE(page.m_bServiceStopped);
+    QTest::mouseClick(page.m_btnServiceChange, Qt::LeftButton);
+    EXPECT_EQ(page.m_btnServiceChange->text(), QStringLiteral("베스코라 서비스 시작"));
+    QTest::mouseClick(page.m_btnServiceChange, Qt::LeftButton);
+    EXPECT_EQ(page.m_btnServiceChange->text(), QStringLiteral("RF 구성 서비스 시작"));
+    const QByteArray expected("AT+STOP\r\nAT+SEND R\r\n$end$start");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= expected.size(); }, 3000));
+    EXPECT_EQ(peer.received, expected);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(Link, QueryChainAsksForBothGatewayRadiosOnceHalfASecondApart) {
+    Connect();
+    page.m_arrGatewayIds = {"FFFFFF", "A00001", "B00002"};
+    QElapsedTimer clock;
+    clock.start();
+    page.StartQueryTimer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= 18; }, 3000));
+    const qint64 first = clock.elapsed();
+    EXPECT_EQ(peer.received, QByteArray("AT+GET G2 A00001\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= 36; }, 3000));
+    const qint64 second = clock.elapsed();
+    EXPECT_EQ(peer.received, QByteArray("AT+GET G2 A00001\r\nAT+GET G2 B00002\r\n"));
+    EXPECT_GE(first, 450);
+    EXPECT_GE(second - first, 400);
+    QTest::qWait(700);
+    EXPECT_EQ(peer.received.size(), 36);  // the chain runs once
 }
