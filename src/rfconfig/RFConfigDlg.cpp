@@ -50,6 +50,10 @@ void RFConfigDlg::BindControls() {
 
     connect(m_btnConnect, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedConnect);
     connect(m_btnServiceStop, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedServiceStop);
+    connect(Control<QPushButton>(this, 1034), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetNetKey);
+    connect(Control<QPushButton>(this, 1035), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetNetKey);
+    connect(Control<QPushButton>(this, 1014), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetGateway);
+    connect(Control<QPushButton>(this, 1015), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetGateway);
     connect(m_btnServiceChange, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedServiceChange);
 }
 

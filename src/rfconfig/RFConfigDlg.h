@@ -51,6 +51,12 @@ public:
     void OnSocketReceive(CDataSocket* socket, int errorCode) override;
     // Copies the stored values of a reply kind (1-6) into the lists.
     void ShowReply(int nKind);
+    // Gateway commands: NET KEYs of the MCU, frequency of one gateway radio.
+    void OnBnClickedGetNetKey();
+    void OnBnClickedSetNetKey();
+    void OnBnClickedGetGateway();
+    void OnBnClickedSetGateway();
+
     // Service control: stop/restart the device's service, switch its mode.
     void OnBnClickedServiceStop();
     void OnBnClickedServiceChange();

@@ -378,3 +378,71 @@ TEST_F(Link, QueryChainAsksForBothGatewayRadiosOnceHalfASecondApart) {
     QTest::qWait(700);
     EXPECT_EQ(peer.received.size(), 36);  // the chain runs once
 }
+
+TEST_F(Link, GatewayCommandsWaitForTheServiceToStop) {
+    Connect();
+    prompts.shown.clear();
+    page.OnBnClickedGetNetKey();
+    page.OnBnClickedSetNetKey();
+    page.OnBnClickedGetGateway();
+    page.OnBnClickedSetGateway();
+    ASSERT_EQ(prompts.shown.size(), 4u);
+    for (const auto& shown : prompts.shown) {
+        EXPECT_EQ(shown.prompt.text,
+                  QStringLiteral("서비스가 동작 중입니다. 서비스 종료 후 설정값을 변경하시기 바랍니다."));
+        EXPECT_EQ(shown.prompt.icon, res::PromptIcon::Warning);
+    }
+    QTest::qWait(50);
+    EXPECT_TRUE(peer.received.isEmpty());
+}
+
+TEST_F(Link, GatewayCommandLinesAndTheirRefusals) {
+    Connect();
+    page.m_bServiceStopped = true;
+    prompts.shown.clear();
+
+    // GET NETKEY only with the MCU row checked and its ID "FFFFFF" (any case).
+    page.m_listGatewayModules->SetItemText(0, 1, QStringLiteral("FFFFFF"));
+    page.OnBnClickedGetNetKey();
+    page.m_listGatewayModules->SetCheck(0, true);
+    page.m_listGatewayModules->SetItemText(0, 1, QStringLiteral("123456"));
+    page.OnBnClickedGetNetKey();
+    page.m_listGatewayModules->SetItemText(0, 1, QStringLiteral("ffffff"));
+    page.OnBnClickedGetNetKey();
+    // SET NETKEY with every key empty: twenty blanks between 21 empty values.
+    page.OnBnClickedSetNetKey();
+    // GET with no radio selected: an empty ID.
+    page.OnBnClickedGetGateway();
+    const QByteArray expected =
+        QByteArray("AT+GET GM ffffff\r\n") + "AT+SET GM FFFFFF " + QByteArray(20, ' ') + "\r\n" + "AT+GET G2 \r\n";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= expected.size(); }, 3000));
+    EXPECT_EQ(peer.received, expected);
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // SET: no row, then an empty frequency.
+    page.OnBnClickedSetGateway();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("ID 설정을 확인하시기 바랍니다."));
+    EXPECT_EQ(prompts.shown[0].parent, &page);
+    page.m_listGatewayFreq->InsertItem(0, QStringLiteral("B00002"));
+    page.OnBnClickedSetGateway();
+    EXPECT_EQ(prompts.shown[1].prompt.text, QStringLiteral("주파수가 설정되지 않았습니다. 확인하시기 바랍니다."));
+
+    // A frequency another module reported is refused, naming that module.
+    page.m_mapFreqOwner["2402000000"] = "A00001";
+    page.m_listGatewayFreq->SetItemText(0, 1, QStringLiteral("2402000000"));
+    page.OnBnClickedSetGateway();
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(
+        prompts.shown[2].prompt.text,
+        QStringLiteral("이미 해당 주파수는 ID A00001 모듈에서 사용중입니다.\r\n 다른 주파수를 사용하시기 바랍니다."));
+    // Its own frequency: nothing sent, nothing shown. A new one goes out.
+    page.m_listGatewayFreq->SetItemText(0, 0, QStringLiteral("a00001"));
+    page.OnBnClickedSetGateway();
+    EXPECT_EQ(prompts.shown.size(), 3u);
+    page.m_listGatewayFreq->SetItemText(0, 1, QStringLiteral("2480000000"));
+    page.OnBnClickedSetGateway();
+    const QByteArray set = expected + "AT+SET G2 a00001 2480000000\r\n";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= set.size(); }, 3000));
+    EXPECT_EQ(peer.received, set);
+}
