@@ -67,6 +67,19 @@ protected:
 
     QString Log() const { return page.m_editLog->toPlainText(); }
 
+    // A second page the test owns (and may destroy), connected to the peer;
+    // null when the peer saw no connection.
+    std::unique_ptr<RFConfigDlg> ConnectedOwnPage() {
+        auto owned = std::make_unique<RFConfigDlg>();
+        owned->Create(&host);
+        owned->m_listenAddress = QHostAddress::LocalHost;
+        owned->m_ipAddress->SetAddress(127, 0, 0, 1);
+        owned->m_editPort->setText(QString::number(peer.server.serverPort()));
+        QTest::mouseClick(owned->m_btnConnect, Qt::LeftButton);
+        if (!QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000)) return nullptr;
+        return owned;
+    }
+
     PromptRecorder prompts;
     Peer peer;
     QWidget host;
@@ -223,14 +236,9 @@ TEST_F(Link, PressAfterADropSaysTheLinkFailedThenConnectsAgain) {
 }
 
 TEST_F(Link, DestroyingThePageClosesBothSockets) {
-    auto owned = std::make_unique<RFConfigDlg>();
-    owned->Create(&host);
-    owned->m_listenAddress = QHostAddress::LocalHost;
-    owned->m_ipAddress->SetAddress(127, 0, 0, 1);
-    owned->m_editPort->setText(QString::number(peer.server.serverPort()));
     const quint16 port = peer.server.serverPort();
-    QTest::mouseClick(owned->m_btnConnect, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    std::unique_ptr<RFConfigDlg> owned = ConnectedOwnPage();
+    ASSERT_TRUE(owned);
     owned.reset();
     EXPECT_TRUE(QTest::qWaitFor([&] { return peer.socket->state() == QAbstractSocket::UnconnectedState; }, 3000));
     QTcpServer reuse;
@@ -260,14 +268,9 @@ TEST_F(Link, GatewayConnectingBackAfterAPressMakesTheNextPressSayAlreadyConnecte
 }
 
 TEST_F(Link, DestroyingThePageAfterADropStillFreesTheListeningPort) {
-    auto owned = std::make_unique<RFConfigDlg>();
-    owned->Create(&host);
-    owned->m_listenAddress = QHostAddress::LocalHost;
-    owned->m_ipAddress->SetAddress(127, 0, 0, 1);
-    owned->m_editPort->setText(QString::number(peer.server.serverPort()));
     const quint16 port = peer.server.serverPort();
-    QTest::mouseClick(owned->m_btnConnect, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    std::unique_ptr<RFConfigDlg> owned = ConnectedOwnPage();
+    ASSERT_TRUE(owned);
     peer.socket->disconnectFromHost();
     ASSERT_TRUE(QTest::qWaitFor([&] { return owned->m_pDataSocket == nullptr; }, 3000));
     owned.reset();
