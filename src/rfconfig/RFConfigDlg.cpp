@@ -55,6 +55,36 @@ void RFConfigDlg::BindControls() {
     connect(Control<QPushButton>(this, 1014), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetGateway);
     connect(Control<QPushButton>(this, 1015), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetGateway);
     connect(m_btnServiceChange, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedServiceChange);
+    connect(Control<QPushButton>(this, 1036), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetRepeater);
+    connect(Control<QPushButton>(this, 1031), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetRepeater);
+    connect(Control<QPushButton>(this, 1037), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetNode);
+    connect(Control<QPushButton>(this, 1024), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetNode);
+    // Only the user's choice refills the list; setting the selection in code does not.
+    connect(m_comboRepeater, &QComboBox::activated, this, &RFConfigDlg::OnCbnSelchangeRepeater);
+
+    using L = res::ListCtrl;
+    connect(m_listNetKeys, &L::DoubleClicked, this, &RFConfigDlg::OnNMDblclkNetKeys);
+    connect(m_listGatewayFreq, &L::DoubleClicked, this, &RFConfigDlg::OnNMDblclkGatewayFreq);
+    connect(m_listRepeaterModules, &L::DoubleClicked, this, &RFConfigDlg::OnNMDblclkRepeaterModules);
+    connect(m_listNodeAttr, &L::DoubleClicked, this, &RFConfigDlg::OnNMDblclkNodeAttr);
+    connect(m_listNodes, &L::DoubleClicked, this, &RFConfigDlg::OnNMDblclkNodes);
+    connect(m_listGatewayModules, &L::Clicked, this, &RFConfigDlg::OnNMClickGatewayModules);
+    connect(m_listNodes, &L::Clicked, this, &RFConfigDlg::OnNMClickNodes);
+    connect(m_listRepeaterModules, &L::Clicked, this, &RFConfigDlg::OnNMClickRepeaterModules);
+    connect(m_listGatewayModules, &L::CheckChanged, this, &RFConfigDlg::OnLvnItemchangedGatewayModules);
+    connect(m_listRepeaterModules, &L::CheckChanged, this, &RFConfigDlg::OnLvnItemchangedRepeaterModules);
+    connect(m_listNodes, &L::CheckChanged, this, &RFConfigDlg::OnLvnItemchangedNodes);
+
+    const auto editor = [this](int id, res::ListCtrl* list, int* row, int* column, int firstColumn, bool upper) {
+        return CellEditor{Control<QLineEdit>(this, id), list, row, column, firstColumn, upper};
+    };
+    m_cellEditors = {
+        editor(1038, m_listNetKeys, &m_nNetKeyEditRow, &m_nNetKeyEditCol, 1, true),
+        editor(1039, m_listGatewayFreq, &m_nFreqEditRow, &m_nFreqEditCol, 1, false),
+        editor(1040, m_listRepeaterModules, &m_nRepeaterEditRow, &m_nRepeaterEditCol, 2, true),
+        editor(1041, m_listNodeAttr, &m_nNodeAttrEditRow, &m_nNodeAttrEditCol, 1, true),
+        editor(1042, m_listNodes, &m_nNodeEditRow, &m_nNodeEditCol, 1, true),
+    };
 }
 
 void RFConfigDlg::UpdateData(bool save) {

@@ -57,6 +57,30 @@ public:
     void OnBnClickedGetGateway();
     void OnBnClickedSetGateway();
 
+    // Repeater commands for the module of the selected row, and the choice
+    // of which stored repeater's IDs the list shows.
+    void OnBnClickedGetRepeater();
+    void OnBnClickedSetRepeater();
+    void OnCbnSelchangeRepeater();
+    // Node commands for the node in the attribute row.
+    void OnBnClickedGetNode();
+    void OnBnClickedSetNode();
+
+    // In-place editing: a double-click on (iItem, iSubItem), -1 below the rows.
+    void OnNMDblclkNetKeys(int iItem, int iSubItem);
+    void OnNMDblclkGatewayFreq(int iItem, int iSubItem);
+    void OnNMDblclkRepeaterModules(int iItem, int iSubItem);
+    void OnNMDblclkNodeAttr(int iItem, int iSubItem);
+    void OnNMDblclkNodes(int iItem, int iSubItem);
+    // Selection: a click on row iItem, -1 below the rows.
+    void OnNMClickGatewayModules(int iItem);
+    void OnNMClickNodes(int iItem);
+    void OnNMClickRepeaterModules(int iItem);
+    // A row's check box changed; at most one row of each list stays checked.
+    void OnLvnItemchangedGatewayModules(int iItem, bool checked);
+    void OnLvnItemchangedRepeaterModules(int iItem, bool checked);
+    void OnLvnItemchangedNodes(int iItem, bool checked);
+
     // Service control: stop/restart the device's service, switch its mode.
     void OnBnClickedServiceStop();
     void OnBnClickedServiceChange();
@@ -73,6 +97,17 @@ public:
     // Where the page listens for the gateway connecting back: every local
     // address; tests use the loopback address.
     QHostAddress m_listenAddress = QHostAddress::Any;
+
+    // One in-place editor per editable list, with the cell it writes into.
+    struct CellEditor {
+        QLineEdit* editor = nullptr;  // 1038-1042
+        res::ListCtrl* list = nullptr;
+        int* row = nullptr;
+        int* column = nullptr;
+        int firstColumn = 1;  // cells left of it are labels, never edited
+        bool upperCase = true;
+    };
+    std::array<CellEditor, 5> m_cellEditors{};
 
     // Controls bound by id.
     res::IpAddressCtrl* m_ipAddress = nullptr;       // 1003
@@ -139,7 +174,15 @@ public:
     QTimer m_timer1000;  // the first query of the chain
     QTimer m_timer2000;  // the second
 
+protected:
+    // Enter commits the focused in-place editor; Enter and Escape never
+    // reach the main window.
+    bool PreTranslateKey(QWidget* target, QKeyEvent* event) override;
+
 private:
+    void OpenCellEditor(CellEditor& cell, int iItem, int iSubItem);
+    void CommitCellEditor(CellEditor& cell);
+    void KeepOneChecked(res::ListCtrl* list, int iItem);
     void HandleReply(const std::string& frame);
     void CloseLink();
     void OnInitDialog();

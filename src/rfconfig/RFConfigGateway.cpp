@@ -1,22 +1,11 @@
 // Gateway commands of the RF page: the MCU's NET KEYs and one gateway radio's
 // frequency, with the check that a frequency is not already another module's.
 #include "link/CommandText.h"
-#include "link/ReplyFrame.h"
-#include "res/ListCtrl.h"
-#include "res/UserPrompts.h"
+#include "rfconfig/PageText.h"
 #include "rfconfig/RFConfigDlg.h"
-#include "textcodec/qt/NarrowText.h"
 
-namespace {
-
-// IDs compare without regard to a-z case: the ID file may hold them in lower case.
-bool SameId(const std::string& a, const std::string& b) { return devlink::UpperAscii(a) == devlink::UpperAscii(b); }
-
-std::string Cell(const res::ListCtrl* list, int row, int column) {
-    return textcodec::ToNarrow(list->GetItemText(row, column));
-}
-
-}  // namespace
+using rfpage::Cell;
+using rfpage::SameId;
 
 void RFConfigDlg::OnBnClickedGetNetKey() {
     if (!ServiceGuard()) return;
@@ -31,8 +20,7 @@ void RFConfigDlg::OnBnClickedSetNetKey() {
     std::string line = "AT+SET GM FFFFFF ";
     const int rows = m_listNetKeys->GetItemCount();
     if (rows < 21) {
-        res::WindowMessageBox(this, QStringLiteral("인수의 갯수가 부족합니다. 확인하시기 바랍니다."),
-                              res::ApplicationCaption());
+        rfpage::PageMessageBox(this, QStringLiteral("인수의 갯수가 부족합니다. 확인하시기 바랍니다."));
         return;
     }
     for (int r = 0; r < rows; ++r) line += Cell(m_listNetKeys, r, 1) + (r < rows - 1 ? " " : "\r\n");
@@ -48,14 +36,13 @@ void RFConfigDlg::OnBnClickedGetGateway() {
 void RFConfigDlg::OnBnClickedSetGateway() {
     if (!ServiceGuard()) return;
     if (m_listGatewayFreq->GetItemCount() == 0) {
-        res::WindowMessageBox(this, QStringLiteral("ID 설정을 확인하시기 바랍니다."), res::ApplicationCaption());
+        rfpage::PageMessageBox(this, QStringLiteral("ID 설정을 확인하시기 바랍니다."));
         return;
     }
     const std::string id = Cell(m_listGatewayFreq, 0, 0);
     const std::string frequency = Cell(m_listGatewayFreq, 0, 1);
     if (frequency.empty()) {
-        res::WindowMessageBox(this, QStringLiteral("주파수가 설정되지 않았습니다. 확인하시기 바랍니다."),
-                              res::ApplicationCaption());
+        rfpage::PageMessageBox(this, QStringLiteral("주파수가 설정되지 않았습니다. 확인하시기 바랍니다."));
         return;
     }
     const auto owner = m_mapFreqOwner.find(frequency);

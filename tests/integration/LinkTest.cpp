@@ -14,40 +14,10 @@
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "support/LinkPeer.h"
 #include "support/PromptRecorder.h"
 
 namespace {
-
-// A gateway stand-in on 127.0.0.1 that records every byte it receives.
-class Peer : public QObject {
-public:
-    Peer() {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, this, [this] {
-            socket.reset(server.nextPendingConnection());
-            QObject::connect(socket.get(), &QTcpSocket::readyRead, this, [this] { received += socket->readAll(); });
-            // Stop listening, so the page's own listening on the port succeeds.
-            server.close();
-        });
-    }
-    quint16 port = 0;
-    QTcpServer server;
-    std::unique_ptr<QTcpSocket> socket;
-    QByteArray received;
-};
-
-std::string Frame(const std::string& tag, const std::string& id, const std::string& payload) {
-    std::string f(20, '\x01');
-    f += tag + " " + id + " " + payload;
-    f[12] = static_cast<char>(f.size());
-    return f;
-}
-
-quint16 FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 class Link : public testing::Test {
 protected:

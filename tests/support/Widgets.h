@@ -17,6 +17,11 @@ inline void TypeIntoFocus(const QString& text) {
     for (const QChar c : text) {
         QWidget* focus = QApplication::focusWidget();
         if (!focus) return;
-        QTest::keyClicks(focus, QString(c));
+        if (c.unicode() < 0x80) {
+            QTest::keyClicks(focus, QString(c));
+        } else {
+            // No key of its own (Korean from an input method): a key event carrying the text.
+            QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
     }
 }

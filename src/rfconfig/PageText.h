@@ -1,0 +1,41 @@
+#pragma once
+
+// Small helpers the RF page's command handlers share: cell text as it goes
+// on the wire, ID comparison, and the page's own message box.
+#include <QString>
+#include <string>
+
+#include "link/ReplyFrame.h"
+#include "res/ListCtrl.h"
+#include "res/UserPrompts.h"
+#include "textcodec/qt/NarrowText.h"
+
+namespace rfpage {
+
+// A cell's text in the system code page; empty for a missing row or cell.
+inline std::string Cell(const res::ListCtrl* list, int row, int column) {
+    return textcodec::ToNarrow(list->GetItemText(row, column));
+}
+
+// IDs compare without regard to a-z case: the ID file may hold them in lower case.
+inline bool SameId(const std::string& a, const std::string& b) {
+    return devlink::UpperAscii(a) == devlink::UpperAscii(b);
+}
+
+// "######" (never set) and "FFFFFF" (broadcast) are never addressed by a module command.
+inline bool Unaddressable(const std::string& id) { return SameId(id, "######") || SameId(id, "FFFFFF"); }
+
+// The page's own box: text only, the program's name as caption, OK.
+inline void PageMessageBox(QWidget* page, const QString& text) {
+    res::WindowMessageBox(page, text, res::ApplicationCaption());
+}
+
+// Letters a-z become A-Z; everything else, Korean included, stays as typed.
+inline QString UpperLatinLetters(QString text) {
+    for (QChar& c : text) {
+        if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - u'a' + u'A');
+    }
+    return text;
+}
+
+}  // namespace rfpage
