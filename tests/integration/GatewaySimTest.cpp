@@ -8,10 +8,14 @@
 #include "GatewayServer.h"
 #include "link/CommandText.h"
 #include "link/ReplyFrame.h"
+#include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
+#include "res/TemplateBuilder.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "support/ListClicks.h"
 #include "support/PromptRecorder.h"
+#include "support/Widgets.h"
 
 using gatewaysim::Answer;
 using gatewaysim::Model;
@@ -120,4 +124,83 @@ TEST_F(WithSimulator, TheGatewayDropsTheLinkAndConnectsBack) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
     page.SendCommand(CMD_GET, "AT+GET R9 100002\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return sim->State().commands == 2; }, 3000));
+}
+
+namespace {
+
+void ClickButton(RFConfigDlg& page, int id) { QTest::mouseClick(res::Control<QPushButton>(&page, id), Qt::LeftButton); }
+
+// Double-clicks a cell, types into the editor that opens and presses Enter.
+void EditCell(res::ListCtrl* list, int row, int column, const QString& text) {
+    DoubleClickCell(list, row, column);
+    TypeIntoFocus(text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+}  // namespace
+
+TEST_F(WithSimulator, ATechnicianSetsARepeatersModulesAndANodeAndReadsThemBack) {
+    StartWith({});
+    ASSERT_TRUE(ShowActive(host));
+    page.m_repeaterIds[0] = {"100000", "100001", "100002", "100003", "100004", "100005"};
+    // Waits until the page has handled the n-th reply.
+    const auto replies = [&](int n) {
+        return QTest::qWaitFor([&] { return page.m_editLog->toPlainText().count(QStringLiteral("[Response]")) == n; },
+                               3000);
+    };
+
+    ClickButton(page, 1043);  // stop the service
+    ASSERT_TRUE(replies(1));
+    EXPECT_TRUE(sim->State().serviceStopped);
+
+    // The node table of repeater 1's MCU: one node typed in, in lower case.
+    res::ListCtrl* nodes = page.m_listNodes;
+    EditCell(nodes, 1, 1, QStringLiteral("n00001"));
+    ASSERT_EQ(nodes->GetItemText(1, 1), QStringLiteral("N00001"));
+    page.m_comboRepeater->setFocus();
+    QTest::keyClick(page.m_comboRepeater, Qt::Key_Down);
+    res::ListCtrl* modules = page.m_listRepeaterModules;
+    ASSERT_EQ(modules->GetItemText(3, 1), QStringLiteral("100003"));
+    ClickCell(modules, 0, 0);
+    ClickButton(page, 1031);
+    ASSERT_TRUE(replies(2));
+    std::vector<std::string> table(31);
+    table[1] = "N00001";
+    EXPECT_EQ(sim->State().nodeTables["100000"], table);
+
+    // An SX1276's three settings, typed into its row, set, cleared and read back.
+    ClickCell(modules, 3, 0);
+    EditCell(modules, 3, 2, QStringLiteral("915000000"));
+    EditCell(modules, 3, 3, QStringLiteral("0a0b"));
+    EditCell(modules, 3, 4, QStringLiteral("9"));
+    ClickButton(page, 1031);
+    ASSERT_TRUE(replies(3));
+    EXPECT_EQ(sim->State().repeaterRadios["100003"].netKey, "0A0B");
+    for (int c = 2; c <= 4; ++c) modules->SetItemText(3, c, QString());
+    ClickButton(page, 1036);
+    ASSERT_TRUE(replies(4));
+    EXPECT_EQ(modules->GetItemText(3, 2), QStringLiteral("915000000"));
+    EXPECT_EQ(modules->GetItemText(3, 3), QStringLiteral("0A0B"));
+    EXPECT_EQ(modules->GetItemText(3, 4), QStringLiteral("9"));
+
+    // The node: its attributes fetched, one changed, set and read back.
+    ClickCell(nodes, 1, 0);
+    res::ListCtrl* attrs = page.m_listNodeAttr;
+    ASSERT_EQ(attrs->GetItemText(0, 0), QStringLiteral("N00001"));
+    ClickButton(page, 1037);
+    ASSERT_TRUE(replies(5));
+    EXPECT_EQ(attrs->GetItemText(0, 5), QStringLiteral("60"));
+    EditCell(attrs, 0, 5, QStringLiteral("120"));
+    ClickButton(page, 1024);
+    ASSERT_TRUE(replies(6));
+    EXPECT_EQ(sim->State().nodeAttributes["N00001"][4], "120");
+    attrs->SetItemText(0, 5, QString());
+    ClickButton(page, 1037);
+    ASSERT_TRUE(replies(7));
+    EXPECT_EQ(attrs->GetItemText(0, 5), QStringLiteral("120"));
+
+    const QString log = page.m_editLog->toPlainText();
+    EXPECT_TRUE(log.contains(QStringLiteral("[SET][SEND] AT+SET R9 100003 915000000 0A0B 9\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[SET][SEND] AT+SET N9 N00001 2402000000 0001 000000 7 120 0 0\n")));
+    EXPECT_TRUE(prompts.shown.size() == 1);  // only the connection's success
 }
