@@ -12,6 +12,7 @@
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
+#include "res/PropertyGrid.h"
 #include "res/TabCtrl.h"
 
 namespace res {
@@ -64,11 +65,7 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* parent) {
         case ControlKind::ComboBox: return MakeCombo(c, parent);
         case ControlKind::IpAddress: return new IpAddressCtrl(parent);
         case ControlKind::TabControl: return new TabCtrl(parent);
-        case ControlKind::PropertyGrid: {
-            auto* frame = new QFrame(parent);
-            frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-            return frame;
-        }
+        case ControlKind::PropertyGrid: return new PropertyGrid(parent);
     }
     return new QWidget(parent);
 }

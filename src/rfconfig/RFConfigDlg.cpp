@@ -55,6 +55,7 @@ void RFConfigDlg::BindControls() {
     connect(Control<QPushButton>(this, 1014), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetGateway);
     connect(Control<QPushButton>(this, 1015), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetGateway);
     connect(m_btnServiceChange, &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedServiceChange);
+    connect(Control<QPushButton>(this, 1029), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedIdLoad);
     connect(Control<QPushButton>(this, 1036), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetRepeater);
     connect(Control<QPushButton>(this, 1031), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedSetRepeater);
     connect(Control<QPushButton>(this, 1037), &QPushButton::clicked, this, &RFConfigDlg::OnBnClickedGetNode);

@@ -81,6 +81,10 @@ public:
     void OnLvnItemchangedRepeaterModules(int iItem, bool checked);
     void OnLvnItemchangedNodes(int iItem, bool checked);
 
+    // "ID 불러오기": reads the ID file into the gateway list and the stored
+    // repeater IDs, and starts the query chain when connected.
+    void OnBnClickedIdLoad();
+
     // Service control: stop/restart the device's service, switch its mode.
     void OnBnClickedServiceStop();
     void OnBnClickedServiceChange();
