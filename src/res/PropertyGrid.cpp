@@ -73,6 +73,7 @@ public:
             combo->addItems(property->Options());
             // Choosing from the list commits at once.
             connect(combo, &QComboBox::activated, this, [this, combo] {
+                if (m_grid->m_editor != combo) return;  // already closed
                 auto* self = const_cast<GridDelegate*>(this);
                 emit self->commitData(combo);
                 emit self->closeEditor(combo);
@@ -133,8 +134,8 @@ PropertyGrid::PropertyGrid(QWidget* parent)
     m_tree->setAlternatingRowColors(false);
     m_tree->setUniformRowHeights(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                            QAbstractItemView::SelectedClicked);
+    // Clicks open editors below (at once, not after the double-click wait); F2 too.
+    m_tree->setEditTriggers(QAbstractItemView::EditKeyPressed);
     m_tree->setItemDelegate(new GridDelegate(this));
     connect(m_tree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] { m_editor = nullptr; });
 
@@ -151,6 +152,12 @@ PropertyGrid::PropertyGrid(QWidget* parent)
     m_description->setWordWrap(true);
     m_description->setMargin(4);
     SetDescriptionRows(3);
+}
+
+PropertyGrid::~PropertyGrid() {
+    // An editor still open would outlive the view's record of it while the
+    // tree is torn down: let the view release it first.
+    if (m_editor) emit m_tree->itemDelegate()->closeEditor(m_editor, QAbstractItemDelegate::NoHint);
 }
 
 void PropertyGrid::AddProperty(GridProperty* property) {

@@ -59,6 +59,7 @@ class PropertyGrid : public QWidget {
 
 public:
     explicit PropertyGrid(QWidget* parent = nullptr);
+    ~PropertyGrid() override;
 
     // Adds a top-level group (or item); the grid owns it.
     void AddProperty(GridProperty* property);
