@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include "GatewayServer.h"
+#include "flow/Keyboard.h"
+#include "flow/ListClicks.h"
 #include "link/CommandText.h"
 #include "link/ReplyFrame.h"
 #include "res/ComboBox.h"
@@ -13,9 +15,7 @@
 #include "res/ListCtrl.h"
 #include "res/TemplateBuilder.h"
 #include "rfconfig/RFConfigDlg.h"
-#include "support/ListClicks.h"
 #include "support/PromptRecorder.h"
-#include "support/Widgets.h"
 
 using gatewaysim::Answer;
 using gatewaysim::Model;

@@ -5,13 +5,13 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "flow/Keyboard.h"
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "support/LinkPeer.h"
 #include "support/PromptRecorder.h"
-#include "support/Widgets.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "flow/Keyboard.h"
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
-#include "support/Widgets.h"
 
 TEST(IpAddressCtrl, TypingMovesAcrossFieldsOnDotsAndThirdDigits) {
     res::IpAddressCtrl ip;

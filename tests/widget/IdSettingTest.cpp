@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "flow/GridClicks.h"
 #include "ids/IDSettingDlg.h"
 #include "res/ComboBox.h"
 #include "res/DocumentsFolder.h"
@@ -16,7 +17,6 @@
 #include "res/TemplateBuilder.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "support/Files.h"
-#include "support/GridClicks.h"
 #include "support/PromptRecorder.h"
 #include "support/Texts.h"
 

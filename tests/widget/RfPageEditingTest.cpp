@@ -4,11 +4,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "flow/Keyboard.h"
+#include "flow/ListClicks.h"
 #include "res/ListCtrl.h"
 #include "res/TemplateBuilder.h"
 #include "rfconfig/RFConfigDlg.h"
-#include "support/ListClicks.h"
-#include "support/Widgets.h"
 
 namespace {
 

@@ -58,6 +58,7 @@ void GatewayServer::OnReadyRead() {
     if (!m_socket) return;
     const QByteArray bytes = m_socket->readAll();
     m_buffer.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+    m_received.append(bytes.constData(), static_cast<size_t>(bytes.size()));
     for (const std::string& command : TakeCommands(m_buffer)) {
         Log("<-", command);
         std::vector<std::string> replies = Answer(m_model, command);

@@ -35,6 +35,8 @@ public:
     quint16 Port() const { return m_port; }
     Model& State() { return m_model; }
     int RepliesSent() const { return m_replies; }
+    // Every byte the tool has sent, as it arrived.
+    const std::string& Received() const { return m_received; }
 
 private:
     void Adopt(QTcpSocket* socket);
@@ -49,6 +51,7 @@ private:
     QTcpServer m_server;
     std::unique_ptr<QTcpSocket> m_socket;
     std::string m_buffer;
+    std::string m_received;
     Model m_model;
     int m_replies = 0;
     int m_sinceConnect = 0;

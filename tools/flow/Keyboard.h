@@ -1,5 +1,7 @@
 #pragma once
 
+// User input made as a user makes it: windows activated, keys typed one by one.
+
 #include <QTest>
 #include <QWidget>
 
@@ -24,4 +26,12 @@ inline void TypeIntoFocus(const QString& text) {
             QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
+}
+
+// Presses a key on the widget with the focus; false when nothing has it.
+inline bool PressKey(Qt::Key key) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) return false;
+    QTest::keyClick(focus, key);
+    return true;
 }

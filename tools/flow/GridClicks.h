@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <QTest>
 
+#include "flow/Keyboard.h"
 #include "res/PropertyGrid.h"
-#include "support/Widgets.h"
 
 // Mouse and key actions on a property grid as a user makes them.
 
@@ -24,11 +24,10 @@ inline QWidget* ClickValue(res::PropertyGrid* grid, res::GridProperty* property)
 // Clicks a value, types text over it and presses Enter; true once the
 // editor has closed (the view commits after the key is handled).
 inline bool TypeValue(res::PropertyGrid* grid, res::GridProperty* property, const QString& text) {
-    ClickValue(grid, property);
+    const QPointer<QWidget> editor = ClickValue(grid, property);
+    if (!editor) return false;
     TypeIntoFocus(text);
-    const QPointer<QWidget> editor = grid->OpenEditor();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    return QTest::qWaitFor([&] { return editor.isNull(); }, 2000);
+    return PressKey(Qt::Key_Return) && QTest::qWaitFor([&] { return editor.isNull(); }, 2000);
 }
 
 // Clicks a value and picks an option in its list with the mouse; false if
