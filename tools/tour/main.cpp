@@ -1,16 +1,25 @@
 // Opens the program's windows offscreen, one after another, and writes a
-// screenshot of each into the folder given as the first argument.
+// screenshot of each into the folder given as the first argument; then walks
+// a technician's session against a simulated gateway, a screenshot per step
+// and one of every message box on the way.
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 
+#include "GatewayServer.h"
 #include "app/AboutDlg.h"
 #include "app/TCPIPConn.h"
 #include "app/VeskoraRFConfiguration.h"
 #include "app/VeskoraRFConfigurationDlg.h"
+#include "flow/Keyboard.h"
+#include "flow/TechnicianFlow.h"
+#include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
+#include "res/UserPrompts.h"
 
 namespace {
 
@@ -30,6 +39,66 @@ void SelectTab(CVeskoraRFConfigurationDlg& main, int index) {
     main.OnTcnSelchangeTab(index);
 }
 
+// Shows each message box for a moment, photographs it and answers OK (or Yes).
+class PhotographedPrompts final : public res::UserPrompts {
+public:
+    explicit PhotographedPrompts(const QDir& dir) : m_dir(dir) {}
+    QString step;
+    bool ok = true;
+
+    int Show(QWidget* parent, const res::Prompt& prompt) override {
+        static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
+                                                  QMessageBox::Critical, QMessageBox::Question};
+        QWidget* const active = QApplication::activeWindow();
+        QMessageBox box(icons[static_cast<int>(prompt.icon)], prompt.caption, prompt.text, QMessageBox::Ok, parent);
+        box.show();
+        ok &= Save(box, m_dir, QStringLiteral("%1-message-%2.png").arg(step).arg(++m_count));
+        box.hide();
+        // As a desktop does when a box closes: the window under it is active again.
+        if (active) ShowActive(*active);
+        return prompt.buttons == res::PromptButtons::YesNo || prompt.buttons == res::PromptButtons::YesNoCancel
+                   ? res::kIdYes
+                   : res::kIdOk;
+    }
+
+private:
+    QDir m_dir;
+    int m_count = 0;
+};
+
+// The session of flow::TechnicianFlow on the main window, against a gateway
+// simulated in this process on a free loopback port.
+bool WalkTheFlow(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
+    gatewaysim::Options options;
+    options.port = 0;
+    options.verbose = false;
+    options.stopListeningAfterAccept = true;
+    gatewaysim::GatewayServer gateway(options);
+    if (!gateway.Start()) {
+        std::fprintf(stderr, "tour: the simulated gateway did not start\n");
+        return false;
+    }
+    main.m_dlgRfConfig.m_listenAddress = QHostAddress::LocalHost;
+    if (!ShowActive(main)) std::fprintf(stderr, "tour: the window did not become active\n");
+
+    PhotographedPrompts prompts(dir);
+    res::UserPrompts* previous = res::InstallUserPrompts(&prompts);
+    flow::TechnicianFlow flow(main, QStringLiteral("127.0.0.1"), gateway.Port());
+    bool ok = true;
+    int number = 0;
+    for (const auto& step : flow.Steps()) {
+        prompts.step =
+            QStringLiteral("flow-%1-%2").arg(++number, 2, 10, QLatin1Char('0')).arg(QLatin1String(step.name));
+        if (!step.run()) {
+            std::fprintf(stderr, "tour: step %s did not complete\n", step.name);
+            ok = false;
+        }
+        ok &= Save(main, dir, prompts.step + QStringLiteral(".png"));
+    }
+    res::InstallUserPrompts(previous);
+    return ok && prompts.ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -40,6 +109,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "tour: cannot create %s\n", qPrintable(dir.path()));
         return 1;
     }
+
+    // The ID file goes to a folder of the tour's own, never the user's documents.
+    QTemporaryDir documents;
+    res::SetDocumentsFolder(documents.path());
 
     bool ok = true;
     CVeskoraRFConfigurationDlg main;
@@ -66,5 +139,6 @@ int main(int argc, char* argv[]) {
     ok &= Save(about, dir, QStringLiteral("dialog-about.png"));
     about.hide();
 
+    ok &= WalkTheFlow(main, dir);
     return ok ? 0 : 1;
 }
