@@ -19,22 +19,8 @@
 
 namespace {
 
-class Link : public testing::Test {
+class Link : public PageWithPeer {
 protected:
-    void SetUp() override {
-        page.Create(&host);
-        page.m_listenAddress = QHostAddress::LocalHost;
-        page.m_ipAddress->SetAddress(127, 0, 0, 1);
-        page.m_editPort->setText(QString::number(peer.server.serverPort()));
-        host.resize(1700, 900);
-        host.show();
-    }
-
-    void Connect() {
-        QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
-    }
-
     QString Log() const { return page.m_editLog->toPlainText(); }
 
     // A second page the test owns (and may destroy), connected to the peer;
@@ -42,18 +28,11 @@ protected:
     std::unique_ptr<RFConfigDlg> ConnectedOwnPage() {
         auto owned = std::make_unique<RFConfigDlg>();
         owned->Create(&host);
-        owned->m_listenAddress = QHostAddress::LocalHost;
-        owned->m_ipAddress->SetAddress(127, 0, 0, 1);
-        owned->m_editPort->setText(QString::number(peer.server.serverPort()));
+        AimAt(*owned, peer.server.serverPort());
         QTest::mouseClick(owned->m_btnConnect, Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000)) return nullptr;
         return owned;
     }
-
-    PromptRecorder prompts;
-    Peer peer;
-    QWidget host;
-    RFConfigDlg page;
 };
 
 }  // namespace

@@ -19,17 +19,11 @@ const QString kServiceRuns = QStringLiteral("서비스가 동작 중입니다. �
 const QString kTooFew = QStringLiteral("전송할 파라메타가 부족합니다.");
 
 // The page connected to a recording peer, its service stopped.
-class RfCommands : public testing::Test {
+class RfCommands : public PageWithPeer {
 protected:
     void SetUp() override {
-        page.Create(&host);
-        page.m_listenAddress = QHostAddress::LocalHost;
-        page.m_ipAddress->SetAddress(127, 0, 0, 1);
-        page.m_editPort->setText(QString::number(peer.server.serverPort()));
-        host.resize(1700, 900);
-        host.show();
-        QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+        PageWithPeer::SetUp();
+        Connect();
         prompts.shown.clear();
         // Stopped without "AT+STOP" on the wire, so each test sees only its own lines.
         page.m_bServiceStopped = true;
@@ -48,17 +42,6 @@ protected:
         QTest::qWait(60);
         return peer.received.size() == expected;
     }
-
-    QStringList Shown() const {
-        QStringList texts;
-        for (const auto& s : prompts.shown) texts << s.prompt.text;
-        return texts;
-    }
-
-    PromptRecorder prompts;
-    Peer peer;
-    QWidget host;
-    RFConfigDlg page;
 };
 
 }  // namespace
@@ -121,8 +104,8 @@ TEST_F(RfCommands, SetRepeaterSendsTheNodeTableFromTheMcuRow) {
     page.OnBnClickedSetRepeater();
     Row(0, "FFFFFF");
     page.OnBnClickedSetRepeater();
-    EXPECT_EQ(Shown(), (QStringList{QStringLiteral("노드ID 파라미터가 부족합니다."),
-                                    QStringLiteral("해당 ID는 전송 할 수 없습니다.")}));
+    EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("노드ID 파라미터가 부족합니다."),
+                                            QStringLiteral("해당 ID는 전송 할 수 없습니다.")}));
     for (const auto& s : prompts.shown) EXPECT_EQ(s.parent, &page);
     EXPECT_TRUE(Quiet(expected.size()));
 }
@@ -137,7 +120,7 @@ TEST_F(RfCommands, SetRepeaterSendsARadioRowsThreeSettings) {
     }
     page.m_nSelRepeaterRow = -1;
     page.OnBnClickedSetRepeater();
-    EXPECT_EQ(Shown(), QStringList{kTooFew});  // the empty Busy/SF; FFFFFF and no row are silent
+    EXPECT_EQ(prompts.Texts(), QStringList{kTooFew});  // the empty Busy/SF; FFFFFF and no row are silent
     const QByteArray expected("AT+SET R9 100004 915000000 0A0B 9\r\n");
     ASSERT_TRUE(peer.WaitForBytes(expected.size()));
     EXPECT_TRUE(Quiet(expected.size()));
@@ -182,7 +165,7 @@ TEST_F(RfCommands, NodeCommandsAndTheirRefusals) {
     page.m_listNodeAttr->SetItemText(0, 7, QString());
     page.OnBnClickedSetNode();
     page.OnBnClickedGetNode();
-    EXPECT_EQ(Shown(), (QStringList{kTooFew, kTooFew}));
+    EXPECT_EQ(prompts.Texts(), (QStringList{kTooFew, kTooFew}));
     const QByteArray expected("AT+GET N9 \r\nAT+GET N9 N00007\r\n");
     ASSERT_TRUE(peer.WaitForBytes(expected.size()));
     EXPECT_TRUE(Quiet(expected.size()));

@@ -1,10 +1,18 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <memory>
 #include <string>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include "res/IpAddressCtrl.h"
+#include "rfconfig/RFConfigDlg.h"
+#include "support/PromptRecorder.h"
 
 // A gateway stand-in on 127.0.0.1 that records every byte it receives.
 class Peer : public QObject {
@@ -40,3 +48,32 @@ inline quint16 FreePort() {
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
+
+// Points a page at a gateway on 127.0.0.1:port, and has it listen on the
+// loopback address only.
+inline void AimAt(RFConfigDlg& page, quint16 port) {
+    page.m_listenAddress = QHostAddress::LocalHost;
+    page.m_ipAddress->SetAddress(127, 0, 0, 1);
+    page.m_editPort->setText(QString::number(port));
+}
+
+// A shown RF page aimed at a recording peer; Connect() makes the link.
+class PageWithPeer : public testing::Test {
+protected:
+    void SetUp() override {
+        page.Create(&host);
+        AimAt(page, peer.server.serverPort());
+        host.resize(1700, 900);
+        host.show();
+    }
+
+    void Connect() {
+        QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    }
+
+    PromptRecorder prompts;
+    Peer peer;
+    QWidget host;
+    RFConfigDlg page;
+};

@@ -8,3 +8,9 @@ int PromptRecorder::Show(QWidget* parent, const res::Prompt& prompt) {
     shown.push_back({parent, prompt});
     return answer;
 }
+
+QStringList PromptRecorder::Texts() const {
+    QStringList texts;
+    for (const Shown& s : shown) texts << s.prompt.text;
+    return texts;
+}

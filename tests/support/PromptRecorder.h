@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     PromptRecorder& operator=(const PromptRecorder&) = delete;
 
     int Show(QWidget* parent, const res::Prompt& prompt) override;
+    // The texts of the prompts shown so far, in order.
+    QStringList Texts() const;
 
     std::vector<Shown> shown;
     int answer = res::kIdOk;

@@ -52,11 +52,6 @@ protected:
             values << item->GetValue();
         return values;
     }
-    QStringList Shown() const {
-        QStringList texts;
-        for (const auto& s : prompts.shown) texts << s.prompt.text;
-        return texts;
-    }
 
     PromptRecorder prompts;
     QTemporaryDir documents;
@@ -122,7 +117,7 @@ TEST_F(IdPages, TypedIdsAreStoredAndTheMcuMirrorsTheRepeatersSx1280A) {
 
     // No repeater chosen yet: only the mirror changes.
     ASSERT_TRUE(TypeValue(grid, page.m_pPropRepSx1280A, QStringLiteral("r00001")));
-    EXPECT_EQ(Shown(), QStringList{kChooseRepeater});
+    EXPECT_EQ(prompts.Texts(), QStringList{kChooseRepeater});
     EXPECT_EQ(page.m_pPropRepMcu->GetValue(), QStringLiteral("r00001"));
     for (const auto& record : page.m_repeaterRecords) EXPECT_TRUE(record.empty());
 
@@ -137,7 +132,7 @@ TEST_F(IdPages, TypedIdsAreStoredAndTheMcuMirrorsTheRepeatersSx1280A) {
                                               "\xC7\xD1\xB1\xDB"
                                               "id",
                                               "", "", "######"}));
-    EXPECT_EQ(Shown().size(), 1);
+    EXPECT_EQ(prompts.Texts().size(), 1);
 
     // Escape drops an edit; neither key closes the page.
     ClickValue(grid, page.m_pPropRepSx1276_1);
@@ -148,7 +143,7 @@ TEST_F(IdPages, TypedIdsAreStoredAndTheMcuMirrorsTheRepeatersSx1280A) {
     QTest::keyClick(res::FindControl(&page, 1005), Qt::Key_Return);
     QTest::keyClick(res::FindControl(&page, 1005), Qt::Key_Escape);
     EXPECT_TRUE(page.isVisible());
-    EXPECT_EQ(Shown().size(), 1);
+    EXPECT_EQ(prompts.Texts().size(), 1);
 }
 
 TEST_F(IdPages, SavingRightAfterStartShowsTheTextAndWritesEightLines) {
@@ -198,7 +193,7 @@ TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterI
     QFile::remove(IdFile());
     prompts.shown.clear();
     Click(&page, 1005);
-    EXPECT_EQ(Shown(), QStringList{kNoFile});
+    EXPECT_EQ(prompts.Texts(), QStringList{kNoFile});
     for (const auto& record : page.m_repeaterRecords) EXPECT_TRUE(record.empty());
     EXPECT_EQ(page.m_pPropGwSx1280A->GetValue(), QStringLiteral("a00001"));
 }
@@ -223,7 +218,7 @@ TEST_F(IdPages, AFolderThatCannotBeMadeIsReportedOnceAtStart) {
     res::SetDocumentsFolder(blocked.path());
     IDSettingDlg second;
     second.Create(&host);
-    EXPECT_EQ(Shown(), QStringList{QStringLiteral("ID 구성 파일을 위한 경로를 만들지 못했습니다. ")});
+    EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("ID 구성 파일을 위한 경로를 만들지 못했습니다. ")});
 }
 
 TEST_F(IdPages, TheRfPageLoadsTheSavedIds) {
@@ -245,7 +240,7 @@ TEST_F(IdPages, TheRfPageLoadsTheSavedIds) {
     EXPECT_EQ(rf.m_comboRepeater->currentText(), QStringLiteral("Repeater #1"));
     EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(0, 1), QStringLiteral("before"));  // refilled only on a choice
     EXPECT_FALSE(rf.m_timer1000.isActive());                                           // no connection: no queries
-    EXPECT_EQ(Shown().size(), 1);                                                      // the saved text only
+    EXPECT_EQ(prompts.Texts().size(), 1);                                              // the saved text only
 
     // A failed load keeps the gateway IDs shown but empties the stored repeater lists.
     QFile::remove(IdFile());
