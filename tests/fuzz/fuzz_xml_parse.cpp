@@ -1,8 +1,11 @@
-// Parses any bytes, then walks the index, navigates and reads every text.
+// Parses any bytes, then walks the index, navigates and reads every text;
+// then reads the document as an ID file.
 #include <cstdint>
 #include <string_view>
 
+#include "fuzz/FuzzCheck.h"
 #include "fuzz/IndexSanity.h"
+#include "ids/IdFile.h"
 #include "textcodec/CodePage.h"
 #include "xml/XmlTextDoc.h"
 
@@ -15,5 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.SetDocText(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
 
     CheckIndexAndNavigate(doc);
+
+    // Any document ends the walk, with six IDs per repeater element read.
+    xml::XmlTextDoc ids(doc.DocText());
+    std::string mcu, a, b;
+    ids::RepeaterRecords records;
+    ids::WalkIdDocument(ids, {&mcu, &a, &b, &records});
+    for (const auto& record : records) FUZZ_CHECK(record.size() % 6 == 0, "a record of %zu IDs", record.size());
     return 0;
 }
