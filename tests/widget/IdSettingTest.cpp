@@ -133,6 +133,13 @@ TEST_F(IdPages, TypedIdsAreStoredAndTheMcuMirrorsTheRepeatersSx1280A) {
                                               "id",
                                               "", "", "######"}));
     EXPECT_EQ(prompts.Texts().size(), 1);
+    // Saved as UTF-8, and read back the same.
+    Click(&page, 1006);
+    EXPECT_NE(ReadFile(IdFile().toStdString()).find("<R2B>한글id</R2B>"), std::string::npos);
+    const ids::RepeaterRecords typed = page.m_repeaterRecords;
+    Click(&page, 1005);
+    EXPECT_EQ(page.m_repeaterRecords, typed);
+    prompts.shown.pop_back();  // the saved text
 
     // Escape drops an edit; neither key closes the page.
     ClickValue(grid, page.m_pPropRepSx1276_1);
