@@ -1,5 +1,6 @@
 #include "res/PropertyGrid.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +16,8 @@ GridProperty::GridProperty(const QString& groupName) : m_group(true) {
     QFont bold = font(0);
     bold.setBold(true);
     setFont(0, bold);
+    // Group rows are shaded, so the items under each stand out.
+    setBackground(0, QApplication::palette().color(QPalette::Button));
     Refresh();
 }
 
