@@ -12,6 +12,9 @@
 
 namespace rfpage {
 
+// The refusal of a SET whose values are not all filled in.
+inline const QString kTooFewParameters = QStringLiteral("전송할 파라메타가 부족합니다.");
+
 // A cell's text in the system code page; empty for a missing row or cell.
 inline std::string Cell(const res::ListCtrl* list, int row, int column) {
     return textcodec::ToNarrow(list->GetItemText(row, column));

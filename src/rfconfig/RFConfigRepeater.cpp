@@ -1,5 +1,5 @@
-// Repeater and node commands of the RF page: the module of the selected
-// repeater row (RM, R2 or R9 by row) and the node in the attribute row.
+// Repeater commands of the RF page: the module of the selected repeater row
+// (RM, R2 or R9 by row), and the choice of which repeater's IDs are shown.
 #include "link/CommandText.h"
 #include "res/ComboBox.h"
 #include "rfconfig/PageText.h"
@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kRepeaterRows = 6;
 constexpr int kNodeRows = 31;  // SNT and Node 1-30
-const QString kTooFewParameters = QStringLiteral("전송할 파라메타가 부족합니다.");
 
 // The command family of a repeater row: the MCU, an SX1280 or an SX1276.
 const char* FamilyOf(int row) { return row == 0 ? "RM" : row <= 2 ? "R2" : "R9"; }
@@ -52,7 +51,7 @@ void RFConfigDlg::OnBnClickedSetRepeater() {
         const std::string netKey = Cell(m_listRepeaterModules, r, 3);
         const std::string busySf = Cell(m_listRepeaterModules, r, 4);
         if (frequency.empty() || netKey.empty() || busySf.empty()) {
-            rfpage::PageMessageBox(this, kTooFewParameters);
+            rfpage::PageMessageBox(this, rfpage::kTooFewParameters);
             return;
         }
         line = std::string("AT+SET ") + FamilyOf(r) + " " + id + " " + frequency + " " + netKey + " " + busySf + "\r\n";
@@ -69,28 +68,4 @@ void RFConfigDlg::OnCbnSelchangeRepeater() {
     for (int i = 0; i < rows; ++i) {
         m_listRepeaterModules->SetItemText(i, 1, textcodec::ToQString(ids[static_cast<size_t>(i)]));
     }
-}
-
-void RFConfigDlg::OnBnClickedGetNode() {
-    if (!ServiceGuard()) return;
-    const std::string id = Cell(m_listNodeAttr, 0, 0);
-    if (m_bConnected) SendCommand(CMD_GET, "AT+GET N9 " + id + "\r\n");
-}
-
-void RFConfigDlg::OnBnClickedSetNode() {
-    // No service guard: a node's attributes can be set while the service runs.
-    std::string line = "AT+SET N9 ";
-    const std::string id = Cell(m_listNodeAttr, 0, 0);
-    if (rfpage::Unaddressable(id)) return;
-    std::string attributes;
-    for (int c = 1; c <= 7; ++c) {
-        const std::string value = Cell(m_listNodeAttr, 0, c);
-        if (value.empty()) {
-            rfpage::PageMessageBox(this, kTooFewParameters);
-            return;
-        }
-        attributes += " " + value;
-    }
-    line += id + attributes + "\r\n";
-    if (m_bConnected) SendCommand(CMD_SET, line);
 }
