@@ -16,6 +16,7 @@
 #include "res/ListCtrl.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
+#include "support/LinkPeer.h"
 #include "support/Modal.h"
 #include "support/PromptRecorder.h"
 
@@ -175,6 +176,8 @@ TEST_F(MainWindow, EnterAndEscapeOnAPageNeverEndTheRun) {
     main.showNormal();
     QSignalSpy finished(&main, &QDialog::finished);
     RFConfigDlg& rf = main.m_dlgRfConfig;
+    // Should Enter ever press Connect, it must not leave this machine.
+    AimAt(rf, FreePort());
     for (QWidget* target : {static_cast<QWidget*>(rf.m_editPort), static_cast<QWidget*>(rf.m_btnConnect),
                             static_cast<QWidget*>(rf.m_listNodes), static_cast<QWidget*>(&rf)}) {
         QTest::keyClick(target, Qt::Key_Return);

@@ -89,7 +89,8 @@ bool TechnicianFlow::Connect() {
     RFConfigDlg& page = m_main.m_dlgRfConfig;
     TypeOver(page.m_ipAddress->findChild<QLineEdit*>(), m_address);
     TypeOver(page.m_editPort, QString::number(m_port));
-    // Never press Connect with an address that was not typed (the preset is a real LAN's).
+    // Only ever this machine, and only the address typed: the preset is a real LAN's.
+    if (!QHostAddress(m_address).isLoopback()) return false;
     if (page.m_ipAddress->Text() != m_address || page.m_editPort->text() != QString::number(m_port)) return false;
     QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
     return page.m_bConnected;
