@@ -192,8 +192,6 @@ void PropertyGrid::EditValue(GridProperty* property) {
 
 QWidget* PropertyGrid::OpenEditor() const { return m_editor; }
 
-QRect PropertyGrid::ValueRect(GridProperty* property) const { return m_tree->visualItemRect(property); }
-
 void PropertyGrid::ShowDescription(QTreeWidgetItem* item) {
     if (!item) {
         m_description->clear();

@@ -78,8 +78,6 @@ public:
 
     QTreeWidget* Tree() const { return m_tree; }
     QLabel* DescriptionArea() const { return m_description; }
-    // The row an item is shown on, in the tree's viewport coordinates.
-    QRect ValueRect(GridProperty* property) const;
 
 signals:
     void PropertyChanged(res::GridProperty* property);

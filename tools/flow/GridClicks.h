@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTest>
 
+#include "flow/ComboClicks.h"
 #include "flow/Keyboard.h"
 #include "res/PropertyGrid.h"
 
@@ -37,16 +38,8 @@ inline bool ChooseOption(res::PropertyGrid* grid, res::GridProperty* property, c
     if (!combo) return false;
     if (!combo->view()->isVisible()) combo->showPopup();  // an editable list opens by its arrow
     if (!QTest::qWaitFor([&] { return combo->view()->isVisible(); }, 2000)) return false;
-    const int index = combo->findText(option);
-    if (index < 0) return false;
-    QAbstractItemView* view = combo->view();
-    const QPoint at = view->visualRect(view->model()->index(index, 0)).center();
     const QPointer<QComboBox> editor = combo;
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     // Done when the list has closed and the editor is gone.
-    if (!QTest::qWaitFor([&] { return editor.isNull() && !QApplication::activePopupWidget(); }, 2000)) return false;
-    // The offscreen platform leaves no window active once a popup closes; a
-    // desktop gives the activation back to the window under it.
-    QApplication::setActiveWindow(grid->window());
-    return QTest::qWaitForWindowActive(grid->window());
+    return PickFromOpenList(combo, combo->findText(option)) && QTest::qWaitFor([&] { return editor.isNull(); }, 2000) &&
+           Reactivate(grid->window());
 }

@@ -6,6 +6,7 @@
 #include <QTabBar>
 
 #include "app/VeskoraRFConfigurationDlg.h"
+#include "flow/ComboClicks.h"
 #include "flow/GridClicks.h"
 #include "flow/Keyboard.h"
 #include "flow/ListClicks.h"
@@ -39,6 +40,13 @@ void TypeOver(QLineEdit* edit, const QString& text) {
     QTest::mouseClick(edit, Qt::LeftButton);
     edit->selectAll();
     TypeIntoFocus(text);
+}
+
+// Checks a gateway radio's row (GET and SET come on) and clicks it (its
+// frequency row appears).
+void SelectGatewayRadio(RFConfigDlg& page, int row) {
+    ClickCheckBox(page.m_listGatewayModules, row);
+    ClickCell(page.m_listGatewayModules, row, 1);
 }
 
 }  // namespace
@@ -114,8 +122,7 @@ bool TechnicianFlow::GetAndSetNetKeys() {
 
 bool TechnicianFlow::SetGatewayAFrequency() {
     RFConfigDlg& page = m_main.m_dlgRfConfig;
-    ClickCheckBox(page.m_listGatewayModules, 1);
-    ClickCell(page.m_listGatewayModules, 1, 1);
+    SelectGatewayRadio(page, 1);
     if (!ClickAndWaitForReply(1014)) return false;
     EditCell(page.m_listGatewayFreq, 0, 1, QStringLiteral("2480000000"));
     return ClickAndWaitForReply(1015);
@@ -123,8 +130,7 @@ bool TechnicianFlow::SetGatewayAFrequency() {
 
 bool TechnicianFlow::SetGatewayBFrequency() {
     RFConfigDlg& page = m_main.m_dlgRfConfig;
-    ClickCheckBox(page.m_listGatewayModules, 2);
-    ClickCell(page.m_listGatewayModules, 2, 1);
+    SelectGatewayRadio(page, 2);
     EditCell(page.m_listGatewayFreq, 0, 1, QStringLiteral("2480000000"));
     ClickButton(&page, 1015);  // refused: SX1280 A has that frequency
     EditCell(page.m_listGatewayFreq, 0, 1, QStringLiteral("2450000000"));
@@ -140,10 +146,8 @@ bool TechnicianFlow::SetRepeaterModule() {
     // A list opened by a press ignores a release that follows at once (press,
     // drag, release); a person's second click comes later.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
-    QAbstractItemView* view = combo->view();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
-    if (!QTest::qWaitFor([] { return !QApplication::activePopupWidget(); }, 2000)) return false;
-    QApplication::setActiveWindow(m_main.window());  // as a desktop does when a list closes
+    if (!PickFromOpenList(combo, combo->findText(QStringLiteral("Repeater #1")))) return false;
+    Reactivate(m_main.window());
 
     res::ListCtrl* modules = page.m_listRepeaterModules;
     ClickCell(modules, 3, 0);
