@@ -12,9 +12,11 @@ constexpr std::size_t kMinFrame = kHeaderSize + 2;
 
 std::vector<std::string> FrameAssembler::Feed(std::string_view bytes) {
     std::vector<std::string> frames;
-    if (m_pending.empty() && bytes.size() <= kHeaderSize) {
-        // A short read is a message or nothing, handled as it stands.
-        if (!bytes.empty()) frames.emplace_back(bytes);
+    const bool wasPending = !m_pending.empty();
+    if (!wasPending && !bytes.empty() && bytes.size() <= kHeaderSize && bytes[0] == '$') {
+        // A short '$' message stands as it is.
+        frames.emplace_back(bytes);
+        m_startedAnew = false;
         return frames;
     }
     m_pending.append(bytes);
@@ -40,12 +42,16 @@ std::vector<std::string> FrameAssembler::Feed(std::string_view bytes) {
         frames.push_back(m_pending.substr(0, kReadSize));
         m_pending.erase(0, length);
     }
+    // What waits now began in this read when nothing waited before or a frame
+    // was completed ahead of it.
+    m_startedAnew = !m_pending.empty() && (!wasPending || !frames.empty());
     return frames;
 }
 
 std::string FrameAssembler::Flush() {
     std::string rest = std::move(m_pending);
     m_pending.clear();
+    m_startedAnew = false;
     return rest;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "textcodec/CodePage.h"
+
 namespace devlink {
 namespace {
 
@@ -27,10 +29,14 @@ char Visible(unsigned char b) { return b == 0 ? '.' : static_cast<char>(b); }
 
 }  // namespace
 
-std::string UpperAscii(std::string_view text) {
+std::string UpperNarrow(std::string_view text) {
     std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::uint8_t* lengths = textcodec::LeadByteLengths(textcodec::SystemCodePage());
+    const char* const end = out.data() + out.size();
+    for (char* p = out.data(); p < end;) {
+        const int n = textcodec::CharLength(lengths, p, end);
+        if (n == 1 && *p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 'a' + 'A');
+        p += n;
     }
     return out;
 }
@@ -61,7 +67,7 @@ std::vector<std::string> PayloadTokens(std::string_view frame, int length) {
     std::string current;
     bool ended = false;  // a zero byte ended the current token's text
     const auto store = [&] {
-        tokens.push_back(UpperAscii(current));
+        tokens.push_back(UpperNarrow(current));
         current.clear();
         ended = false;
     };
@@ -117,12 +123,12 @@ Reply DecodeReply(std::string_view read, bool serviceStopped, const std::array<s
         case 0:  // GM: 21 NET KEYs, the first as it is
             reply.netKeys.push_back(Field(read, 30, 3));
             for (int i = 34; i < length - 2; i += 5) {
-                reply.netKeys.push_back(UpperAscii(Field(read, static_cast<std::size_t>(i), 4)));
+                reply.netKeys.push_back(UpperNarrow(Field(read, static_cast<std::size_t>(i), 4)));
             }
             if (reply.netKeys.size() != 21) return reply;  // stored, not shown
             break;
         case 1:  // G2: a gateway radio's ID and frequency at fixed offsets
-            reply.g2Id = UpperAscii(Field(read, 23, 6));
+            reply.g2Id = UpperNarrow(Field(read, 23, 6));
             reply.g2Frequency = Field(read, 30, 10);
             break;
         case 2:  // R2

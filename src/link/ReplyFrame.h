@@ -37,14 +37,15 @@ struct Reply {
 // zero-filled buffer. With the service stopped the payload is dumped as text.
 Reply DecodeReply(std::string_view read, bool serviceStopped, const std::array<std::string, 6>& tags = kReplyTags);
 
-// The payload's tokens from byte 30 to L-1, split at single spaces, a-z
-// upper-cased. A zero byte ends a token's text, as a C string would.
+// The payload's tokens from byte 30 to L-1, split at single spaces, with
+// UpperNarrow. A zero byte ends a token's text, as a C string would.
 std::vector<std::string> PayloadTokens(std::string_view frame, int length);
 
 // The dump of a read as the log shows it, without the prefix and CR LF.
 std::string DumpText(std::string_view read, bool serviceStopped);
 
-// a-z to A-Z; nothing else changes.
-std::string UpperAscii(std::string_view text);
+// a-z to A-Z; nothing else changes. Double-byte characters of the system
+// code page are stepped over whole, since their trail byte may be a-z.
+std::string UpperNarrow(std::string_view text);
 
 }  // namespace devlink

@@ -22,7 +22,7 @@ inline std::string Cell(const res::ListCtrl* list, int row, int column) {
 
 // IDs compare without regard to a-z case: the ID file may hold them in lower case.
 inline bool SameId(const std::string& a, const std::string& b) {
-    return devlink::UpperAscii(a) == devlink::UpperAscii(b);
+    return devlink::UpperNarrow(a) == devlink::UpperNarrow(b);
 }
 
 // "######" (never set) and "FFFFFF" (broadcast) are never addressed by a module command.

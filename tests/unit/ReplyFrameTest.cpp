@@ -2,6 +2,8 @@
 
 #include "link/FrameAssembler.h"
 #include "link/ReplyFrame.h"
+#include "rfconfig/PageText.h"
+#include "textcodec/CodePage.h"
 
 using devlink::DecodeReply;
 
@@ -128,4 +130,61 @@ TEST(FrameAssembler, ShortMessagesAndUndescribedReadsPassUnchanged) {
     odd[12] = 5;  // a length that describes no frame
     EXPECT_EQ(a.Feed(odd), (std::vector<std::string>{odd}));
     EXPECT_FALSE(a.HasPending());
+}
+
+TEST(FrameAssembler, AHeaderCutAnywhereWaitsForItsRestAndTheWaitCountsFromTheFirstByte) {
+    devlink::FrameAssembler a;
+    const std::string g2 = Frame("G2", "ab12cd", "2402000000");
+    for (const std::size_t cut : {1u, 10u, 12u, 20u, 21u}) {
+        EXPECT_TRUE(a.Feed(g2.substr(0, cut)).empty()) << cut;
+        EXPECT_TRUE(a.PendingStartedAnew());
+        const auto frames = a.Feed(g2.substr(cut));
+        ASSERT_EQ(frames.size(), 1u) << cut;
+        EXPECT_EQ(DecodeReply(frames[0], false).g2Frequency, "2402000000");
+    }
+    // A trickle continues the waiting frame; a frame completed ahead of the rest starts a new wait.
+    a.Feed(g2.substr(0, 5));
+    a.Feed(g2.substr(5, 5));
+    EXPECT_FALSE(a.PendingStartedAnew());
+    a.Feed(g2.substr(10) + g2.substr(0, 3));
+    EXPECT_TRUE(a.PendingStartedAnew());
+    // A short rest given up reads as the short read it is.
+    EXPECT_EQ(DecodeReply(a.Flush(), false).logEntry, "[Response] \r\n");
+    a.Feed(g2.substr(0, 30));
+    a.Discard();
+    EXPECT_FALSE(a.HasPending());
+    EXPECT_EQ(a.Feed(g2).size(), 1u);
+}
+
+TEST(ReplyFrame, UpperCasingStepsOverDoubleByteCharactersWhole) {
+    {
+        textcodec::ScopedSystemCodePage korean(949);
+        // 0x81 0x61 and 0x81 0x41 are two different Hangul syllables.
+        EXPECT_EQ(devlink::UpperNarrow("\x81\x61"
+                                       "ab"),
+                  "\x81\x61"
+                  "AB");
+        EXPECT_FALSE(rfpage::SameId("\x81\x61", "\x81\x41"));
+        EXPECT_TRUE(rfpage::SameId("ab\x81\x61", "AB\x81\x61"));
+        const auto g2 = DecodeReply(Frame("G2",
+                                          "a\x81\x61"
+                                          "b1c",
+                                          "2402000000"),
+                                    false);
+        EXPECT_EQ(g2.g2Id,
+                  "A\x81\x61"
+                  "B1C");
+        const auto n9 = DecodeReply(Frame("N9", "000009", "x\x81\x61 k"), false);
+        EXPECT_EQ(n9.values[0], "X\x81\x61");
+        EXPECT_EQ(devlink::UpperNarrow("a\x81"), "A\x81");  // a lead byte cut off at the end
+    }
+    textcodec::ScopedSystemCodePage japanese(932);
+    EXPECT_EQ(devlink::UpperNarrow("\x83\x61"
+                                   "z"),
+              "\x83\x61"
+              "Z");
+    EXPECT_EQ(devlink::UpperNarrow("\xb1"
+                                   "a"),
+              "\xb1"
+              "A");  // a single-byte katakana
 }
