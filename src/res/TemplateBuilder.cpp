@@ -21,8 +21,11 @@ namespace {
 QWidget* MakeEdit(const ControlTemplate& c, QWidget* parent) {
     if (c.style & kMultiline) {
         auto* edit = new QPlainTextEdit(parent);
-        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-        edit->setVerticalScrollBarPolicy((c.style & kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        // Without horizontal auto-scroll a multi-line edit wraps its lines;
+        // it shows a scroll bar only when its style names one.
+        edit->setLineWrapMode((c.style & kAutoHScroll) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        edit->setVerticalScrollBarPolicy((c.style & kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->setTabChangesFocus(true);
         return edit;
     }

@@ -60,7 +60,7 @@ constexpr ControlTemplate kRfConfig[] = {
     {kNoId, K::GroupBox, "Node Attribute", 207, 214, 607, 88, kStyleNone},
     {1023, K::ListView, "", 211, 225, 595, 58, kList},
     {1024, K::Button, "SET NODE", 754, 286, 50, 14, kTabStop},
-    {1028, K::Edit, "", 12, 309, 993, 140, kBorder | kMultiline | kAutoVScroll | kVScroll | kTabStop},
+    {1028, K::Edit, "", 12, 309, 993, 140, kBorder | kMultiline | kAutoVScroll | kTabStop},
     {kNoId, K::GroupBox, "File", 563, 7, 74, 39, kStyleNone},
     {1029, K::Button, "ID 불러오기", 575, 21, 50, 14, kTabStop},
     {1031, K::Button, "SET REPEATER", 743, 189, 57, 14, kTabStop},

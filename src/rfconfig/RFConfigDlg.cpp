@@ -16,11 +16,9 @@ RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {
     connect(&m_timer1000, &QTimer::timeout, this, [this] { OnTimer(1000); });
     connect(&m_timer2000, &QTimer::timeout, this, [this] { OnTimer(2000); });
     m_frameWait.setSingleShot(true);
+    m_frameWait.setTimerType(Qt::PreciseTimer);  // counted from a frame's first byte, not rounded later
     m_frameWait.setInterval(kFrameWaitMs);
-    connect(&m_frameWait, &QTimer::timeout, this, [this] {
-        // The rest of a frame never came: handle what there is.
-        if (m_assembler.HasPending()) HandleReply(m_assembler.Flush());
-    });
+    connect(&m_frameWait, &QTimer::timeout, this, &RFConfigDlg::OnFrameWaitElapsed);
 }
 
 RFConfigDlg::~RFConfigDlg() { CloseLink(); }

@@ -47,8 +47,11 @@ public:
     void OnSocketClose(CDataSocket* socket, int errorCode) override;
     // Sends a command line as it is and logs it (CMD_GET or CMD_SET).
     void SendCommand(int nKind, const std::string& strCommand);
-    // Reads what arrived and handles every complete reply in it.
+    // Reads what arrived and handles every complete reply in it, a bounded
+    // batch per turn of the event loop.
     void OnSocketReceive(CDataSocket* socket, int errorCode) override;
+    // The wait for a frame's rest is over: what arrived is handled as it is.
+    void OnFrameWaitElapsed();
     // Copies the stored values of a reply kind (1-6) into the lists.
     void ShowReply(int nKind);
     // Gateway commands: NET KEYs of the MCU, frequency of one gateway radio.
@@ -170,11 +173,16 @@ public:
     // The gateway address the page offers at start, on the technician's LAN.
     static constexpr quint32 kPresetGatewayAddress = (192u << 24) | (168u << 16) | (1u << 8) | 200u;
     static constexpr char kPresetPort[] = "5555";
-    // How long a frame whose rest has not arrived is waited for.
+    // How long a frame whose rest has not arrived is waited for, from its first byte.
     static constexpr int kFrameWaitMs = 300;
+    // Reads handled per turn of the event loop before the window gets its turn.
+    static constexpr int kReadsPerTurn = 16;
+    // The host the link was made to: the only one that may connect back.
+    QHostAddress m_gatewayAddress;
 
     devlink::FrameAssembler m_assembler;
     QTimer m_frameWait;
+    bool m_bReceiveQueued = false;
     QTimer m_timer1000;  // the first query of the chain
     QTimer m_timer2000;  // the second
 
@@ -188,6 +196,9 @@ private:
     void CommitCellEditor(CellEditor& cell);
     void KeepOneChecked(res::ListCtrl* list, int iItem);
     void HandleReply(const std::string& frame);
+    void ContinueReceiving();
+    void ForgetFrequencyOf(const std::string& id);
+    void DiscardPartialFrame();
     void CloseLink();
     void OnInitDialog();
     void BindControls();

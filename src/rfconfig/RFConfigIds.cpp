@@ -7,8 +7,6 @@
 #include "rfconfig/RFConfigDlg.h"
 #include "xml/XmlTextDoc.h"
 
-Q_DECLARE_LOGGING_CATEGORY(lcLink)
-
 void RFConfigDlg::OnBnClickedIdLoad() {
     xml::XmlTextDoc doc;
     for (auto& ids : m_repeaterIds) ids.clear();

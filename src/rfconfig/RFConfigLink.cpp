@@ -1,7 +1,6 @@
 // The device link of the RF page: the Connect button's states, listening,
 // accepting the gateway's connection back, and losing it.
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPushButton>
 
 #include "link/CommandText.h"
@@ -9,9 +8,6 @@
 #include "res/UserPrompts.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
-
-// Trace lines for developers: off unless QT_LOGGING_RULES="veskora.link.debug=true".
-Q_LOGGING_CATEGORY(lcLink, "veskora.link", QtWarningMsg)
 
 namespace {
 const QString kCaption = QStringLiteral("알림");
@@ -22,10 +18,7 @@ void RFConfigDlg::OnBnClickedConnect() {
     if (m_bLinkActive) {
         if (m_pDataSocket) {
             m_bConnected = false;
-            delete m_pDataSocket;
-            m_pDataSocket = nullptr;
-            delete m_pListenSocket;
-            m_pListenSocket = nullptr;
+            CloseLink();
             m_btnConnect->setText(QStringLiteral("Connect"));
         } else {
             res::WindowMessageBox(this, QStringLiteral("서버와 연결이 실패하였습니다."), kCaption, PromptIcon::Error);
@@ -44,6 +37,8 @@ void RFConfigDlg::OnBnClickedConnect() {
             m_pDataSocket = nullptr;
             return;
         }
+        // Only the host the link was made to may connect back.
+        m_gatewayAddress = m_pDataSocket->peerAddress();
         res::WindowMessageBox(this, QStringLiteral("Server Connetion Success!"), kCaption, PromptIcon::Information);
         m_bConnected = true;
         StartListening(port);
@@ -56,6 +51,7 @@ void RFConfigDlg::StartListening(unsigned port) {
     // A listening socket left from an earlier link would keep the port: close it first.
     delete m_pListenSocket;
     m_pListenSocket = new CListenSocket(this);
+    m_pListenSocket->SetGatewayAddress(m_gatewayAddress);
     qCDebug(lcLink, "\r\nCheck Listenling Port 1: %u\r\n", port);
     if (!m_pListenSocket->listen(m_listenAddress, static_cast<quint16>(port))) {
         qCDebug(lcLink) << "listening failed:" << m_pListenSocket->errorString();
@@ -69,22 +65,31 @@ void RFConfigDlg::OnSocketAccept(int) {
         delete socket;
         return;
     }
+    DiscardPartialFrame();
     m_pDataSocket = socket;
 }
 
 void RFConfigDlg::OnSocketClose(CDataSocket* socket, int) {
     if (socket != m_pDataSocket) return;
     m_pDataSocket = nullptr;
+    DiscardPartialFrame();
     socket->deleteLater();
     // Another connection may have waited meanwhile: take it now.
     if (m_pListenSocket && m_pListenSocket->HasWaiting()) OnSocketAccept(0);
 }
 
 void RFConfigDlg::CloseLink() {
+    DiscardPartialFrame();
     delete m_pDataSocket;
     m_pDataSocket = nullptr;
     delete m_pListenSocket;
     m_pListenSocket = nullptr;
+}
+
+void RFConfigDlg::DiscardPartialFrame() {
+    // Bytes of a link that is gone must never complete the next link's first reply.
+    m_assembler.Discard();
+    m_frameWait.stop();
 }
 
 void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) {

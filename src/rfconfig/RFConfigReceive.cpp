@@ -1,6 +1,5 @@
 // The receive path of the RF page: reads, cuts frames, stores and shows the
 // values of each reply, and logs its dump.
-#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
@@ -10,11 +9,16 @@
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
 
-Q_DECLARE_LOGGING_CATEGORY(lcLink)
-
 void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
-    // Everything waiting is read, a read at a time, as notifications do not repeat.
-    while (socket->bytesAvailable() > 0) {
+    if (socket != m_pDataSocket) return;  // a socket on its way out
+    // Notifications do not repeat, so what waits is read a read at a time; a
+    // bounded batch per turn keeps the window alive under a flood, and the
+    // rest is taken up on the next turn of the event loop.
+    for (int reads = 0; socket->bytesAvailable() > 0; ++reads) {
+        if (reads == kReadsPerTurn) {
+            ContinueReceiving();
+            return;
+        }
         char buffer[devlink::kReadSize];
         const qint64 n = socket->read(buffer, sizeof buffer);
         if (n < 0) {
@@ -24,12 +28,30 @@ void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
         for (const std::string& frame : m_assembler.Feed(std::string_view(buffer, static_cast<size_t>(n)))) {
             HandleReply(frame);
         }
+        // The wait for a frame's rest counts from its first byte: a trickle cannot postpone it.
+        if (!m_assembler.HasPending()) {
+            m_frameWait.stop();
+        } else if (m_assembler.PendingStartedAnew() || !m_frameWait.isActive()) {
+            m_frameWait.start();
+        }
     }
-    if (m_assembler.HasPending()) {
-        m_frameWait.start();
-    } else {
-        m_frameWait.stop();
-    }
+}
+
+void RFConfigDlg::ContinueReceiving() {
+    if (m_bReceiveQueued) return;
+    m_bReceiveQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bReceiveQueued = false;
+            if (m_pDataSocket) OnSocketReceive(m_pDataSocket, 0);
+        },
+        Qt::QueuedConnection);
+}
+
+void RFConfigDlg::OnFrameWaitElapsed() {
+    // The rest of a frame never came: handle what there is.
+    if (m_assembler.HasPending()) HandleReply(m_assembler.Flush());
 }
 
 void RFConfigDlg::HandleReply(const std::string& frame) {
@@ -40,6 +62,7 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
         case 1:
             m_strG2Id = reply.g2Id;
             m_strG2Frequency = reply.g2Frequency;
+            ForgetFrequencyOf(m_strG2Id);
             m_mapFreqOwner[m_strG2Frequency] = m_strG2Id;
             break;
         case 2: m_arrR2Values = reply.values; break;
@@ -82,11 +105,25 @@ void RFConfigDlg::ShowReply(int nKind) {
     }
 }
 
+void RFConfigDlg::ForgetFrequencyOf(const std::string& id) {
+    // A module reports one frequency: the one it held before is free again.
+    std::erase_if(m_mapFreqOwner, [&](const auto& entry) { return entry.second == id; });
+}
+
 void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {
     QString shown = textcodec::ToQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Entries leave no undo record (one Ctrl+Z must not take back the link's
+    // record); switching undo off and on again empties the stack, as the
+    // entry's replacement of the selection does.
+    QTextDocument* document = m_editLog->document();
+    document->setUndoRedoEnabled(false);
     QTextCursor cursor = m_editLog->textCursor();
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(shown);
+    document->setUndoRedoEnabled(true);
+    // The caret stays at the end, in view, after every entry.
+    m_editLog->setTextCursor(cursor);
+    m_editLog->ensureCursorVisible();
     if (scrollToEnd) m_editLog->verticalScrollBar()->setValue(m_editLog->verticalScrollBar()->maximum());
 }

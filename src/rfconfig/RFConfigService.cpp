@@ -46,7 +46,7 @@ void RFConfigDlg::OnBnClickedServiceChange() {
 }
 
 void RFConfigDlg::StartQueryTimer() {
-    m_timer2000.stop();
+    // A second press restarts the first query only; a pending second query still goes out.
     m_timer1000.start();
 }
 

@@ -1,16 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <memory>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "link/CommandText.h"
+#include "link/ReplyFrame.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -397,4 +406,256 @@ TEST_F(Link, GatewayCommandLinesAndTheirRefusals) {
     const QByteArray set = expected + "AT+SET G2 a00001 2480000000\r\n";
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= set.size(); }, 3000));
     EXPECT_EQ(peer.received, set);
+}
+
+namespace {
+
+// A connection to the page's listening port from a given loopback address,
+// standing in for another host on the LAN.
+std::unique_ptr<QTcpSocket> ConnectFrom(const char* from, quint16 port, bool wait = true) {
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->bind(QHostAddress(QString::fromLatin1(from)));
+    socket->connectToHost(QHostAddress::LocalHost, port);
+    if (wait) socket->waitForConnected(3000);
+    return socket;
+}
+
+int OpenDescriptors() { return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).count()) - 2; }
+
+// Lowers the descriptor limit for the test's lifetime.
+struct DescriptorLimit {
+    explicit DescriptorLimit(rlim_t limit) {
+        getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit lower = saved;
+        lower.rlim_cur = limit;
+        setrlimit(RLIMIT_NOFILE, &lower);
+    }
+    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
+    rlimit saved{};
+};
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+TEST_F(Link, StrangersAreClosedUnreadAndOnlyTheGatewaysAddressTakesTheLink) {
+    Connect();
+    const quint16 port = page.m_pListenSocket->serverPort();
+    // While connected a stranger does not even wait.
+    auto early = ConnectFrom("127.0.0.2", port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return early->state() == QAbstractSocket::UnconnectedState; }, 3000));
+    EXPECT_EQ(page.m_pListenSocket->WaitingCount(), 0u);
+
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
+    for (const char* stranger : {"127.0.0.2", "127.0.0.3"}) {
+        auto s = ConnectFrom(stranger, port);
+        const std::string g2 = Frame("G2", "eeeeee", "2499000000");
+        s->write(g2.data(), qint64(g2.size()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return s->state() == QAbstractSocket::UnconnectedState; }, 3000));
+        EXPECT_EQ(page.m_pDataSocket, nullptr) << stranger;
+    }
+    EXPECT_TRUE(page.m_mapFreqOwner.empty());
+
+    auto gateway = ConnectFrom("127.0.0.1", port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
+    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            gateway->waitForReadyRead(5);
+            return gateway->bytesAvailable() >= 9;
+        },
+        3000));
+    EXPECT_EQ(gateway->readAll(), QByteArray("AT+STOP\r\n"));
+}
+
+TEST_F(Link, AConnectionFloodKeepsAtMostTheBacklogWaitingAndTheDescriptorCountFlat) {
+    DescriptorLimit limit(256);
+    Connect();
+    const quint16 port = page.m_pListenSocket->serverPort();
+    const int before = OpenDescriptors();
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < 2000; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(fd, 0) << "attempt " << i;
+        ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        ::close(fd);
+        if (i % 4 == 0) QCoreApplication::processEvents();
+    }
+    // Connections left open wait, but never more than the backlog.
+    std::vector<std::unique_ptr<QTcpSocket>> open;
+    for (int i = 0; i < 12; ++i) open.push_back(ConnectFrom("127.0.0.1", port, false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pListenSocket->WaitingCount() == 5; }, 3000));
+    open.clear();  // and those that give up are dropped
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pListenSocket->WaitingCount() == 0; }, 3000));
+    EXPECT_LE(OpenDescriptors(), before + 1);
+
+    page.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
+    EXPECT_TRUE(peer.WaitForBytes(18));
+    const std::string g2 = Frame("G2", "ab12cd", "2402000000");
+    peer.socket->write(g2.data(), qint64(g2.size()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_strG2Id == "AB12CD"; }, 3000));
+}
+
+TEST_F(Link, AcceptingWithoutDescriptorsPausesInsteadOfSpinningAndResumes) {
+    Connect();
+    const quint16 port = page.m_pListenSocket->serverPort();
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
+
+    DescriptorLimit limit(static_cast<rlim_t>(OpenDescriptors() + 16));
+    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(client, 0);
+    std::vector<int> filler;
+    for (int fd; (fd = ::dup(client)) >= 0;) filler.push_back(fd);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(400);
+    EXPECT_LT(CpuSeconds() - cpuBefore, 0.5 * double(wall.elapsed()) / 1000.0);  // no busy loop
+    EXPECT_EQ(page.m_pDataSocket, nullptr);
+
+    for (const int fd : filler) ::close(fd);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
+    ::close(client);
+}
+
+TEST_F(Link, AReplyWhoseHeaderIsWrittenSeparatelyIsOneReply) {
+    Connect();
+    const std::string g2 = Frame("G2", "ab12cd", "2402000000");
+    for (const qint64 cut : {10, 20}) {
+        page.m_strG2Id.clear();
+        peer.socket->write(g2.data(), cut);
+        peer.socket->flush();
+        QTest::qWait(30);
+        peer.socket->write(g2.data() + cut, qint64(g2.size()) - cut);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_strG2Id == "AB12CD"; }, 3000)) << cut;
+    }
+    EXPECT_EQ(Log().count(QStringLiteral("[Response]")), 2);
+
+    // A trickle does not postpone giving up: the wait runs from the first byte.
+    page.m_frameWait.setInterval(5000);  // long enough that it never fires here
+    peer.socket->write(g2.data(), 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_frameWait.isActive(); }, 3000));
+    QTest::qWait(150);
+    peer.socket->write(g2.data() + 5, 5);
+    peer.socket->flush();
+    QTest::qWait(50);
+    EXPECT_LE(page.m_frameWait.remainingTime(), 5000 - 150);
+    page.OnFrameWaitElapsed();
+    EXPECT_EQ(Log().count(QStringLiteral("[Response]")), 3);
+}
+
+TEST_F(Link, BytesOfADeadLinkNeverCompleteTheNextLinksFirstReply) {
+    Connect();
+    const quint16 port = page.m_pListenSocket->serverPort();
+    const std::string cut = Frame("G2", "dead00", "0000000000").substr(0, 30);
+    const std::string real = Frame("G2", "ab12cd", "2402000000");
+
+    // The gateway drops the link mid-frame and connects back.
+    peer.socket->write(cut.data(), qint64(cut.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_frameWait.isActive(); }, 3000));
+    peer.socket->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
+    EXPECT_FALSE(page.m_frameWait.isActive());
+    auto back = ConnectFrom("127.0.0.1", port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
+    back->write(real.data(), qint64(real.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.m_strG2Id.empty(); }, 3000));
+    EXPECT_EQ(page.m_strG2Id, "AB12CD");
+    EXPECT_EQ(page.m_strG2Frequency, "2402000000");
+
+    // Disconnect pressed mid-frame: the same.
+    back->write(cut.data(), qint64(cut.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_frameWait.isActive(); }, 3000));
+    QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
+    EXPECT_FALSE(page.m_frameWait.isActive());
+    EXPECT_FALSE(page.m_assembler.HasPending());
+}
+
+TEST_F(Link, AFloodIsHandledInBatchesWithTheEventLoopRunningBetweenAndNothingLost) {
+    Connect();
+    std::string flood;
+    const int replies = 20000;
+    for (int i = 0; i < replies; ++i) flood += Frame("G2", std::to_string(100000 + i), "2402000000");
+    // The most replies handled between two turns of the event loop.
+    int lastCount = 1, mostPerTurn = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const int count = page.m_editLog->document()->blockCount();
+        mostPerTurn = std::max(mostPerTurn, count - lastCount);
+        lastCount = count;
+    });
+    heartbeat.start(0);
+    peer.socket->write(flood.data(), qint64(flood.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_strG2Id == std::to_string(100000 + replies - 1); }, 30000));
+    EXPECT_EQ(Log().count(QStringLiteral("[Response]")), replies);
+    const int batch = RFConfigDlg::kReadsPerTurn * int(devlink::kReadSize) / int(flood.size() / replies);
+    EXPECT_LE(mostPerTurn, 3 * batch);
+}
+
+TEST_F(Link, AFrequencyFreedByOneRadioIsNoLongerRefusedForTheOther) {
+    Connect();
+    const auto reply = [&](const std::string& id, const std::string& frequency) {
+        const std::string g2 = Frame("G2", id, frequency);
+        peer.socket->write(g2.data(), qint64(g2.size()));
+        return QTest::qWaitFor([&] { return page.m_strG2Frequency == frequency && page.m_strG2Id == id; }, 3000);
+    };
+    ASSERT_TRUE(reply("A00001", "2402000000"));
+    ASSERT_TRUE(reply("A00001", "2410000000"));  // A moved on
+    EXPECT_EQ(page.m_mapFreqOwner.count("2402000000"), 0u);
+    EXPECT_EQ(page.m_mapFreqOwner["2410000000"], "A00001");
+
+    page.m_bServiceStopped = true;
+    page.m_listGatewayFreq->InsertItem(0, QStringLiteral("B00002"));
+    page.m_listGatewayFreq->SetItemText(0, 1, QStringLiteral("2402000000"));
+    prompts.shown.clear();
+    page.OnBnClickedSetGateway();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_TRUE(peer.WaitForBytes(29));
+    EXPECT_EQ(peer.received, QByteArray("AT+SET G2 B00002 2402000000\r\n"));
+    page.m_listGatewayFreq->SetItemText(0, 1, QStringLiteral("2410000000"));
+    page.OnBnClickedSetGateway();  // A's frequency now is still refused
+    ASSERT_EQ(prompts.shown.size(), 1u);
+}
+
+TEST_F(Link, PressingIdLoadAgainMidChainLetsThePendingSecondQueryFire) {
+    Connect();
+    page.m_arrGatewayIds = {"FFFFFF", "A00001", "B00002"};
+    page.StartQueryTimer();
+    ASSERT_TRUE(peer.WaitForBytes(18));
+    page.StartQueryTimer();
+    ASSERT_TRUE(peer.WaitForBytes(72));
+    EXPECT_EQ(peer.received,
+              QByteArray("AT+GET G2 A00001\r\nAT+GET G2 B00002\r\nAT+GET G2 A00001\r\nAT+GET G2 B00002\r\n"));
+}
+
+TEST_F(Link, TheLogKeepsNoUndoRecordAndItsCaretAtTheEndInView) {
+    QPlainTextEdit* log = page.m_editLog;
+    EXPECT_EQ(log->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(log->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    log->setFocus();
+    QTest::keyClicks(log, QStringLiteral("note "));  // the technician's own text stays
+    for (int i = 0; i < 60; ++i) page.AppendLog("[GET][SEND] AT+GET G2 A00001\r\n", false);
+    EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
+    EXPECT_TRUE(log->viewport()->rect().contains(log->cursorRect()));
+    QTest::keyClick(log, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Log().count(QStringLiteral("[GET][SEND]")), 60);
+    EXPECT_TRUE(Log().startsWith(QStringLiteral("note [GET]")));
 }
