@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
 #include <cstdio>
 #include <fstream>
@@ -36,13 +38,35 @@ long RssKb() {
     return 0;
 }
 
+// A free loopback port for the simulator in another process.
+quint16 FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// Starts the simulated gateway as its own process, flooding on connect;
+// false when it does not say it listens.
+bool StartExternal(QProcess& process, quint16 port, int replies) {
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/gateway-sim");
+    process.start(program, {QStringLiteral("--port"), QString::number(port), QStringLiteral("--stop-listening"),
+                            QStringLiteral("--quiet"), QStringLiteral("--flood"), QString::number(replies)});
+    QByteArray said;
+    while (!said.contains("listening") && process.waitForReadyRead(5000)) said += process.readAllStandardError();
+    return said.contains("listening");
+}
+
 }  // namespace
 
+// link_flood_bench [replies] [--external]: with --external the simulated
+// gateway runs in another process, so it writes as fast as the kernel takes.
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     CVeskoraRFConfigurationApp::InitApplication(app);
-    const int replies = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const QStringList args = QCoreApplication::arguments();
+    const bool external = args.contains(QStringLiteral("--external"));
+    const int replies = argc > 1 && argv[1][0] != '-' ? std::atoi(argv[1]) : 100000;
 
     Silent silent;
     res::InstallUserPrompts(&silent);
@@ -52,14 +76,22 @@ int main(int argc, char* argv[]) {
     o.stopListeningAfterAccept = true;
     o.floodOnConnect = replies;
     gatewaysim::GatewayServer sim(o);
-    if (!sim.Start()) return 1;
+    QProcess process;
+    quint16 port = 0;
+    if (external) {
+        port = FreePort();
+        if (!StartExternal(process, port, replies)) return 1;
+    } else {
+        if (!sim.Start()) return 1;
+        port = sim.Port();
+    }
 
     QWidget host;
     RFConfigDlg page;
     page.Create(&host);
     page.m_listenAddress = QHostAddress::LocalHost;
     page.m_ipAddress->SetAddress(127, 0, 0, 1);
-    page.m_editPort->setText(QString::number(sim.Port()));
+    page.m_editPort->setText(QString::number(port));
     page.m_listGatewayFreq->InsertItem(0, QStringLiteral("ID"));
     host.resize(1700, 900);
     host.show();
@@ -89,9 +121,15 @@ int main(int argc, char* argv[]) {
     heart.stop();
     const long rssAfter = RssKb();
 
-    std::printf("replies sent %d, handled %d (lost %d)\n", sim.RepliesSent(), handled, sim.RepliesSent() - handled);
+    const int sent = external ? replies : sim.RepliesSent();
+    std::printf("peer %s, replies sent %d, handled %d (lost %d)\n", external ? "in another process" : "in-process",
+                sent, handled, sent - handled);
     std::printf("replies per second %.0f\n", handled / seconds);
     std::printf("longest GUI stall %lld ms\n", static_cast<long long>(longest));
     std::printf("memory growth per logged reply %.0f bytes\n", (rssAfter - rssBefore) * 1024.0 / std::max(handled, 1));
+    if (external) {
+        process.kill();
+        process.waitForFinished();
+    }
     return handled >= replies ? 0 : 1;
 }
