@@ -49,6 +49,7 @@ quint16 FreePort() {
 // false when it does not say it listens.
 bool StartExternal(QProcess& process, quint16 port, int replies) {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/gateway-sim");
+    process.setReadChannel(QProcess::StandardError);
     process.start(program, {QStringLiteral("--port"), QString::number(port), QStringLiteral("--stop-listening"),
                             QStringLiteral("--quiet"), QStringLiteral("--flood"), QString::number(replies)});
     QByteArray said;

@@ -100,6 +100,8 @@ public:
 
     // Appends narrow text at the end of the log; replies also scroll to it.
     void AppendLog(const std::string& text, bool scrollToEnd);
+    // Puts the log's caret at its end, in view (queued by AppendLog).
+    void ShowLogTail();
 
     // Where the page listens for the gateway connecting back: every local
     // address; tests use the loopback address.
@@ -169,6 +171,7 @@ public:
     std::vector<std::string> m_arrR9Values;
     std::vector<std::string> m_arrN9Values;
     std::map<std::string, std::string> m_mapFreqOwner;
+    std::map<std::string, std::string> m_frequencyOfId;  // the reverse, so a move frees the old one at once
 
     // The gateway address the page offers at start, on the technician's LAN.
     static constexpr quint32 kPresetGatewayAddress = (192u << 24) | (168u << 16) | (1u << 8) | 200u;
@@ -176,13 +179,15 @@ public:
     // How long a frame whose rest has not arrived is waited for, from its first byte.
     static constexpr int kFrameWaitMs = 300;
     // Reads handled per turn of the event loop before the window gets its turn.
-    static constexpr int kReadsPerTurn = 16;
+    static constexpr int kReadsPerTurn = 8;
     // The host the link was made to: the only one that may connect back.
     QHostAddress m_gatewayAddress;
 
     devlink::FrameAssembler m_assembler;
     QTimer m_frameWait;
     bool m_bReceiveQueued = false;
+    bool m_bLogTailQueued = false;
+    bool m_bLogScrollPending = false;
     QTimer m_timer1000;  // the first query of the chain
     QTimer m_timer2000;  // the second
 
@@ -197,7 +202,7 @@ private:
     void KeepOneChecked(res::ListCtrl* list, int iItem);
     void HandleReply(const std::string& frame);
     void ContinueReceiving();
-    void ForgetFrequencyOf(const std::string& id);
+    void OwnFrequency(const std::string& id, const std::string& frequency);
     void DiscardPartialFrame();
     void CloseLink();
     void OnInitDialog();

@@ -62,8 +62,7 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
         case 1:
             m_strG2Id = reply.g2Id;
             m_strG2Frequency = reply.g2Frequency;
-            ForgetFrequencyOf(m_strG2Id);
-            m_mapFreqOwner[m_strG2Frequency] = m_strG2Id;
+            OwnFrequency(m_strG2Id, m_strG2Frequency);
             break;
         case 2: m_arrR2Values = reply.values; break;
         case 3: m_arrR9Values = reply.values; break;
@@ -105,9 +104,16 @@ void RFConfigDlg::ShowReply(int nKind) {
     }
 }
 
-void RFConfigDlg::ForgetFrequencyOf(const std::string& id) {
-    // A module reports one frequency: the one it held before is free again.
-    std::erase_if(m_mapFreqOwner, [&](const auto& entry) { return entry.second == id; });
+void RFConfigDlg::OwnFrequency(const std::string& id, const std::string& frequency) {
+    // A module reports one frequency: the one it held before is free again,
+    // unless another module has reported it since.
+    const auto held = m_frequencyOfId.find(id);
+    if (held != m_frequencyOfId.end()) {
+        const auto owner = m_mapFreqOwner.find(held->second);
+        if (owner != m_mapFreqOwner.end() && owner->second == id) m_mapFreqOwner.erase(owner);
+    }
+    m_mapFreqOwner[frequency] = id;
+    m_frequencyOfId[id] = frequency;
 }
 
 void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {
@@ -118,12 +124,23 @@ void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {
     // entry's replacement of the selection does.
     QTextDocument* document = m_editLog->document();
     document->setUndoRedoEnabled(false);
-    QTextCursor cursor = m_editLog->textCursor();
+    QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(shown);
     document->setUndoRedoEnabled(true);
-    // The caret stays at the end, in view, after every entry.
-    m_editLog->setTextCursor(cursor);
-    m_editLog->ensureCursorVisible();
-    if (scrollToEnd) m_editLog->verticalScrollBar()->setValue(m_editLog->verticalScrollBar()->maximum());
+    // The caret and the view follow once per turn of the event loop: scrolling
+    // for each entry would redraw the box for every reply of a flood.
+    m_bLogScrollPending = m_bLogScrollPending || scrollToEnd;
+    if (m_bLogTailQueued) return;
+    m_bLogTailQueued = true;
+    QMetaObject::invokeMethod(this, &RFConfigDlg::ShowLogTail, Qt::QueuedConnection);
+}
+
+void RFConfigDlg::ShowLogTail() {
+    m_bLogTailQueued = false;
+    QTextCursor end = m_editLog->textCursor();
+    end.movePosition(QTextCursor::End);
+    m_editLog->setTextCursor(end);  // the caret at the end, in view
+    if (m_bLogScrollPending) m_editLog->verticalScrollBar()->setValue(m_editLog->verticalScrollBar()->maximum());
+    m_bLogScrollPending = false;
 }

@@ -653,6 +653,7 @@ TEST_F(Link, TheLogKeepsNoUndoRecordAndItsCaretAtTheEndInView) {
     log->setFocus();
     QTest::keyClicks(log, QStringLiteral("note "));  // the technician's own text stays
     for (int i = 0; i < 60; ++i) page.AppendLog("[GET][SEND] AT+GET G2 A00001\r\n", false);
+    QCoreApplication::processEvents();
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
     EXPECT_TRUE(log->viewport()->rect().contains(log->cursorRect()));
     QTest::keyClick(log, Qt::Key_Z, Qt::ControlModifier);
