@@ -12,7 +12,7 @@ namespace {
 inline bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 inline bool IsRefNameStart(unsigned char c) {
-    return c == '#' || c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
 }
 inline bool IsRefNameByte(unsigned char c) {
     return c == '-' || c == '.' || (c >= '0' && c <= '9') || IsRefNameStart(c);
@@ -21,8 +21,13 @@ inline bool IsRefNameByte(unsigned char c) {
 // The length of a well-formed reference starting at the '&' at p, or 0.
 std::size_t ReferenceLength(const char* p, const char* end) {
     const char* q = p + 1;
-    if (q >= end || !IsRefNameStart(static_cast<unsigned char>(*q))) return 0;
-    ++q;
+    // '#' opens a character reference; anywhere else it ends the name.
+    if (q < end && *q == '#') {
+        ++q;
+    } else {
+        if (q >= end || !IsRefNameStart(static_cast<unsigned char>(*q))) return 0;
+        ++q;
+    }
     while (q < end && IsRefNameByte(static_cast<unsigned char>(*q))) ++q;
     return (q < end && *q == ';') ? static_cast<std::size_t>(q + 1 - p) : 0;
 }

@@ -35,6 +35,10 @@ TEST(XmlInsert, TextIsEscapedAndCdataWrapped) {
     EXPECT_NE(doc.DocText().find("<c><![CDATA[x]]]]><![CDATA[>y]]></c>"), std::string::npos);
     doc.PutChild("k", "&amp; &#65; & &x", xml::kPutKeepReferences);
     EXPECT_NE(doc.DocText().find("<k>&amp; &#65; &amp; &amp;x</k>"), std::string::npos);
+    // '#' inside a name is no reference: escaped, so the text reads back as given.
+    doc.PutChild("h", "&a#; &#65#;", xml::kPutKeepReferences);
+    EXPECT_NE(doc.DocText().find("<h>&amp;a#; &amp;#65#;</h>"), std::string::npos);
+    EXPECT_EQ(doc.TextOfChild(), "&a#; &#65#;");
     EXPECT_TRUE(doc.PutAttribute("q", "\"'<&"));
     EXPECT_EQ(doc.DocText().substr(0, 33), "<r q=\"&quot;&apos;&lt;&amp;\">\r\n<t");
     EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\xA1>", XmlTextDoc::EncodeMode::Text, false), "\xB0\xA1&gt;");
