@@ -141,9 +141,24 @@ bool XmlTextDoc::Put(const char* name, const char* text, std::uint32_t flags) {
 
     const std::uint32_t parent = child ? m_mainPos : m_parentPos;
     std::uint32_t after = child ? m_childPos : m_mainPos;
+
+    // A tag the index cannot record whole is refused, as the parse refuses it:
+    // a cut length would put later additions inside the tag.
+    const std::size_t nameLength = std::strlen(name);
+    const std::size_t startTag = nameLength + ((hasText || (flags & kPutNoEndTag)) ? 2
+                                               : (flags & kPutSpaceBeforeSlash)    ? 4
+                                                                                   : 3);
+    if (startTag > static_cast<std::size_t>(kMaxStartTagLength) ||
+        (hasText && nameLength + 3 > static_cast<std::size_t>(kMaxEndTagLength))) {
+        return false;
+    }
+    // An empty parent gets an end tag of its own name.
+    if (parent && E(parent).StartTagLength() >= E(parent).length &&
+        TagNameOf(parent).size() + 3 > static_cast<std::size_t>(kMaxEndTagLength)) {
+        return false;
+    }
     const std::uint32_t n = NewIndex();
 
-    const std::size_t nameLength = std::strlen(name);
     std::string element;
     int startTagLength;
     int endTagLength = 0;
@@ -377,6 +392,7 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
         insert = ' ' + std::string(name) + '=' + quoted;
     }
     const auto delta = static_cast<std::int32_t>(insert.size()) - static_cast<std::int32_t>(replaceCount);
+    if (E(m_mainPos).StartTagLength() + std::int64_t{delta} > kMaxStartTagLength) return false;
     SpliceText(replaceFrom, replaceCount, insert);
     ElementEntry& m = E(m_mainPos);
     m.SetStartTagLength(m.StartTagLength() + delta);
