@@ -303,6 +303,14 @@ bool DocFile::Close() {
     return ok;
 }
 
+// 0 when a save may replace (or make) target; otherwise why not.
+int SaveRefusal(const std::string& target) {
+    struct stat st {};
+    if (stat(target.c_str(), &st) != 0) return 0;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    return 0;
+}
+
 // The mode a new file gets: the old file's, or the default under the umask.
 mode_t TargetMode(const char* path) {
     struct stat st {};
@@ -336,16 +344,22 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         FileError(report, ENOENT);
         return false;
     }
+    const std::string target = path;
+    if (const int refusal = SaveRefusal(target)) {
+        report.clear();
+        FileError(report, refusal);
+        return false;
+    }
     // The text goes to a temporary file beside the target, which then takes
     // the target's place in one rename.
-    std::string temp = std::string(path) + ".XXXXXX";
+    std::string temp = target + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         report.clear();
         FileError(report, errno);
         return false;
     }
-    fchmod(fd, TargetMode(path));
+    fchmod(fd, TargetMode(target.c_str()));
     std::FILE* stream = fdopen(fd, "wb");
     if (!stream) {
         const int error = errno;
@@ -370,12 +384,14 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         ok = false;
     }
     ok = file.Close() && ok;
-    if (ok && std::rename(temp.c_str(), path) != 0) {
-        FileError(file.Report(), errno);
+    report = opening + file.Report();
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+        // The file was not written: the records of the temporary file's write would say it was.
+        report.clear();
+        FileError(report, errno);
         ok = false;
     }
     if (!ok) unlink(temp.c_str());
-    report = opening + file.Report();
     flags = file.Flags();
     return ok;
 }

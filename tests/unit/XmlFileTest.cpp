@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "textcodec/CodePage.h"
 #include "xml/Encodings.h"
@@ -37,6 +38,12 @@ protected:
 
     fs::path dir;
 };
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+}
 
 const fs::path kEncodings = VESKORA_TESTDATA "/encodings/";
 
@@ -173,14 +180,16 @@ TEST_F(XmlFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFile) {
     XmlTextDoc utf32("<?xml version=\"1.0\" encoding=\"UTF-32\"?><a/>");
     EXPECT_FALSE(utf32.SaveTo(Path("keep.xml").c_str()));
     EXPECT_EQ(ReadFile(Path("keep.xml")), "<old/>");
+    // A folder is not replaced, and nothing was written.
+    fs::create_directory(dir / "folder.xml");
+    EXPECT_FALSE(doc.SaveTo(Path("folder.xml").c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"Is a directory\" n=\"21\"/>");
     EXPECT_TRUE(doc.SaveTo(Path("keep.xml").c_str()));
     EXPECT_EQ(ReadFile(Path("keep.xml")), "<new/>");
     struct stat st {};
     ::stat(Path("keep.xml").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"keep.xml", "folder.xml"}));
 }
 
 TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {
