@@ -303,6 +303,36 @@ bool DocFile::Close() {
     return ok;
 }
 
+// The file a save replaces: the path with the symbolic links at its end
+// followed, so that a link stays a link and the file it names gets the text.
+// A path that names nothing yet is its own target.
+bool FollowLinks(const char* path, std::string& target, int& error) {
+    target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (lstat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT) return true;
+            error = errno;
+            return false;
+        }
+        if (!S_ISLNK(st.st_mode)) return true;
+        if (hops == 40) {  // the kernel's own limit
+            error = ELOOP;
+            return false;
+        }
+        char link[4096];
+        const ssize_t n = readlink(target.c_str(), link, sizeof link);
+        if (n < 0 || n == static_cast<ssize_t>(sizeof link)) {
+            error = n < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        // A relative link is read from the folder the link is in.
+        const std::string folder = target.substr(0, target.rfind('/') + 1);
+        target = link[0] == '/' ? std::string(link, static_cast<std::size_t>(n))
+                                : folder + std::string(link, static_cast<std::size_t>(n));
+    }
+}
+
 // 0 when a save may replace (or make) target; otherwise why not.
 int SaveRefusal(const std::string& target) {
     struct stat st {};
@@ -344,8 +374,9 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         FileError(report, ENOENT);
         return false;
     }
-    const std::string target = path;
-    if (const int refusal = SaveRefusal(target)) {
+    std::string target;
+    int refusal = 0;
+    if (!FollowLinks(path, target, refusal) || (refusal = SaveRefusal(target)) != 0) {
         report.clear();
         FileError(report, refusal);
         return false;

@@ -192,6 +192,36 @@ TEST_F(XmlFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(Names(dir), (std::set<std::string>{"keep.xml", "folder.xml"}));
 }
 
+TEST_F(XmlFile, SavingThroughALinkWritesTheFileItNamesAndKeepsTheLink) {
+    fs::create_directories(dir / "sub");
+    WriteFile(Path("real.xml"), "<old/>");
+    ::chmod(Path("real.xml").c_str(), 0640);
+    fs::create_symlink("../real.xml", dir / "sub" / "up.xml");      // relative to the link's folder
+    fs::create_symlink(dir / "sub" / "up.xml", dir / "chain.xml");  // absolute, to another link
+    XmlTextDoc doc("<new/>");
+    ASSERT_TRUE(doc.SaveTo(Path("chain.xml").c_str())) << doc.ReportText();
+    EXPECT_TRUE(fs::is_symlink(dir / "chain.xml"));
+    EXPECT_TRUE(fs::is_symlink(dir / "sub" / "up.xml"));
+    EXPECT_EQ(ReadFile(Path("real.xml")), "<new/>");
+    struct stat st {};
+    ::stat(Path("real.xml").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // A dangling link: the file it names is made.
+    fs::create_symlink("sub/made.xml", dir / "dangling.xml");
+    ASSERT_TRUE(doc.SaveTo(Path("dangling.xml").c_str())) << doc.ReportText();
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.xml"));
+    EXPECT_EQ(ReadFile(dir / "sub" / "made.xml"), "<new/>");
+
+    // A loop names no file.
+    fs::create_symlink("loop-b", dir / "loop-a");
+    fs::create_symlink("loop-a", dir / "loop-b");
+    EXPECT_FALSE(doc.SaveTo(Path("loop-a").c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"Too many levels of symbolic links\" n=\"40\"/>");
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"sub", "real.xml", "chain.xml", "dangling.xml", "loop-a", "loop-b"}));
+    EXPECT_EQ(Names(dir / "sub"), (std::set<std::string>{"up.xml", "made.xml"}));
+}
+
 TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {
     const std::pair<const char*, std::string> cases[] = {
         {"odd16.xml", std::string("\xFF\xFE<\0a\0/\0>\0x", 11)},
