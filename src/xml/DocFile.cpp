@@ -1,5 +1,6 @@
 #include "xml/DocFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -338,6 +339,10 @@ int SaveRefusal(const std::string& target) {
     struct stat st {};
     if (stat(target.c_str(), &st) != 0) return 0;
     if (S_ISDIR(st.st_mode)) return EISDIR;
+    // A file without a single write bit was protected by its user: refused
+    // for root too, whom access() lets write anything.
+    if ((st.st_mode & 0222) == 0) return EACCES;
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
     return 0;
 }
 

@@ -2,7 +2,11 @@
 
 #include "support/Files.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -220,6 +224,51 @@ TEST_F(XmlFile, SavingThroughALinkWritesTheFileItNamesAndKeepsTheLink) {
     EXPECT_EQ(doc.ReportText(), "<file_error msg=\"Too many levels of symbolic links\" n=\"40\"/>");
     EXPECT_EQ(Names(dir), (std::set<std::string>{"sub", "real.xml", "chain.xml", "dangling.xml", "loop-a", "loop-b"}));
     EXPECT_EQ(Names(dir / "sub"), (std::set<std::string>{"up.xml", "made.xml"}));
+}
+
+TEST_F(XmlFile, AFileThatMayNotBeWrittenIsRefusedAndKeptAsItWas) {
+    const std::string denied = "<file_error msg=\"Permission denied\" n=\"13\"/>";
+    WriteFile(Path("ro.xml"), "<old/>");
+    ::chmod(Path("ro.xml").c_str(), 0444);
+    fs::create_symlink("ro.xml", dir / "ro-link.xml");
+    XmlTextDoc doc("<new/>");
+    // Refused for root too: the user took the write bits away.
+    for (const char* name : {"ro.xml", "ro-link.xml"}) {
+        EXPECT_FALSE(doc.SaveTo(Path(name).c_str())) << name;
+        EXPECT_EQ(doc.ReportText(), denied) << name;
+    }
+    EXPECT_EQ(ReadFile(Path("ro.xml")), "<old/>");
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: no other user's file to try as an ordinary user";
+
+    // As an ordinary user in a folder of their own: root's file, and a file in
+    // a folder they made read-only, are refused; their own file is saved.
+    constexpr uid_t kNobody = 65534;
+    WriteFile(Path("theirs.xml"), "<old/>");
+    WriteFile(Path("own.xml"), "<old/>");
+    fs::create_directory(dir / "locked");
+    WriteFile(dir / "locked" / "ids.xml", "<old/>");
+    for (const fs::path& p : {dir, dir / "own.xml", dir / "locked", dir / "locked" / "ids.xml"}) {
+        ASSERT_EQ(::chown(p.c_str(), kNobody, kNobody), 0) << p;
+    }
+    ::chmod((dir / "locked").c_str(), 0555);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(77);
+        int failures = 0;
+        XmlTextDoc mine("<new/>");
+        if (mine.SaveTo(Path("theirs.xml").c_str()) || mine.ReportText() != denied) failures |= 1;
+        if (mine.SaveTo((dir / "locked" / "ids.xml").c_str()) || mine.ReportText() != denied) failures |= 2;
+        if (!mine.SaveTo(Path("own.xml").c_str())) failures |= 4;
+        ::_exit(failures);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "could not save as user " << kNobody;
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: root's file, 2: read-only folder, 4: own file";
+    EXPECT_EQ(ReadFile(Path("theirs.xml")), "<old/>");
+    EXPECT_EQ(ReadFile(dir / "locked" / "ids.xml"), "<old/>");
+    EXPECT_EQ(ReadFile(Path("own.xml")), "<new/>");
 }
 
 TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {
