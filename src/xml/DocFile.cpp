@@ -1,9 +1,12 @@
 #include "xml/DocFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -346,6 +349,34 @@ int SaveRefusal(const std::string& target) {
     return 0;
 }
 
+// Removes what saves of target that were killed left beside it: regular
+// files named as its temporary files are ("<name>.XXXXXX"), unless a save
+// still running holds the lock it takes on its own.
+void RemoveLeftTemporaryFiles(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = target.substr(0, slash + 1);
+    const std::string prefix = target.substr(slash + 1) + ".";
+    DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+    if (!listing) return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view suffix = name.substr(prefix.size());
+        if (!std::all_of(suffix.begin(), suffix.end(), [](char c) {
+                return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            })) {
+            continue;
+        }
+        const std::string path = folder + std::string(name);
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(path.c_str());
+        close(fd);
+    }
+    closedir(listing);
+}
+
 // The mode a new file gets: the old file's, or the default under the umask.
 mode_t TargetMode(const char* path) {
     struct stat st {};
@@ -386,6 +417,7 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         FileError(report, refusal);
         return false;
     }
+    RemoveLeftTemporaryFiles(target);
     // The text goes to a temporary file beside the target, which then takes
     // the target's place in one rename.
     std::string temp = target + ".XXXXXX";
@@ -395,6 +427,8 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         FileError(report, errno);
         return false;
     }
+    // Held until the file is closed: the next save's clean-up leaves it alone.
+    flock(fd, LOCK_EX | LOCK_NB);
     fchmod(fd, TargetMode(target.c_str()));
     std::FILE* stream = fdopen(fd, "wb");
     if (!stream) {

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -269,6 +270,28 @@ TEST_F(XmlFile, AFileThatMayNotBeWrittenIsRefusedAndKeptAsItWas) {
     EXPECT_EQ(ReadFile(Path("theirs.xml")), "<old/>");
     EXPECT_EQ(ReadFile(dir / "locked" / "ids.xml"), "<old/>");
     EXPECT_EQ(ReadFile(Path("own.xml")), "<new/>");
+}
+
+TEST_F(XmlFile, ASaveRemovesTheTemporaryFilesAKilledSaveOfTheSameFileLeft) {
+    WriteFile(Path("ids.xml"), "<old/>");
+    WriteFile(Path("ids.xml.a1B2c3"), "<LOR");
+    WriteFile(Path("ids.xml.ZZZZZZ"), "");
+    const std::set<std::string> others = {"ids.xml.a1B2c",    "ids.xml.a1B2c34", "ids.xml.a1B2c!",
+                                          "other.xml.a1B2c3", "ids.xmlXa1B2c3",  "busy.xml.a1B2c3"};
+    for (const std::string& name : others) WriteFile(Path(name.c_str()), "x");
+    fs::create_directory(dir / "ids.xml.dir123");
+    fs::create_symlink("other.xml.a1B2c3", dir / "ids.xml.link12");
+    // A save still running holds a lock on its temporary file.
+    WriteFile(Path("ids.xml.busy12"), "<LOR");
+    const int busy = ::open(Path("ids.xml.busy12").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+    XmlTextDoc doc("<new/>");
+    ASSERT_TRUE(doc.SaveTo(Path("ids.xml").c_str())) << doc.ReportText();
+    ::close(busy);
+    EXPECT_EQ(ReadFile(Path("ids.xml")), "<new/>");
+    std::set<std::string> expected = others;
+    expected.insert({"ids.xml", "ids.xml.dir123", "ids.xml.link12", "ids.xml.busy12"});
+    EXPECT_EQ(Names(dir), expected);
 }
 
 TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {
