@@ -149,7 +149,7 @@ void IDSettingDlg::SelectRepeater(const QString& value) {
 void IDSettingDlg::OnBnClickedLoadIds() {
     xml::XmlTextDoc doc;
     for (auto& record : m_repeaterRecords) record.clear();
-    if (!doc.LoadFrom(m_idFilePath.c_str())) {
+    if (!ids::LoadIdFile(doc, m_idFilePath)) {
         res::WindowMessageBox(this, QStringLiteral("xml 파일이 존재하지 하는지 확인하십시오."),
                               res::ApplicationCaption());
         return;

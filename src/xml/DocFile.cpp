@@ -61,7 +61,7 @@ public:
     DocFile(const DocFile&) = delete;
     DocFile& operator=(const DocFile&) = delete;
 
-    bool OpenRead(const char* path);
+    bool OpenRead(const char* path, std::int64_t maxLength);
     bool OpenWrite(const char* path, std::FILE* file);
     bool ReadText(std::string& text);
     bool WriteText(const std::string& text);
@@ -85,7 +85,7 @@ private:
     std::string m_report;
 };
 
-bool DocFile::OpenRead(const char* path) {
+bool DocFile::OpenRead(const char* path, std::int64_t maxLength) {
     m_flags |= kModeRead;
     m_file = std::fopen(path, "rb");
     if (!m_file) {
@@ -102,7 +102,7 @@ bool DocFile::OpenRead(const char* path) {
         FileError(m_report, errno);
         return false;
     }
-    if (m_length > INT32_MAX / 2) {
+    if (m_length > std::min<std::int64_t>(maxLength, INT32_MAX / 2)) {
         FileError(m_report, EFBIG);
         return false;
     }
@@ -388,10 +388,11 @@ mode_t TargetMode(const char* path) {
 
 }  // namespace
 
-bool ReadDocFile(const char* path, std::string& text, std::string& report, std::uint32_t& flags) {
+bool ReadDocFile(const char* path, std::string& text, std::string& report, std::uint32_t& flags,
+                 std::int64_t maxLength) {
     text.clear();
     DocFile file(flags);
-    if (!path || !file.OpenRead(path)) {
+    if (!path || !file.OpenRead(path, maxLength)) {
         if (!path) FileError(file.Report(), ENOENT);
         report = file.Report();
         return false;
@@ -466,8 +467,8 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
     return ok;
 }
 
-bool XmlTextDoc::LoadFrom(const char* path) {
-    if (!ReadDocFile(path, m_text, m_report, m_docFlags)) return false;
+bool XmlTextDoc::LoadFrom(const char* path, std::int64_t maxLength) {
+    if (!ReadDocFile(path, m_text, m_report, m_docFlags, maxLength)) return false;
     return ParseDocument();
 }
 

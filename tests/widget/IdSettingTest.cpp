@@ -203,6 +203,15 @@ TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterI
     EXPECT_EQ(prompts.Texts(), QStringList{kNoFile});
     for (const auto& record : page.m_repeaterRecords) EXPECT_TRUE(record.empty());
     EXPECT_EQ(page.m_pPropGwSx1280A->GetValue(), QStringLiteral("a00001"));
+
+    // A file over 1 MB is refused unread, as a missing one is, and left as it is.
+    const std::string huge = "<LORAID>" + std::string(ids::kMaxIdFileBytes, ' ') + "</LORAID>";
+    WriteIdFile(huge);
+    prompts.shown.clear();
+    Click(&page, 1005);
+    Click(&rf, 1029);
+    EXPECT_EQ(prompts.Texts(), (QStringList{kNoFile, kNoFile}));
+    EXPECT_EQ(ReadFile(IdFile().toStdString()), huge);
 }
 
 TEST_F(IdPages, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldOne) {
