@@ -165,7 +165,7 @@ TEST_F(IdPages, SavingRightAfterStartShowsTheTextAndWritesEightLines) {
     EXPECT_EQ(ReadFile(IdFile().toStdString()), text);
 }
 
-TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterIsChosen) {
+TEST_F(IdPages, LoadingFillsTheGatewayTheRecordsAndTheChosenRepeatersItems) {
     res::PropertyGrid* grid = page.m_propGrid;
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #1")));
     ASSERT_TRUE(TypeValue(grid, page.m_pPropRepSx1280A, QStringLiteral("old")));
@@ -179,14 +179,16 @@ TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterI
     EXPECT_EQ(page.m_pPropGwSx1280A->GetValue(), QStringLiteral("a00001"));
     EXPECT_EQ(page.m_pPropGwSx1280B->GetValue(), QStringLiteral("b00002"));
     EXPECT_EQ(page.m_repeaterRecords[1].size(), 12u);
-    // Still showing what was typed for repeater 1; choosing it again changes nothing.
-    EXPECT_EQ(RepeaterValues()[1], QStringLiteral("old"));
+    // The chosen repeater's items show its loaded record, and typing edits that record.
+    EXPECT_EQ(RepeaterValues(), (Texts({"1m", "1a", "1b", "11", "12", "13"})));
+    ASSERT_TRUE(TypeValue(grid, page.m_pPropRepSx1280B, QStringLiteral("1B")));
+    EXPECT_EQ(page.m_repeaterRecords[0], (Ids{"1m", "1a", "1B", "11", "12", "13"}));
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #4")));
     EXPECT_EQ(RepeaterValues(), (Texts({"4m", "4a", "######", "41", "42", "43"})));
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #2")));
     EXPECT_EQ(RepeaterValues(), (Texts({"", "", "", "", "", ""})));  // twelve entries are never shown
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #1")));
-    EXPECT_EQ(RepeaterValues(), (Texts({"1m", "1a", "1b", "11", "12", "13"})));
+    EXPECT_EQ(RepeaterValues(), (Texts({"1m", "1a", "1B", "11", "12", "13"})));
 
     // Saved back: R2 (twelve entries) is dropped, R1 and R4 stay.
     Click(&page, 1006);
