@@ -150,12 +150,14 @@ void IDSettingDlg::ShowChosenRecord() {
 
 void IDSettingDlg::OnBnClickedLoadIds() {
     xml::XmlTextDoc doc;
-    for (auto& record : m_repeaterRecords) record.clear();
+    // Nothing is cleared before the load succeeds: a failed one leaves the
+    // page, and so the next save, as they were.
     if (!ids::LoadIdFile(doc, m_idFilePath)) {
         res::WindowMessageBox(this, QStringLiteral("xml 파일이 존재하지 하는지 확인하십시오."),
                               res::ApplicationCaption());
         return;
     }
+    for (auto& record : m_repeaterRecords) record.clear();
     ids::WalkIdDocument(doc, {nullptr, &m_arrGatewayRadioIds[0], &m_arrGatewayRadioIds[1], &m_repeaterRecords});
     m_pPropGwSx1280A->SetValue(textcodec::ToQString(m_arrGatewayRadioIds[0]));
     m_pPropGwSx1280B->SetValue(textcodec::ToQString(m_arrGatewayRadioIds[1]));

@@ -198,22 +198,30 @@ TEST_F(IdPages, LoadingFillsTheGatewayTheRecordsAndTheChosenRepeatersItems) {
     EXPECT_NE(saved.find("<R4>\r\n<RM>4m</RM>"), std::string::npos);
     EXPECT_NE(saved.find("<Gatewy>\r\n<GM>FFFFFF</GM>\r\n<G2A>a00001</G2A>"), std::string::npos);
 
-    // A failed load empties the records and says so; the gateway items stay.
-    QFile::remove(IdFile());
-    prompts.shown.clear();
-    Click(&page, 1005);
-    EXPECT_EQ(prompts.Texts(), QStringList{kNoFile});
-    for (const auto& record : page.m_repeaterRecords) EXPECT_TRUE(record.empty());
-    EXPECT_EQ(page.m_pPropGwSx1280A->GetValue(), QStringLiteral("a00001"));
-
-    // A file over 1 MB is refused unread, as a missing one is, and left as it is.
+    // A failed load (no file, or one over 1 MB, left as it is) says so and
+    // changes nothing on the page: the next save writes the same file.
+    const ids::RepeaterRecords records = page.m_repeaterRecords;
+    const QStringList shown = RepeaterValues();
     const std::string huge = "<LORAID>" + std::string(ids::kMaxIdFileBytes, ' ') + "</LORAID>";
-    WriteIdFile(huge);
-    prompts.shown.clear();
-    Click(&page, 1005);
+    for (const bool present : {false, true}) {
+        if (present) {
+            WriteIdFile(huge);
+        } else {
+            QFile::remove(IdFile());
+        }
+        prompts.shown.clear();
+        Click(&page, 1005);
+        EXPECT_EQ(prompts.Texts(), QStringList{kNoFile});
+        EXPECT_EQ(page.m_repeaterRecords, records);
+        EXPECT_EQ(RepeaterValues(), shown);
+        EXPECT_EQ(page.m_arrGatewayRadioIds, (Ids{"a00001", "b00002"}));
+        EXPECT_EQ(page.m_pPropGwSx1280B->GetValue(), QStringLiteral("b00002"));
+    }
     Click(&rf, 1029);
-    EXPECT_EQ(prompts.Texts(), (QStringList{kNoFile, kNoFile}));
+    EXPECT_EQ(prompts.shown.back().prompt.text, kNoFile);
     EXPECT_EQ(ReadFile(IdFile().toStdString()), huge);
+    Click(&page, 1006);
+    EXPECT_EQ(ReadFile(IdFile().toStdString()), saved);
 }
 
 TEST_F(IdPages, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldOne) {
