@@ -368,9 +368,11 @@ void RemoveLeftTemporaryFiles(const std::string& target) {
             continue;
         }
         const std::string path = folder + std::string(name);
+        // Only regular files are opened: opening a device or a pipe may do something.
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
-        struct stat st {};
         if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(path.c_str());
         close(fd);
     }
