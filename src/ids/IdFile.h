@@ -46,8 +46,8 @@ bool LoadIdFile(xml::XmlTextDoc& doc, const std::string& path);
 
 // Reads a loaded ID document: the gateway's three IDs are assigned, six IDs
 // per repeater element are appended to its list (from six elements per
-// repeater at most). Files written with "Gatewy"
-// are read through the fallback to the root's first child.
+// repeater at most). Files written with "Gatewy" are read through the
+// fallback to the root's first child.
 void WalkIdDocument(xml::XmlTextDoc& doc, const IdReceivers& into);
 
 // The reason a load or save failed, from a document's report; empty if none.
