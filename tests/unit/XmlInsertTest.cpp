@@ -156,12 +156,10 @@ TEST(XmlInsert, TagsLongerThanTheIndexFieldsAreRefusedAndChangeNothing) {
     EXPECT_TRUE(doc.PutChild(fits.c_str(), "t"));
     const std::string before = doc.DocText();
     const auto next = doc.NextFreeIndex();
-    const auto child = doc.ChildPos();
     EXPECT_FALSE(doc.PutChild(tooLong.c_str(), "t"));
     EXPECT_FALSE(doc.PutMain(tooLong.c_str(), "t"));
     EXPECT_EQ(doc.DocText(), before);
     EXPECT_EQ(doc.NextFreeIndex(), next);
-    EXPECT_EQ(doc.ChildPos(), child);
 
     // Empty, the element has no end tag; a child would give it one too long.
     ASSERT_TRUE(doc.PutChild(tooLong.c_str()));
@@ -178,9 +176,4 @@ TEST(XmlInsert, TagsLongerThanTheIndexFieldsAreRefusedAndChangeNothing) {
     ASSERT_TRUE(attr.SeekMain());
     EXPECT_FALSE(attr.PutAttribute("v", std::string(xml::kMaxStartTagLength, 'x').c_str()));
     EXPECT_EQ(attr.DocText(), "<a/>");
-    ASSERT_TRUE(doc.Ascend());
-    EXPECT_TRUE(doc.PutChild("after", "2"));
-    XmlTextDoc fresh(doc.DocText());
-    EXPECT_TRUE(fresh.CheckSingleRoot());
-    EXPECT_EQ(doc.TextOfChild(), "2");
 }
