@@ -133,30 +133,37 @@ void IDSettingDlg::SelectRepeater(const QString& value) {
     const std::string narrow = textcodec::ToNarrow(value);
     const int n = narrow.empty() ? 0 : std::atoi(narrow.c_str() + narrow.size() - 1);
     m_nSelRepeater = n;
-    if (n != m_nPrevRepeater) {
-        const auto items = RepeaterItems();
-        for (res::GridProperty* item : items) item->SetValue(QString());
-        if (n >= 1 && n <= 6) {
-            const std::vector<std::string>& record = m_repeaterRecords[static_cast<std::size_t>(n - 1)];
-            if (record.size() == items.size()) {
-                for (std::size_t i = 0; i < items.size(); ++i) items[i]->SetValue(textcodec::ToQString(record[i]));
-            }
+    if (n != m_nPrevRepeater) ShowChosenRecord();
+}
+
+void IDSettingDlg::ShowChosenRecord() {
+    const auto items = RepeaterItems();
+    for (res::GridProperty* item : items) item->SetValue(QString());
+    if (m_nSelRepeater >= 1 && m_nSelRepeater <= 6) {
+        const std::vector<std::string>& record = m_repeaterRecords[static_cast<std::size_t>(m_nSelRepeater - 1)];
+        if (record.size() == items.size()) {
+            for (std::size_t i = 0; i < items.size(); ++i) items[i]->SetValue(textcodec::ToQString(record[i]));
         }
     }
-    m_nPrevRepeater = n;
+    m_nPrevRepeater = m_nSelRepeater;
 }
 
 void IDSettingDlg::OnBnClickedLoadIds() {
     xml::XmlTextDoc doc;
-    for (auto& record : m_repeaterRecords) record.clear();
-    if (!doc.LoadFrom(m_idFilePath.c_str())) {
+    // Nothing is cleared before the load succeeds: a failed one leaves the
+    // page, and so the next save, as they were.
+    if (!ids::LoadIdFile(doc, m_idFilePath)) {
         res::WindowMessageBox(this, QStringLiteral("xml 파일이 존재하지 하는지 확인하십시오."),
                               res::ApplicationCaption());
         return;
     }
+    for (auto& record : m_repeaterRecords) record.clear();
     ids::WalkIdDocument(doc, {nullptr, &m_arrGatewayRadioIds[0], &m_arrGatewayRadioIds[1], &m_repeaterRecords});
     m_pPropGwSx1280A->SetValue(textcodec::ToQString(m_arrGatewayRadioIds[0]));
     m_pPropGwSx1280B->SetValue(textcodec::ToQString(m_arrGatewayRadioIds[1]));
+    // The items showed the record before the load; what is typed next goes
+    // into the loaded one.
+    if (m_nSelRepeater >= 1 && m_nSelRepeater <= 6) ShowChosenRecord();
 }
 
 void IDSettingDlg::OnBnClickedSaveIds() {

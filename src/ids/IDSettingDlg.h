@@ -77,6 +77,9 @@ private:
     void OnInitDialog();
     void FillPropertyGrid();
     void SelectRepeater(const QString& value);
+    // Fills the repeater items with the chosen repeater's record (empty when
+    // it has none of six entries).
+    void ShowChosenRecord();
     // Stores an edited module ID as entry index of the chosen record; false
     // (and a message) when no repeater is chosen.
     bool StoreRepeaterEntry(std::size_t index, const std::string& value);

@@ -39,6 +39,11 @@ void BuildIdDocument(xml::XmlTextDoc& doc, const std::string& gatewayA, const st
     doc.Ascend();
 }
 
+bool LoadIdFile(xml::XmlTextDoc& doc, const std::string& path) {
+    // Checked on the open file, so that what is read is what was measured.
+    return doc.LoadFrom(path.c_str(), kMaxIdFileBytes);
+}
+
 void WalkIdDocument(xml::XmlTextDoc& doc, const IdReceivers& into) {
     // With no main position yet, a failed search for "Gateway" leaves the
     // root's first child to be taken as the gateway element ("Gatewy").
@@ -56,13 +61,18 @@ void WalkIdDocument(xml::XmlTextDoc& doc, const IdReceivers& into) {
     doc.SeekChild("G2B");
     if (into.gatewayB) *into.gatewayB = doc.TextOfChild();
 
+    // A real file has one element per repeater; past a few, the rest of a
+    // hostile file is not read, so that the lists cannot grow without bound.
+    constexpr std::size_t kMaxElementsPerRepeater = 6;
+    std::array<std::size_t, 6> elementsRead{};
     for (;;) {
         doc.Ascend();
         if (!doc.SeekChild("Repeater")) break;
         doc.Descend();
         for (std::size_t k = 0; k < 6; ++k) {
             const std::string name = "R" + std::to_string(k + 1);
-            while (doc.SeekChild(name.c_str())) {
+            while (elementsRead[k] < kMaxElementsPerRepeater && doc.SeekChild(name.c_str())) {
+                ++elementsRead[k];
                 doc.Descend();
                 // Six IDs per element whatever it holds: a missing module
                 // repeats the text of the one found before it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,17 @@ struct IdReceivers {
     RepeaterRecords* repeaters = nullptr;
 };
 
+// The largest ID file the pages read: a real one is under 2 KB.
+inline constexpr std::int64_t kMaxIdFileBytes = 1 << 20;
+
+// Loads the ID file into doc; false, with the reason in its report, when the
+// file is missing, unreadable, larger than kMaxIdFileBytes or not one tree.
+bool LoadIdFile(xml::XmlTextDoc& doc, const std::string& path);
+
 // Reads a loaded ID document: the gateway's three IDs are assigned, six IDs
-// per repeater element are appended to its list. Files written with "Gatewy"
-// are read through the fallback to the root's first child.
+// per repeater element are appended to its list (from six elements per
+// repeater at most). Files written with "Gatewy" are read through the
+// fallback to the root's first child.
 void WalkIdDocument(xml::XmlTextDoc& doc, const IdReceivers& into);
 
 // The reason a load or save failed, from a document's report; empty if none.

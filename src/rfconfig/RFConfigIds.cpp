@@ -10,7 +10,7 @@
 void RFConfigDlg::OnBnClickedIdLoad() {
     xml::XmlTextDoc doc;
     for (auto& ids : m_repeaterIds) ids.clear();
-    if (!doc.LoadFrom(m_idFilePath.c_str())) {
+    if (!ids::LoadIdFile(doc, m_idFilePath)) {
         rfpage::PageMessageBox(this, QStringLiteral("xml 파일이 존재하지 하는지 확인하십시오."));
         return;
     }

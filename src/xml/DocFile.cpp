@@ -1,8 +1,12 @@
 #include "xml/DocFile.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +61,7 @@ public:
     DocFile(const DocFile&) = delete;
     DocFile& operator=(const DocFile&) = delete;
 
-    bool OpenRead(const char* path);
+    bool OpenRead(const char* path, std::int64_t maxLength);
     bool OpenWrite(const char* path, std::FILE* file);
     bool ReadText(std::string& text);
     bool WriteText(const std::string& text);
@@ -81,7 +85,7 @@ private:
     std::string m_report;
 };
 
-bool DocFile::OpenRead(const char* path) {
+bool DocFile::OpenRead(const char* path, std::int64_t maxLength) {
     m_flags |= kModeRead;
     m_file = std::fopen(path, "rb");
     if (!m_file) {
@@ -98,7 +102,7 @@ bool DocFile::OpenRead(const char* path) {
         FileError(m_report, errno);
         return false;
     }
-    if (m_length > INT32_MAX / 2) {
+    if (m_length > std::min<std::int64_t>(maxLength, INT32_MAX / 2)) {
         FileError(m_report, EFBIG);
         return false;
     }
@@ -303,6 +307,78 @@ bool DocFile::Close() {
     return ok;
 }
 
+// The file a save replaces: the path with the symbolic links at its end
+// followed, so that a link stays a link and the file it names gets the text.
+// A path that names nothing yet is its own target.
+bool FollowLinks(const char* path, std::string& target, int& error) {
+    target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (lstat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT) return true;
+            error = errno;
+            return false;
+        }
+        if (!S_ISLNK(st.st_mode)) return true;
+        if (hops == 40) {  // the kernel's own limit
+            error = ELOOP;
+            return false;
+        }
+        char link[4096];
+        const ssize_t n = readlink(target.c_str(), link, sizeof link);
+        if (n < 0 || n == static_cast<ssize_t>(sizeof link)) {
+            error = n < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        // A relative link is read from the folder the link is in.
+        const std::string folder = target.substr(0, target.rfind('/') + 1);
+        target = link[0] == '/' ? std::string(link, static_cast<std::size_t>(n))
+                                : folder + std::string(link, static_cast<std::size_t>(n));
+    }
+}
+
+// 0 when a save may replace (or make) target; otherwise why not.
+int SaveRefusal(const std::string& target) {
+    struct stat st {};
+    if (stat(target.c_str(), &st) != 0) return 0;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    // A file without a single write bit was protected by its user: refused
+    // for root too, whom access() lets write anything.
+    if ((st.st_mode & 0222) == 0) return EACCES;
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    return 0;
+}
+
+// Removes what saves of target that were killed left beside it: regular
+// files named as its temporary files are ("<name>.XXXXXX"), unless a save
+// still running holds the lock it takes on its own.
+void RemoveLeftTemporaryFiles(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = target.substr(0, slash + 1);
+    const std::string prefix = target.substr(slash + 1) + ".";
+    DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+    if (!listing) return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view suffix = name.substr(prefix.size());
+        if (!std::all_of(suffix.begin(), suffix.end(), [](char c) {
+                return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            })) {
+            continue;
+        }
+        const std::string path = folder + std::string(name);
+        // Only regular files are opened: opening a device or a pipe may do something.
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(path.c_str());
+        close(fd);
+    }
+    closedir(listing);
+}
+
 // The mode a new file gets: the old file's, or the default under the umask.
 mode_t TargetMode(const char* path) {
     struct stat st {};
@@ -314,10 +390,11 @@ mode_t TargetMode(const char* path) {
 
 }  // namespace
 
-bool ReadDocFile(const char* path, std::string& text, std::string& report, std::uint32_t& flags) {
+bool ReadDocFile(const char* path, std::string& text, std::string& report, std::uint32_t& flags,
+                 std::int64_t maxLength) {
     text.clear();
     DocFile file(flags);
-    if (!path || !file.OpenRead(path)) {
+    if (!path || !file.OpenRead(path, maxLength)) {
         if (!path) FileError(file.Report(), ENOENT);
         report = file.Report();
         return false;
@@ -336,16 +413,26 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         FileError(report, ENOENT);
         return false;
     }
+    std::string target;
+    int refusal = 0;
+    if (!FollowLinks(path, target, refusal) || (refusal = SaveRefusal(target)) != 0) {
+        report.clear();
+        FileError(report, refusal);
+        return false;
+    }
+    RemoveLeftTemporaryFiles(target);
     // The text goes to a temporary file beside the target, which then takes
     // the target's place in one rename.
-    std::string temp = std::string(path) + ".XXXXXX";
+    std::string temp = target + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         report.clear();
         FileError(report, errno);
         return false;
     }
-    fchmod(fd, TargetMode(path));
+    // Held until the file is closed: the next save's clean-up leaves it alone.
+    flock(fd, LOCK_EX | LOCK_NB);
+    fchmod(fd, TargetMode(target.c_str()));
     std::FILE* stream = fdopen(fd, "wb");
     if (!stream) {
         const int error = errno;
@@ -370,18 +457,20 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
         ok = false;
     }
     ok = file.Close() && ok;
-    if (ok && std::rename(temp.c_str(), path) != 0) {
-        FileError(file.Report(), errno);
+    report = opening + file.Report();
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+        // The file was not written: the records of the temporary file's write would say it was.
+        report.clear();
+        FileError(report, errno);
         ok = false;
     }
     if (!ok) unlink(temp.c_str());
-    report = opening + file.Report();
     flags = file.Flags();
     return ok;
 }
 
-bool XmlTextDoc::LoadFrom(const char* path) {
-    if (!ReadDocFile(path, m_text, m_report, m_docFlags)) return false;
+bool XmlTextDoc::LoadFrom(const char* path, std::int64_t maxLength) {
+    if (!ReadDocFile(path, m_text, m_report, m_docFlags, maxLength)) return false;
     return ParseDocument();
 }
 

@@ -12,7 +12,7 @@ namespace {
 inline bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 inline bool IsRefNameStart(unsigned char c) {
-    return c == '#' || c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
 }
 inline bool IsRefNameByte(unsigned char c) {
     return c == '-' || c == '.' || (c >= '0' && c <= '9') || IsRefNameStart(c);
@@ -21,8 +21,13 @@ inline bool IsRefNameByte(unsigned char c) {
 // The length of a well-formed reference starting at the '&' at p, or 0.
 std::size_t ReferenceLength(const char* p, const char* end) {
     const char* q = p + 1;
-    if (q >= end || !IsRefNameStart(static_cast<unsigned char>(*q))) return 0;
-    ++q;
+    // '#' opens a character reference; anywhere else it ends the name.
+    if (q < end && *q == '#') {
+        ++q;
+    } else {
+        if (q >= end || !IsRefNameStart(static_cast<unsigned char>(*q))) return 0;
+        ++q;
+    }
     while (q < end && IsRefNameByte(static_cast<unsigned char>(*q))) ++q;
     return (q < end && *q == ';') ? static_cast<std::size_t>(q + 1 - p) : 0;
 }
@@ -136,9 +141,24 @@ bool XmlTextDoc::Put(const char* name, const char* text, std::uint32_t flags) {
 
     const std::uint32_t parent = child ? m_mainPos : m_parentPos;
     std::uint32_t after = child ? m_childPos : m_mainPos;
+
+    // A tag the index cannot record whole is refused, as the parse refuses it:
+    // a cut length would put later additions inside the tag.
+    const std::size_t nameLength = std::strlen(name);
+    const std::size_t startTag = nameLength + ((hasText || (flags & kPutNoEndTag)) ? 2
+                                               : (flags & kPutSpaceBeforeSlash)    ? 4
+                                                                                   : 3);
+    if (startTag > static_cast<std::size_t>(kMaxStartTagLength) ||
+        (hasText && nameLength + 3 > static_cast<std::size_t>(kMaxEndTagLength))) {
+        return false;
+    }
+    // An empty parent gets an end tag of its own name.
+    if (parent && E(parent).StartTagLength() >= E(parent).length &&
+        TagNameOf(parent).size() + 3 > static_cast<std::size_t>(kMaxEndTagLength)) {
+        return false;
+    }
     const std::uint32_t n = NewIndex();
 
-    const std::size_t nameLength = std::strlen(name);
     std::string element;
     int startTagLength;
     int endTagLength = 0;
@@ -372,6 +392,7 @@ bool XmlTextDoc::PutAttribute(const char* name, const char* value, std::uint32_t
         insert = ' ' + std::string(name) + '=' + quoted;
     }
     const auto delta = static_cast<std::int32_t>(insert.size()) - static_cast<std::int32_t>(replaceCount);
+    if (E(m_mainPos).StartTagLength() + std::int64_t{delta} > kMaxStartTagLength) return false;
     SpliceText(replaceFrom, replaceCount, insert);
     ElementEntry& m = E(m_mainPos);
     m.SetStartTagLength(m.StartTagLength() + delta);

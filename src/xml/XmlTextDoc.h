@@ -45,8 +45,9 @@ public:
     XmlTextDoc& operator=(const XmlTextDoc&) = delete;
 
     // Reads a file into the document and parses it; true when it loaded and
-    // is one well-formed tree. The report tells what happened.
-    bool LoadFrom(const char* path);
+    // is one well-formed tree. The report tells what happened. A file longer
+    // than maxLength bytes is refused unread.
+    bool LoadFrom(const char* path, std::int64_t maxLength = INT32_MAX);
     // Writes the text to a file, replacing it atomically; true on success.
     bool SaveTo(const char* path);
 

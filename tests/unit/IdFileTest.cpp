@@ -123,3 +123,30 @@ TEST(IdFile, TheFolderIsMadeWithEveryMissingLevel) {
               "No such file or directory");
     EXPECT_EQ(ids::FileErrorOf(""), "");
 }
+
+TEST(IdFile, FilesOverOneMegabyteAreRefusedUnreadAndLeftAsTheyAre) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("ids.xml")).toStdString();
+    const std::string head = "<LORAID><Gatewy><GM>FFFFFF</GM></Gatewy>";
+    const std::string tail = "</LORAID>";
+    const std::string exact = head + std::string(ids::kMaxIdFileBytes - head.size() - tail.size(), ' ') + tail;
+    std::ofstream(path, std::ios::binary) << exact;
+    xml::XmlTextDoc doc;
+    EXPECT_TRUE(ids::LoadIdFile(doc, path)) << doc.ReportText();
+    const std::string over = exact + " ";
+    std::ofstream(path, std::ios::binary) << over;
+    EXPECT_FALSE(ids::LoadIdFile(doc, path));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"File too large\" n=\"27\"/>");
+    EXPECT_EQ(ReadFile(path), over);
+}
+
+TEST(IdFile, AHostileFileCannotGrowTheListsWithoutBound) {
+    std::string text = "<LORAID><Gatewy/><Repeater>";
+    for (int i = 0; i < 1000; ++i) text += "<R1/><R6><RM>x</RM></R6>";
+    text += "</Repeater><Repeater><R1/><R2/></Repeater></LORAID>";
+    const Walked w = Walk(text);
+    // Six elements' worth per repeater; the rest is not read.
+    EXPECT_EQ(w.repeaters[0].size(), 36u);
+    EXPECT_EQ(w.repeaters[5], Ids(36, "x"));
+    EXPECT_EQ(w.repeaters[1].size(), 6u);
+}

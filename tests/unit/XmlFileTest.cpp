@@ -2,11 +2,17 @@
 
 #include "support/Files.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "textcodec/CodePage.h"
 #include "xml/Encodings.h"
@@ -37,6 +43,12 @@ protected:
 
     fs::path dir;
 };
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+}
 
 const fs::path kEncodings = VESKORA_TESTDATA "/encodings/";
 
@@ -173,14 +185,99 @@ TEST_F(XmlFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFile) {
     XmlTextDoc utf32("<?xml version=\"1.0\" encoding=\"UTF-32\"?><a/>");
     EXPECT_FALSE(utf32.SaveTo(Path("keep.xml").c_str()));
     EXPECT_EQ(ReadFile(Path("keep.xml")), "<old/>");
+    // A folder is not replaced, and nothing was written.
+    fs::create_directory(dir / "folder.xml");
+    EXPECT_FALSE(doc.SaveTo(Path("folder.xml").c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"Is a directory\" n=\"21\"/>");
     EXPECT_TRUE(doc.SaveTo(Path("keep.xml").c_str()));
     EXPECT_EQ(ReadFile(Path("keep.xml")), "<new/>");
     struct stat st {};
     ::stat(Path("keep.xml").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"keep.xml", "folder.xml"}));
+}
+
+TEST_F(XmlFile, SavingThroughALinkWritesTheFileItNamesAndKeepsTheLink) {
+    fs::create_directories(dir / "sub");
+    WriteFile(Path("real.xml"), "<old/>");
+    fs::create_symlink("../real.xml", dir / "sub" / "up.xml");      // relative to the link's folder
+    fs::create_symlink(dir / "sub" / "up.xml", dir / "chain.xml");  // absolute, to another link
+    XmlTextDoc doc("<new/>");
+    ASSERT_TRUE(doc.SaveTo(Path("chain.xml").c_str())) << doc.ReportText();
+    EXPECT_TRUE(fs::is_symlink(dir / "chain.xml"));
+    EXPECT_TRUE(fs::is_symlink(dir / "sub" / "up.xml"));
+    EXPECT_EQ(ReadFile(Path("real.xml")), "<new/>");
+    // A dangling link: the file it names is made.
+    fs::create_symlink("sub/made.xml", dir / "dangling.xml");
+    ASSERT_TRUE(doc.SaveTo(Path("dangling.xml").c_str())) << doc.ReportText();
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.xml"));
+    EXPECT_EQ(ReadFile(dir / "sub" / "made.xml"), "<new/>");
+
+    // A loop names no file.
+    fs::create_symlink("loop-b", dir / "loop-a");
+    fs::create_symlink("loop-a", dir / "loop-b");
+    EXPECT_FALSE(doc.SaveTo(Path("loop-a").c_str()));
+    EXPECT_EQ(doc.ReportText(), "<file_error msg=\"Too many levels of symbolic links\" n=\"40\"/>");
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"sub", "real.xml", "chain.xml", "dangling.xml", "loop-a", "loop-b"}));
+    EXPECT_EQ(Names(dir / "sub"), (std::set<std::string>{"up.xml", "made.xml"}));
+}
+
+TEST_F(XmlFile, AFileThatMayNotBeWrittenIsRefusedAndKeptAsItWas) {
+    const std::string denied = "<file_error msg=\"Permission denied\" n=\"13\"/>";
+    WriteFile(Path("ro.xml"), "<old/>");
+    ::chmod(Path("ro.xml").c_str(), 0444);
+    fs::create_symlink("ro.xml", dir / "ro-link.xml");
+    XmlTextDoc doc("<new/>");
+    // Refused for root too: the user took the write bits away.
+    for (const char* name : {"ro.xml", "ro-link.xml"}) {
+        EXPECT_FALSE(doc.SaveTo(Path(name).c_str())) << name;
+        EXPECT_EQ(doc.ReportText(), denied) << name;
+    }
+    EXPECT_EQ(ReadFile(Path("ro.xml")), "<old/>");
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: no other user's file to try as an ordinary user";
+
+    // As an ordinary user in a folder of their own: root's file is refused, their own saved.
+    constexpr uid_t kNobody = 65534;
+    WriteFile(Path("theirs.xml"), "<old/>");
+    WriteFile(Path("own.xml"), "<old/>");
+    ASSERT_EQ(::chown(dir.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chown(Path("own.xml").c_str(), kNobody, kNobody), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(77);
+        int failures = 0;
+        XmlTextDoc mine("<new/>");
+        if (mine.SaveTo(Path("theirs.xml").c_str()) || mine.ReportText() != denied) failures |= 1;
+        if (!mine.SaveTo(Path("own.xml").c_str())) failures |= 2;
+        ::_exit(failures);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "could not save as user " << kNobody;
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: root's file saved, 2: own file not saved";
+    EXPECT_EQ(ReadFile(Path("theirs.xml")), "<old/>");
+    EXPECT_EQ(ReadFile(Path("own.xml")), "<new/>");
+}
+
+TEST_F(XmlFile, ASaveRemovesTheTemporaryFilesAKilledSaveOfTheSameFileLeft) {
+    WriteFile(Path("ids.xml"), "<old/>");
+    WriteFile(Path("ids.xml.a1B2c3"), "<LOR");
+    const std::set<std::string> others = {"ids.xml.a1B2c", "ids.xml.a1B2c!", "other.xml.a1B2c3", "ids.xmlXa1B2c3"};
+    for (const std::string& name : others) WriteFile(Path(name.c_str()), "x");
+    fs::create_directory(dir / "ids.xml.dir123");
+    fs::create_symlink("other.xml.a1B2c3", dir / "ids.xml.link12");
+    // A save still running holds a lock on its temporary file.
+    WriteFile(Path("ids.xml.busy12"), "<LOR");
+    const int busy = ::open(Path("ids.xml.busy12").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+    XmlTextDoc doc("<new/>");
+    ASSERT_TRUE(doc.SaveTo(Path("ids.xml").c_str())) << doc.ReportText();
+    ::close(busy);
+    EXPECT_EQ(ReadFile(Path("ids.xml")), "<new/>");
+    std::set<std::string> expected = others;
+    expected.insert({"ids.xml", "ids.xml.dir123", "ids.xml.link12", "ids.xml.busy12"});
+    EXPECT_EQ(Names(dir), expected);
 }
 
 TEST_F(XmlFile, BadBytesAndOddLengthsNeverBreakALoad) {

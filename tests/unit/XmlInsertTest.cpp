@@ -35,6 +35,10 @@ TEST(XmlInsert, TextIsEscapedAndCdataWrapped) {
     EXPECT_NE(doc.DocText().find("<c><![CDATA[x]]]]><![CDATA[>y]]></c>"), std::string::npos);
     doc.PutChild("k", "&amp; &#65; & &x", xml::kPutKeepReferences);
     EXPECT_NE(doc.DocText().find("<k>&amp; &#65; &amp; &amp;x</k>"), std::string::npos);
+    // '#' inside a name is no reference: escaped, so the text reads back as given.
+    doc.PutChild("h", "&a#; &#65#;", xml::kPutKeepReferences);
+    EXPECT_NE(doc.DocText().find("<h>&amp;a#; &amp;#65#;</h>"), std::string::npos);
+    EXPECT_EQ(doc.TextOfChild(), "&a#; &#65#;");
     EXPECT_TRUE(doc.PutAttribute("q", "\"'<&"));
     EXPECT_EQ(doc.DocText().substr(0, 33), "<r q=\"&quot;&apos;&lt;&amp;\">\r\n<t");
     EXPECT_EQ(XmlTextDoc::EncodeEntities("\xB0\xA1>", XmlTextDoc::EncodeMode::Text, false), "\xB0\xA1&gt;");
@@ -141,4 +145,35 @@ TEST(XmlInsert, AppendedRecordsReadAsADocumentWouldWriteThem) {
     std::string counted;
     XmlTextDoc::AddReportRecord(counted, "nulls_removed", nullptr, xml::kRecCount, -1);
     EXPECT_EQ(counted, "<nulls_removed count=\"-1\"/>");
+}
+
+TEST(XmlInsert, TagsLongerThanTheIndexFieldsAreRefusedAndChangeNothing) {
+    // "</" + name + ">" fills the end-tag field exactly at 1,020 name bytes.
+    const std::string fits(1020, 'n');
+    const std::string tooLong(1021, 'n');
+    XmlTextDoc doc;
+    ASSERT_TRUE(doc.PutMain("r"));
+    EXPECT_TRUE(doc.PutChild(fits.c_str(), "t"));
+    const std::string before = doc.DocText();
+    const auto next = doc.NextFreeIndex();
+    EXPECT_FALSE(doc.PutChild(tooLong.c_str(), "t"));
+    EXPECT_FALSE(doc.PutMain(tooLong.c_str(), "t"));
+    EXPECT_EQ(doc.DocText(), before);
+    EXPECT_EQ(doc.NextFreeIndex(), next);
+
+    // Empty, the element has no end tag; a child would give it one too long.
+    ASSERT_TRUE(doc.PutChild(tooLong.c_str()));
+    ASSERT_TRUE(doc.Descend());
+    const std::string empty = doc.DocText();
+    EXPECT_FALSE(doc.PutChild("c", "1"));
+    EXPECT_EQ(doc.DocText(), empty);
+
+    // The start-tag field: neither a name nor an attribute may overflow it.
+    const std::string huge(xml::kMaxStartTagLength - 2, 'n');  // "<" + name + "/>" is one byte too many
+    EXPECT_FALSE(doc.PutMain(huge.c_str()));
+    EXPECT_TRUE(doc.PutMain(huge.c_str() + 1));
+    XmlTextDoc attr("<a/>");
+    ASSERT_TRUE(attr.SeekMain());
+    EXPECT_FALSE(attr.PutAttribute("v", std::string(xml::kMaxStartTagLength, 'x').c_str()));
+    EXPECT_EQ(attr.DocText(), "<a/>");
 }

@@ -111,6 +111,8 @@ TEST(XmlText, ReferencesDecodeOnlyWhenWellFormedAndRepresentable) {
         EXPECT_EQ(Decode("&omega;"), "\xCE\xA9");
         EXPECT_EQ(Decode("&#x1F953;"), "\xF0\x9F\xA5\x93");
         EXPECT_EQ(Decode("&euro;&apos;"), "\xE2\x82\xAC'");
+        // The angle brackets are U+27E8 and U+27E9, not the deprecated U+2329 and U+232A.
+        EXPECT_EQ(Decode("&lang;&rang;"), "\xE2\x9F\xA8\xE2\x9F\xA9");
     }
     // Korean: a Hangul reference becomes its two bytes; one the page lacks stays.
     EXPECT_EQ(Decode("&#xAC00;"), "\xB0\xA1");

@@ -165,7 +165,7 @@ TEST_F(IdPages, SavingRightAfterStartShowsTheTextAndWritesEightLines) {
     EXPECT_EQ(ReadFile(IdFile().toStdString()), text);
 }
 
-TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterIsChosen) {
+TEST_F(IdPages, LoadingFillsTheGatewayTheRecordsAndTheChosenRepeatersItems) {
     res::PropertyGrid* grid = page.m_propGrid;
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #1")));
     ASSERT_TRUE(TypeValue(grid, page.m_pPropRepSx1280A, QStringLiteral("old")));
@@ -179,14 +179,16 @@ TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterI
     EXPECT_EQ(page.m_pPropGwSx1280A->GetValue(), QStringLiteral("a00001"));
     EXPECT_EQ(page.m_pPropGwSx1280B->GetValue(), QStringLiteral("b00002"));
     EXPECT_EQ(page.m_repeaterRecords[1].size(), 12u);
-    // Still showing what was typed for repeater 1; choosing it again changes nothing.
-    EXPECT_EQ(RepeaterValues()[1], QStringLiteral("old"));
+    // The chosen repeater's items show its loaded record, and typing edits that record.
+    EXPECT_EQ(RepeaterValues(), (Texts({"1m", "1a", "1b", "11", "12", "13"})));
+    ASSERT_TRUE(TypeValue(grid, page.m_pPropRepSx1280B, QStringLiteral("1B")));
+    EXPECT_EQ(page.m_repeaterRecords[0], (Ids{"1m", "1a", "1B", "11", "12", "13"}));
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #4")));
     EXPECT_EQ(RepeaterValues(), (Texts({"4m", "4a", "######", "41", "42", "43"})));
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #2")));
     EXPECT_EQ(RepeaterValues(), (Texts({"", "", "", "", "", ""})));  // twelve entries are never shown
     ASSERT_TRUE(ChooseOption(grid, page.m_pPropRepChoice, QStringLiteral("Repeater #1")));
-    EXPECT_EQ(RepeaterValues(), (Texts({"1m", "1a", "1b", "11", "12", "13"})));
+    EXPECT_EQ(RepeaterValues(), (Texts({"1m", "1a", "1B", "11", "12", "13"})));
 
     // Saved back: R2 (twelve entries) is dropped, R1 and R4 stay.
     Click(&page, 1006);
@@ -196,13 +198,30 @@ TEST_F(IdPages, LoadingFillsTheGatewayAndTheRecordsWhichShowWhenAnotherRepeaterI
     EXPECT_NE(saved.find("<R4>\r\n<RM>4m</RM>"), std::string::npos);
     EXPECT_NE(saved.find("<Gatewy>\r\n<GM>FFFFFF</GM>\r\n<G2A>a00001</G2A>"), std::string::npos);
 
-    // A failed load empties the records and says so; the gateway items stay.
-    QFile::remove(IdFile());
-    prompts.shown.clear();
-    Click(&page, 1005);
-    EXPECT_EQ(prompts.Texts(), QStringList{kNoFile});
-    for (const auto& record : page.m_repeaterRecords) EXPECT_TRUE(record.empty());
-    EXPECT_EQ(page.m_pPropGwSx1280A->GetValue(), QStringLiteral("a00001"));
+    // A failed load (no file, or one over 1 MB, left as it is) says so and
+    // changes nothing on the page: the next save writes the same file.
+    const ids::RepeaterRecords records = page.m_repeaterRecords;
+    const QStringList shown = RepeaterValues();
+    const std::string huge = "<LORAID>" + std::string(ids::kMaxIdFileBytes, ' ') + "</LORAID>";
+    for (const bool present : {false, true}) {
+        if (present) {
+            WriteIdFile(huge);
+        } else {
+            QFile::remove(IdFile());
+        }
+        prompts.shown.clear();
+        Click(&page, 1005);
+        EXPECT_EQ(prompts.Texts(), QStringList{kNoFile});
+        EXPECT_EQ(page.m_repeaterRecords, records);
+        EXPECT_EQ(RepeaterValues(), shown);
+        EXPECT_EQ(page.m_arrGatewayRadioIds, (Ids{"a00001", "b00002"}));
+        EXPECT_EQ(page.m_pPropGwSx1280B->GetValue(), QStringLiteral("b00002"));
+    }
+    Click(&rf, 1029);
+    EXPECT_EQ(prompts.shown.back().prompt.text, kNoFile);
+    EXPECT_EQ(ReadFile(IdFile().toStdString()), huge);
+    Click(&page, 1006);
+    EXPECT_EQ(ReadFile(IdFile().toStdString()), saved);
 }
 
 TEST_F(IdPages, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldOne) {
