@@ -179,7 +179,7 @@ public:
     // How long a frame whose rest has not arrived is waited for, from its first byte.
     static constexpr int kFrameWaitMs = 300;
     // Reads handled per turn of the event loop before the window gets its turn.
-    static constexpr int kReadsPerTurn = 8;
+    static constexpr int kReadsPerTurn = 4;
     // The host the link was made to: the only one that may connect back.
     QHostAddress m_gatewayAddress;
 
