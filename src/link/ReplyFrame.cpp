@@ -90,6 +90,19 @@ std::vector<std::string> PayloadTokens(std::string_view frame, int length) {
     return tokens;
 }
 
+std::string EncodeReply(std::string_view tag, std::string_view id, std::string_view payload, std::string_view header) {
+    std::string frame(header.substr(0, kHeaderSize));
+    frame.resize(kHeaderSize, '\x01');
+    frame.append(tag.substr(0, 2)).resize(kHeaderSize + 2, ' ');
+    frame += ' ';
+    frame.append(id.substr(0, 6)).resize(kHeaderSize + 9, ' ');
+    frame += ' ';
+    frame += payload;
+    if (frame.size() > 255) frame.resize(255);
+    frame[kLengthOffset] = static_cast<char>(frame.size());
+    return frame;
+}
+
 Reply DecodeReply(std::string_view read, bool serviceStopped, const std::array<std::string, 6>& tags) {
     Reply reply;
     const std::size_t n = std::min(read.size(), kReadSize);
@@ -120,29 +133,25 @@ Reply DecodeReply(std::string_view read, bool serviceStopped, const std::array<s
         }
     };
     switch (which) {
-        case 0:  // GM: 21 NET KEYs, the first as it is
+        case kTagGM:  // 21 NET KEYs, the first as it is
             reply.netKeys.push_back(Field(read, 30, 3));
             for (int i = 34; i < length - 2; i += 5) {
                 reply.netKeys.push_back(UpperNarrow(Field(read, static_cast<std::size_t>(i), 4)));
             }
-            if (reply.netKeys.size() != 21) return reply;  // stored, not shown
             break;
-        case 1:  // G2: a gateway radio's ID and frequency at fixed offsets
+        case kTagG2:  // a gateway radio's ID and frequency at fixed offsets
             reply.g2Id = UpperNarrow(Field(read, 23, 6));
             reply.g2Frequency = Field(read, 30, 10);
             break;
-        case 2:  // R2
-        case 3:  // R9
-            fill(4, 1);
-            break;
-        case 4:  // RM: the node IDs
+        case kTagR2:
+        case kTagR9: fill(4, 1); break;
+        case kTagRM:  // the node IDs
             reply.values = PayloadTokens(read, length);
             break;
         default:  // N9
             fill(9, 0);
             break;
     }
-    reply.displayCase = which + 1;
     return reply;
 }
 

@@ -16,22 +16,34 @@ inline constexpr std::size_t kFrameBuffer = 2048;  // a read sits in a zero-fill
 inline constexpr std::size_t kHeaderSize = 20;
 inline constexpr std::size_t kLengthOffset = 12;
 
-// The reply tags in the order the page knows them; display case = index + 1.
-inline const std::array<std::string, 6> kReplyTags{"GM", "G2", "R2", "R9", "RM", "N9"};
+// The reply tags, defined once; ReplyTag indexes kReplyTags.
+enum ReplyTag : int { kTagGM, kTagG2, kTagR2, kTagR9, kTagRM, kTagN9, kTagCount };
+inline const std::array<std::string, kTagCount> kReplyTags{"GM", "G2", "R2", "R9", "RM", "N9"};
+
+// The header a frame is given when its sender puts nothing of its own there.
+inline constexpr std::string_view kPlainHeader =
+    "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01"
+    "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01";
 
 // What one read decodes to.
 struct Reply {
     std::string tag;           // bytes 20-21 of a read longer than the header, else empty
     std::string logEntry;      // "[Response] " + the dump + CR LF
     bool textMessage = false;  // a short read starting with '$'
-    int tagIndex = -1;         // which known tag matched, -1 for none
-    int displayCase = 0;       // 1-6 for the known tags in order, 0 when nothing is shown
+    int tagIndex = -1;         // which known tag matched (a ReplyTag), -1 for none
 
     std::vector<std::string> netKeys;  // GM: all values
     std::string g2Id, g2Frequency;     // G2
     std::vector<std::string> values;   // R2/R9: 4 (element 0 unused), RM: every ID, N9: 9
     int extraTokens = 0;               // tokens beyond the arrays' sizes, not stored
 };
+
+// A reply frame as the gateway sends it: the 20-byte header (byte 12 set to
+// the frame's length), the tag and a blank, the module ID padded or cut to
+// six bytes and a blank, the payload; cut to 255 bytes, the most one length
+// byte can say.
+std::string EncodeReply(std::string_view tag, std::string_view id, std::string_view payload,
+                        std::string_view header = kPlainHeader);
 
 // Decodes one read: bytes past the read count as zero, as in the page's
 // zero-filled buffer. With the service stopped the payload is dumped as text.

@@ -5,7 +5,7 @@
 #include <QString>
 #include <string>
 
-#include "link/ReplyFrame.h"
+#include "network/SiteState.h"
 #include "res/ListCtrl.h"
 #include "res/UserPrompts.h"
 #include "textcodec/qt/NarrowText.h"
@@ -20,13 +20,8 @@ inline std::string Cell(const res::ListCtrl* list, int row, int column) {
     return textcodec::ToNarrow(list->GetItemText(row, column));
 }
 
-// IDs compare without regard to a-z case: the ID file may hold them in lower case.
-inline bool SameId(const std::string& a, const std::string& b) {
-    return devlink::UpperNarrow(a) == devlink::UpperNarrow(b);
-}
-
-// "######" (never set) and "FFFFFF" (broadcast) are never addressed by a module command.
-inline bool Unaddressable(const std::string& id) { return SameId(id, "######") || SameId(id, "FFFFFF"); }
+using network::SameId;
+using network::Unaddressable;
 
 // The page's own box: text only, the program's name as caption, OK.
 inline void PageMessageBox(QWidget* page, const QString& text) {

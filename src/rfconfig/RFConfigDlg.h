@@ -10,7 +10,9 @@
 #include <QTimer>
 
 #include "link/FrameAssembler.h"
+#include "link/ReplyFrame.h"
 #include "link/Sockets.h"
+#include "network/SiteState.h"
 #include "res/PageBase.h"
 
 class QLineEdit;
@@ -155,23 +157,25 @@ public:
     std::string m_idFilePath;
     std::string m_strIdFileName;
 
-    // Stored IDs and the values of the last replies.
+    // Stored IDs and the selection.
     std::vector<std::string> m_arrGatewayIds;
     std::array<std::vector<std::string>, 6> m_repeaterIds;
-    std::vector<std::string> m_netKeys;
-    std::vector<std::string> m_nodeIds;
-    std::array<std::string, 6> m_strCommandCodes{"GM", "G2", "R2", "R9", "RM", "N9"};
+    std::array<std::string, 6> m_strCommandCodes = devlink::kReplyTags;
     std::string m_strSelGatewayId;
     std::string m_strSelNodeId;
     std::string m_strSelRepeaterModuleId;
     int m_nSelRepeaterRow = 0;
-    std::string m_strG2Frequency;
-    std::string m_strG2Id;
-    std::vector<std::string> m_arrR2Values;
-    std::vector<std::string> m_arrR9Values;
-    std::vector<std::string> m_arrN9Values;
-    std::map<std::string, std::string> m_mapFreqOwner;
-    std::map<std::string, std::string> m_frequencyOfId;  // the reverse, so a move frees the old one at once
+
+    // What the gateway said lives in the site state; the page's names are views onto it.
+    network::SiteState m_site;
+    std::vector<std::string>& m_netKeys = m_site.netKeys;
+    std::vector<std::string>& m_nodeIds = m_site.nodeIds;
+    std::string& m_strG2Frequency = m_site.g2Frequency;
+    std::string& m_strG2Id = m_site.g2Id;
+    std::vector<std::string>& m_arrR2Values = m_site.r2Values;
+    std::vector<std::string>& m_arrR9Values = m_site.r9Values;
+    std::vector<std::string>& m_arrN9Values = m_site.n9Values;
+    std::map<std::string, std::string>& m_mapFreqOwner = m_site.frequencyOwner;
 
     // The gateway address the page offers at start, on the technician's LAN.
     static constexpr quint32 kPresetGatewayAddress = (192u << 24) | (168u << 16) | (1u << 8) | 200u;
@@ -202,7 +206,6 @@ private:
     void KeepOneChecked(res::ListCtrl* list, int iItem);
     void HandleReply(const std::string& frame);
     void ContinueReceiving();
-    void OwnFrequency(const std::string& id, const std::string& frequency);
     void DiscardPartialFrame();
     void CloseLink();
     void OnInitDialog();

@@ -45,14 +45,13 @@ void RFConfigDlg::OnBnClickedSetGateway() {
         rfpage::PageMessageBox(this, QStringLiteral("주파수가 설정되지 않았습니다. 확인하시기 바랍니다."));
         return;
     }
-    const auto owner = m_mapFreqOwner.find(frequency);
-    if (owner != m_mapFreqOwner.end()) {
-        if (!SameId(owner->second, id)) {
-            res::AppMessageBox(
-                QStringLiteral("이미 해당 주파수는 ID %1 모듈에서 사용중입니다.\r\n 다른 주파수를 사용하시기 바랍니다.")
-                    .arg(textcodec::ToQString(owner->second)));
-        }
-        return;  // its own frequency already: nothing to send
+    const network::FrequencyClaim claim = m_site.ClaimFrequency(id, frequency);
+    if (claim.kind == network::FrequencyClaim::TakenBy) {
+        res::AppMessageBox(
+            QStringLiteral("이미 해당 주파수는 ID %1 모듈에서 사용중입니다.\r\n 다른 주파수를 사용하시기 바랍니다.")
+                .arg(textcodec::ToQString(claim.owner)));
+        return;
     }
+    if (claim.kind == network::FrequencyClaim::OwnAlready) return;  // nothing to send
     if (m_bConnected) SendCommand(CMD_SET, "AT+SET G2 " + id + " " + frequency + "\r\n");
 }

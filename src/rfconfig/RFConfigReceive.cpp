@@ -57,22 +57,10 @@ void RFConfigDlg::OnFrameWaitElapsed() {
 void RFConfigDlg::HandleReply(const std::string& frame) {
     const devlink::Reply reply = devlink::DecodeReply(frame, m_bServiceStopped, m_strCommandCodes);
     if (reply.textMessage) qCDebug(lcLink, "\r\nDetected $!!!\r\n");
-    switch (reply.tagIndex) {
-        case 0: m_netKeys = reply.netKeys; break;
-        case 1:
-            m_strG2Id = reply.g2Id;
-            m_strG2Frequency = reply.g2Frequency;
-            OwnFrequency(m_strG2Id, m_strG2Frequency);
-            break;
-        case 2: m_arrR2Values = reply.values; break;
-        case 3: m_arrR9Values = reply.values; break;
-        case 4: m_nodeIds = reply.values; break;
-        case 5: m_arrN9Values = reply.values; break;
-        default: qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n"); break;
-    }
+    if (!m_site.Store(reply)) qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n");
     if (reply.extraTokens)
         qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
-    ShowReply(reply.displayCase);
+    ShowReply(network::ShowReplyCase(reply));
     AppendLog(reply.logEntry, true);
 }
 
@@ -102,18 +90,6 @@ void RFConfigDlg::ShowReply(int nKind) {
             break;
         default: break;
     }
-}
-
-void RFConfigDlg::OwnFrequency(const std::string& id, const std::string& frequency) {
-    // A module reports one frequency: the one it held before is free again,
-    // unless another module has reported it since.
-    const auto held = m_frequencyOfId.find(id);
-    if (held != m_frequencyOfId.end()) {
-        const auto owner = m_mapFreqOwner.find(held->second);
-        if (owner != m_mapFreqOwner.end() && owner->second == id) m_mapFreqOwner.erase(owner);
-    }
-    m_mapFreqOwner[frequency] = id;
-    m_frequencyOfId[id] = frequency;
 }
 
 void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {

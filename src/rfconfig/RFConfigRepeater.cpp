@@ -10,7 +10,6 @@ using rfpage::Cell;
 namespace {
 
 constexpr int kRepeaterRows = 6;
-constexpr int kNodeRows = 31;  // SNT and Node 1-30
 
 // The command family of a repeater row: the MCU, an SX1280 or an SX1276.
 const char* FamilyOf(int row) { return row == 0 ? "RM" : row <= 2 ? "R2" : "R9"; }
@@ -39,7 +38,7 @@ void RFConfigDlg::OnBnClickedSetRepeater() {
             return;
         }
         const int nodes = m_listNodes->GetItemCount();
-        if (nodes < kNodeRows) {
+        if (!network::NodeTableComplete(nodes)) {
             rfpage::PageMessageBox(this, QStringLiteral("노드ID 파라미터가 부족합니다."));
             return;
         }

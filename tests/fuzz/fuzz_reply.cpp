@@ -6,6 +6,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "link/FrameAssembler.h"
 #include "link/ReplyFrame.h"
+#include "network/SiteState.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ void Check(const std::string& frame, bool stopped) {
     FUZZ_CHECK(r.logEntry.size() <= 11 + 255 * 5 + 2, "entry length %zu", r.logEntry.size());
     if (r.tagIndex == 2 || r.tagIndex == 3) FUZZ_CHECK(r.values.size() == 4, "R2/R9 size");
     if (r.tagIndex == 5) FUZZ_CHECK(r.values.size() == 9, "N9 size");
-    if (r.displayCase == 1) FUZZ_CHECK(r.netKeys.size() == 21, "GM shown with 21");
+    if (network::ShowReplyCase(r) == 1) FUZZ_CHECK(r.netKeys.size() == 21, "GM shown with 21");
     FUZZ_CHECK(r.g2Id.size() <= 6 && r.g2Frequency.size() <= 10, "G2 fields");
 }
 

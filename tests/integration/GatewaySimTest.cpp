@@ -23,7 +23,7 @@ using gatewaysim::Model;
 TEST(GatewayModel, RepliesDecodeToWhatTheModelHolds) {
     Model m;
     const auto gm = devlink::DecodeReply(Answer(m, "AT+GET GM FFFFFF")[0], false);
-    EXPECT_EQ(gm.displayCase, 1);
+    EXPECT_EQ(network::ShowReplyCase(gm), 1);
     ASSERT_EQ(gm.netKeys.size(), 21u);
     std::string set = "AT+SET GM FFFFFF";
     for (int k = 0; k < 21; ++k) set += " " + std::string(k == 0 ? "abc" : "a" + std::to_string(100 + k));
@@ -38,7 +38,7 @@ TEST(GatewayModel, RepliesDecodeToWhatTheModelHolds) {
     const auto rm = devlink::DecodeReply(Answer(m, "AT+SET RM 100001 n1  n3")[0], false);
     EXPECT_EQ(rm.values, (std::vector<std::string>{"N1", "", "N3"}));
     const auto n9 = devlink::DecodeReply(Answer(m, "AT+GET N9 N1")[0], false);
-    EXPECT_EQ(n9.displayCase, 6);
+    EXPECT_EQ(network::ShowReplyCase(n9), 6);
     EXPECT_EQ(n9.values[0], "2402000000");
     EXPECT_EQ(Answer(m, "AT+STOP")[0], "$STOP OK");
     EXPECT_TRUE(m.serviceStopped);

@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include "link/ReplyFrame.h"
 #include "res/IpAddressCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "support/PromptRecorder.h"
@@ -37,10 +38,7 @@ public:
 };
 
 inline std::string Frame(const std::string& tag, const std::string& id, const std::string& payload) {
-    std::string f(20, '\x01');
-    f += tag + " " + id + " " + payload;
-    f[12] = static_cast<char>(f.size());
-    return f;
+    return devlink::EncodeReply(tag, id, payload);
 }
 
 inline quint16 FreePort() {

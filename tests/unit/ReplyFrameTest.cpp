@@ -2,19 +2,17 @@
 
 #include "link/FrameAssembler.h"
 #include "link/ReplyFrame.h"
-#include "rfconfig/PageText.h"
+#include "network/SiteState.h"
 #include "textcodec/CodePage.h"
 
 using devlink::DecodeReply;
 
 namespace {
 
-// A frame: 20 header bytes with L at byte 12, the tag, a blank, a 6-byte ID,
-// a blank and the payload.
+// A frame as the gateway sends it; length, when given, overrides byte 12.
 std::string Frame(const std::string& tag, const std::string& id, const std::string& payload, int length = -1) {
-    std::string f(20, '\x01');
-    f += tag + " " + id + " " + payload;
-    f[12] = static_cast<char>(length >= 0 ? length : static_cast<int>(f.size()));
+    std::string f = devlink::EncodeReply(tag, id, payload);
+    if (length >= 0) f[12] = static_cast<char>(length);
     return f;
 }
 
@@ -48,7 +46,7 @@ TEST(ReplyFrame, ShortReadsAreTextMessagesOrNothing) {
 TEST(ReplyFrame, G2TakesFixedOffsetsAndUpperCasesTheIdOnly) {
     const auto r = DecodeReply(Frame("G2", "ab12cd", "2402.00abc"), false);
     EXPECT_EQ(r.tagIndex, 1);
-    EXPECT_EQ(r.displayCase, 2);
+    EXPECT_EQ(network::ShowReplyCase(r), 2);
     EXPECT_EQ(r.g2Id, "AB12CD");
     EXPECT_EQ(r.g2Frequency, "2402.00abc");
     // Whatever L says.
@@ -64,23 +62,23 @@ TEST(ReplyFrame, NetKeysAreShownOnlyWhenThereAreExactlyTwentyOne) {
         ASSERT_EQ(r.netKeys.size(), 21u) << length;
         EXPECT_EQ(r.netKeys[0], "aut");
         EXPECT_EQ(r.netKeys[1], "K10F");
-        EXPECT_EQ(r.displayCase, 1);
+        EXPECT_EQ(network::ShowReplyCase(r), 1);
     }
     const auto tooLong = DecodeReply(Frame("GM", "FFFFFF", payload + " k99f", 137), false);
     EXPECT_EQ(tooLong.netKeys.size(), 22u);
     EXPECT_EQ(tooLong.tagIndex, 0);
-    EXPECT_EQ(tooLong.displayCase, 0);
+    EXPECT_EQ(network::ShowReplyCase(tooLong), 0);
 }
 
 TEST(ReplyFrame, TokensFollowTheSpaceRuleAndFillTheFixedArrays) {
     const auto r2 = DecodeReply(Frame("R2", "000001", "2402 ab"), false);
-    EXPECT_EQ(r2.displayCase, 3);
+    EXPECT_EQ(network::ShowReplyCase(r2), 3);
     EXPECT_EQ(r2.values, (std::vector<std::string>{"", "2402", "AB", ""}));
     const auto r9 = DecodeReply(Frame("R9", "000001", "1 2 3 4 5"), false);
     EXPECT_EQ(r9.values, (std::vector<std::string>{"", "1", "2", "3"}));
     EXPECT_EQ(r9.extraTokens, 2);
     const auto n9 = DecodeReply(Frame("N9", "000001", "a b c d e f g"), false);
-    EXPECT_EQ(n9.displayCase, 6);
+    EXPECT_EQ(network::ShowReplyCase(n9), 6);
     EXPECT_EQ(n9.values, (std::vector<std::string>{"A", "B", "C", "D", "E", "F", "G", "", ""}));
     const auto rm = DecodeReply(Frame("RM", "000001", "n1  n3 "), false);
     EXPECT_EQ(rm.values, (std::vector<std::string>{"N1", "", "N3"}));  // a trailing space adds nothing
@@ -89,7 +87,7 @@ TEST(ReplyFrame, TokensFollowTheSpaceRuleAndFillTheFixedArrays) {
 
 TEST(ReplyFrame, UnknownAndLowerCaseTagsChangeNothing) {
     EXPECT_EQ(DecodeReply(Frame("g2", "ab12cd", "2402000000"), false).tagIndex, -1);
-    EXPECT_EQ(DecodeReply(Frame("XX", "ab12cd", "2402000000"), false).displayCase, 0);
+    EXPECT_EQ(network::ShowReplyCase(DecodeReply(Frame("XX", "ab12cd", "2402000000"), false)), 0);
 }
 
 TEST(ReplyFrame, LengthBeyondTheReadReadsZeros) {
@@ -164,8 +162,8 @@ TEST(ReplyFrame, UpperCasingStepsOverDoubleByteCharactersWhole) {
                                        "ab"),
                   "\x81\x61"
                   "AB");
-        EXPECT_FALSE(rfpage::SameId("\x81\x61", "\x81\x41"));
-        EXPECT_TRUE(rfpage::SameId("ab\x81\x61", "AB\x81\x61"));
+        EXPECT_FALSE(network::SameId("\x81\x61", "\x81\x41"));
+        EXPECT_TRUE(network::SameId("ab\x81\x61", "AB\x81\x61"));
         const auto g2 = DecodeReply(Frame("G2",
                                           "a\x81\x61"
                                           "b1c",

@@ -1,5 +1,7 @@
 #include "GatewayModel.h"
 
+#include "link/ReplyFrame.h"
+
 #include <sstream>
 
 namespace gatewaysim {
@@ -41,11 +43,7 @@ Model::Model() {
 
 std::string BuildFrame(const std::string& tag, const std::string& id, const std::string& payload) {
     // The header is not interpreted but for byte 12, the length.
-    std::string frame = "VESKORA-GW-REPLY-HDR";
-    frame += Fixed(tag, 2) + " " + Fixed(id, 6) + " " + payload;
-    if (frame.size() > 255) frame.resize(255);
-    frame[12] = static_cast<char>(frame.size());
-    return frame;
+    return devlink::EncodeReply(Fixed(tag, 2), Fixed(id, 6), payload, "VESKORA-GW-REPLY-HDR");
 }
 
 std::vector<std::string> Answer(Model& m, const std::string& line) {
