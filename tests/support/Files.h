@@ -4,9 +4,34 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
+
+#include <stdlib.h>
 
 // The whole content of a file ("" when it cannot be read).
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// A folder of the test's own under the system's temporary folder, removed
+// with everything in it (tests of the plain libraries run without Qt).
+class TempFolder {
+public:
+    TempFolder() {
+        std::string name = (std::filesystem::temp_directory_path() / "veskora-test-XXXXXX").string();
+        if (::mkdtemp(name.data())) m_path = name;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::string filePath(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};

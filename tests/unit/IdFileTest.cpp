@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 
@@ -28,8 +27,8 @@ using Ids = std::vector<std::string>;
 }  // namespace
 
 TEST(IdFile, AFreshSaveIsEightCrLfLinesOfUtf8WithoutAMark) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("ids.xml")).toStdString();
+    TempFolder dir;
+    const std::string path = dir.filePath("ids.xml");
     xml::XmlTextDoc doc;
     ids::BuildIdDocument(doc, "", "", {});
     ASSERT_TRUE(doc.SaveTo(path.c_str()));
@@ -106,8 +105,8 @@ TEST(IdFile, RepeaterElementsAppendSixIdsEachWhateverTheyHold) {
 }
 
 TEST(IdFile, TheFolderIsMadeWithEveryMissingLevel) {
-    QTemporaryDir dir;
-    const std::string base = dir.path().toStdString();
+    TempFolder dir;
+    const std::string base = dir.path();
     const std::string folder = base + "/Documents/Brenholt/Veskora/";
     EXPECT_EQ(ids::EnsureIdFolder(folder, "ids.xml"), 0);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
@@ -125,8 +124,8 @@ TEST(IdFile, TheFolderIsMadeWithEveryMissingLevel) {
 }
 
 TEST(IdFile, FilesOverOneMegabyteAreRefusedUnreadAndLeftAsTheyAre) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("ids.xml")).toStdString();
+    TempFolder dir;
+    const std::string path = dir.filePath("ids.xml");
     const std::string head = "<LORAID><Gatewy><GM>FFFFFF</GM></Gatewy>";
     const std::string tail = "</LORAID>";
     const std::string exact = head + std::string(ids::kMaxIdFileBytes - head.size() - tail.size(), ' ') + tail;
