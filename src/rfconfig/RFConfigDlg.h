@@ -32,6 +32,10 @@ class RFConfigDlg : public res::PageBase, public LinkHandler {
     Q_OBJECT
 
 public:
+    // The link as the technician sees it (caption, flags, sockets).
+    enum class LinkState { Idle, Connected, Dropped, DroppedAfterPress, AcceptedAfterPress };
+    Q_ENUM(LinkState)
+
     explicit RFConfigDlg(QWidget* parent = nullptr);
     ~RFConfigDlg() override;
 
@@ -190,10 +194,20 @@ public:
     devlink::FrameAssembler m_assembler;
     QTimer m_frameWait;
     bool m_bReceiveQueued = false;
+    LinkState m_notifiedLinkState = LinkState::Idle;
     bool m_bLogTailQueued = false;
     bool m_bLogScrollPending = false;
     QTimer m_timer1000;  // the first query of the chain
     QTimer m_timer2000;  // the second
+
+    LinkState CurrentLinkState() const;
+
+signals:
+    // What happened on the link, for views and tests to follow without
+    // reading the page's members or its log text.
+    void CommandSent(int kind, const std::string& command, bool sent);
+    void ReplyDecoded(const devlink::Reply& reply);
+    void LinkStateChanged(RFConfigDlg::LinkState state);
 
 protected:
     // Enter commits the focused in-place editor; Enter and Escape never
@@ -208,6 +222,7 @@ private:
     void ContinueReceiving();
     void DiscardPartialFrame();
     void CloseLink();
+    void NotifyLinkState();
     void OnInitDialog();
     void BindControls();
     void InitLists();

@@ -45,6 +45,7 @@ void RFConfigDlg::OnBnClickedConnect() {
         m_btnConnect->setText(QStringLiteral("Disconnect"));
     }
     m_bLinkActive = !m_bLinkActive;
+    NotifyLinkState();
 }
 
 void RFConfigDlg::StartListening(unsigned port) {
@@ -67,6 +68,7 @@ void RFConfigDlg::OnSocketAccept(int) {
     }
     DiscardPartialFrame();
     m_pDataSocket = socket;
+    NotifyLinkState();
 }
 
 void RFConfigDlg::OnSocketClose(CDataSocket* socket, int) {
@@ -74,6 +76,7 @@ void RFConfigDlg::OnSocketClose(CDataSocket* socket, int) {
     m_pDataSocket = nullptr;
     DiscardPartialFrame();
     socket->deleteLater();
+    NotifyLinkState();
     // Another connection may have waited meanwhile: take it now.
     if (m_pListenSocket && m_pListenSocket->HasWaiting()) OnSocketAccept(0);
 }
@@ -86,6 +89,19 @@ void RFConfigDlg::CloseLink() {
     m_pListenSocket = nullptr;
 }
 
+RFConfigDlg::LinkState RFConfigDlg::CurrentLinkState() const {
+    if (m_pDataSocket) return m_bLinkActive ? LinkState::Connected : LinkState::AcceptedAfterPress;
+    if (!m_bConnected) return LinkState::Idle;
+    return m_bLinkActive ? LinkState::Dropped : LinkState::DroppedAfterPress;
+}
+
+void RFConfigDlg::NotifyLinkState() {
+    const LinkState now = CurrentLinkState();
+    if (now == m_notifiedLinkState) return;
+    m_notifiedLinkState = now;
+    emit LinkStateChanged(now);
+}
+
 void RFConfigDlg::DiscardPartialFrame() {
     // Bytes of a link that is gone must never complete the next link's first reply.
     m_assembler.Discard();
@@ -94,7 +110,8 @@ void RFConfigDlg::DiscardPartialFrame() {
 
 void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) {
     std::string entry = devlink::CommandLogEntry(nKind, strCommand);
-    if (m_pDataSocket && m_pDataSocket->state() == QAbstractSocket::ConnectedState) {
+    const bool sent = m_pDataSocket && m_pDataSocket->state() == QAbstractSocket::ConnectedState;
+    if (sent) {
         m_pDataSocket->write(strCommand.data(), static_cast<qint64>(strCommand.size()));
     } else if (!entry.empty()) {
         // No data connection (the gateway dropped it): nothing goes out.
@@ -102,4 +119,5 @@ void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) {
         entry += "  (not sent: no connection to the gateway)\r\n";
     }
     AppendLog(entry, false);
+    emit CommandSent(nKind, strCommand, sent);
 }

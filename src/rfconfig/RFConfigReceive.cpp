@@ -62,6 +62,7 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
         qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
     ShowReply(network::ShowReplyCase(reply));
     AppendLog(reply.logEntry, true);
+    emit ReplyDecoded(reply);
 }
 
 void RFConfigDlg::ShowReply(int nKind) {

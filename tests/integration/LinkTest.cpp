@@ -62,6 +62,8 @@ TEST(CommandText, LogEntriesAndPorts) {
 
 TEST_F(Link, ConnectSucceedsListensOnThePortAndDisconnectClosesBoth) {
     const quint16 port = peer.server.serverPort();
+    QSignalSpy states(&page, &RFConfigDlg::LinkStateChanged);
+    QSignalSpy commands(&page, &RFConfigDlg::CommandSent);
     Connect();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].prompt.text, QStringLiteral("Server Connetion Success!"));
@@ -79,6 +81,12 @@ TEST_F(Link, ConnectSucceedsListensOnThePortAndDisconnectClosesBoth) {
     EXPECT_EQ(page.m_pListenSocket, nullptr);
     EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Connect"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return peer.socket->state() == QAbstractSocket::UnconnectedState; }, 3000));
+    ASSERT_EQ(states.count(), 2);
+    EXPECT_EQ(states[0][0].value<RFConfigDlg::LinkState>(), RFConfigDlg::LinkState::Connected);
+    EXPECT_EQ(states[1][0].value<RFConfigDlg::LinkState>(), RFConfigDlg::LinkState::Idle);
+    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    ASSERT_EQ(commands.count(), 1);
+    EXPECT_FALSE(commands[0][2].toBool());  // no link: not sent
 }
 
 TEST_F(Link, RefusedAndEmptyPortsFailAndLeaveTheLinkIdle) {
@@ -238,11 +246,11 @@ TEST_F(Link, DestroyingThePageAfterADropStillFreesTheListeningPort) {
 
 TEST_F(Link, EachTagFillsItsCellsAndRowsThatDoNotExistStayUntouched) {
     Connect();
+    QSignalSpy replies(&page, &RFConfigDlg::ReplyDecoded);
     const auto send = [&](const std::string& frame) {
-        const int before = page.m_editLog->toPlainText().count(QStringLiteral("[Response]"));
+        const qsizetype before = replies.count();
         peer.socket->write(frame.data(), qint64(frame.size()));
-        return QTest::qWaitFor(
-            [&] { return page.m_editLog->toPlainText().count(QStringLiteral("[Response]")) == before + 1; }, 3000);
+        return QTest::qWaitFor([&] { return replies.count() == before + 1; }, 3000);
     };
     // G2 and N9 before their one-row lists have a row: stored, nothing shown.
     ASSERT_TRUE(send(Frame("G2", "ab12cd", "2402000000")));

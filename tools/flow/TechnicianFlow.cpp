@@ -52,14 +52,16 @@ void SelectGatewayRadio(RFConfigDlg& page, int row) {
 }  // namespace
 
 TechnicianFlow::TechnicianFlow(CVeskoraRFConfigurationDlg& main, const QString& gatewayAddress, quint16 gatewayPort)
-    : m_main(main), m_address(gatewayAddress), m_port(gatewayPort) {}
-
-int TechnicianFlow::Responses() const {
-    return static_cast<int>(m_main.m_dlgRfConfig.m_editLog->toPlainText().count(QStringLiteral("[Response]")));
+    : m_main(main), m_address(gatewayAddress), m_port(gatewayPort) {
+    // Replies are counted as the page reports them, not read back from its log.
+    QObject::connect(&m_main.m_dlgRfConfig, &RFConfigDlg::ReplyDecoded, &m_main.m_dlgRfConfig,
+                     [this](const devlink::Reply&) { ++m_replies; });
 }
 
+int TechnicianFlow::Responses() const { return m_replies; }
+
 bool TechnicianFlow::WaitForResponses(int total, int ms) const {
-    return QTest::qWaitFor([&] { return Responses() >= total; }, ms);
+    return QTest::qWaitFor([&] { return m_replies >= total; }, ms);
 }
 
 bool TechnicianFlow::ClickAndWaitForReply(int buttonId) {

@@ -64,6 +64,7 @@ private:
     CVeskoraRFConfigurationDlg& m_main;
     QString m_address;
     quint16 m_port;
+    int m_replies = 0;
 };
 
 }  // namespace flow
