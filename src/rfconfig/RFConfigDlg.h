@@ -190,6 +190,8 @@ public:
     static constexpr int kReadsPerTurn = 4;
     // The host the link was made to: the only one that may connect back.
     QHostAddress m_gatewayAddress;
+    // Why the last connect or listen failed, as the socket said it.
+    QString m_strLinkError;
 
     devlink::FrameAssembler m_assembler;
     QTimer m_frameWait;

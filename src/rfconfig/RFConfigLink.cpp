@@ -31,6 +31,9 @@ void RFConfigDlg::OnBnClickedConnect() {
         const unsigned port = devlink::PortOf(textcodec::ToNarrow(m_editPort->text()));
         const bool ok = port > 0 && port <= 0xFFFF && m_pDataSocket->ConnectAndWait(host, static_cast<quint16>(port));
         if (!ok) {
+            // The reason stays for the trace and for views that show the link's state.
+            m_strLinkError = port == 0 || port > 0xFFFF ? QStringLiteral("no port") : m_pDataSocket->errorString();
+            qCDebug(lcLink) << "connect failed:" << m_strLinkError;
             res::WindowMessageBox(this, QStringLiteral("Server Connection Fail!"), kCaption, PromptIcon::Error);
             m_bConnected = false;
             delete m_pDataSocket;
@@ -55,7 +58,8 @@ void RFConfigDlg::StartListening(unsigned port) {
     m_pListenSocket->SetGatewayAddress(m_gatewayAddress);
     qCDebug(lcLink, "\r\nCheck Listenling Port 1: %u\r\n", port);
     if (!m_pListenSocket->listen(m_listenAddress, static_cast<quint16>(port))) {
-        qCDebug(lcLink) << "listening failed:" << m_pListenSocket->errorString();
+        m_strLinkError = m_pListenSocket->errorString();
+        qCDebug(lcLink) << "listening failed:" << m_strLinkError;
     }
 }
 

@@ -100,6 +100,7 @@ TEST_F(Link, RefusedAndEmptyPortsFailAndLeaveTheLinkIdle) {
         EXPECT_FALSE(page.m_bConnected || page.m_bLinkActive);
         EXPECT_EQ(page.m_pDataSocket, nullptr);
         EXPECT_EQ(page.m_pListenSocket, nullptr);
+        EXPECT_FALSE(page.m_strLinkError.isEmpty());
     }
 }
 
