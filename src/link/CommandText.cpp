@@ -24,4 +24,22 @@ unsigned PortOf(std::string_view field) {
     return static_cast<unsigned>(port);
 }
 
+namespace command {
+
+std::string_view RepeaterFamily(int row) { return row == 0 ? "RM" : row <= 2 ? "R2" : "R9"; }
+
+std::string Get(std::string_view code, std::string_view id) {
+    return "AT+GET " + std::string(code) + " " + std::string(id) + "\r\n";
+}
+
+std::string Set(std::string_view code, std::string_view id, const std::vector<std::string>& values) {
+    std::string line = "AT+SET " + std::string(code) + " " + std::string(id);
+    for (const std::string& value : values) line += " " + value;
+    return line + "\r\n";
+}
+
+std::string SetNetKeys(const std::vector<std::string>& keys) { return Set("GM", "FFFFFF", keys); }
+
+}  // namespace command
+
 }  // namespace devlink

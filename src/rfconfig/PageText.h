@@ -4,6 +4,7 @@
 // on the wire, ID comparison, and the page's own message box.
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "network/SiteState.h"
 #include "res/ListCtrl.h"
@@ -26,6 +27,13 @@ using network::Unaddressable;
 // The page's own box: text only, the program's name as caption, OK.
 inline void PageMessageBox(QWidget* page, const QString& text) {
     res::WindowMessageBox(page, text, res::ApplicationCaption());
+}
+
+// The cells of one column, row by row.
+inline std::vector<std::string> ColumnCells(const res::ListCtrl* list, int column) {
+    std::vector<std::string> cells;
+    for (int r = 0; r < list->GetItemCount(); ++r) cells.push_back(Cell(list, r, column));
+    return cells;
 }
 
 // Letters a-z become A-Z; everything else, Korean included, stays as typed.

@@ -6,31 +6,30 @@
 
 using rfpage::Cell;
 using rfpage::SameId;
+namespace command = devlink::command;
 
 void RFConfigDlg::OnBnClickedGetNetKey() {
     if (!ServiceGuard()) return;
     if (!m_listGatewayModules->GetCheck(0)) return;
     const std::string id = Cell(m_listGatewayModules, 0, 1);
     if (!SameId(id, "FFFFFF")) return;
-    if (m_bConnected) SendCommand(CMD_GET, "AT+GET GM " + id + "\r\n");
+    if (m_bConnected) SendCommand(CMD_GET, command::Get("GM", id));
 }
 
 void RFConfigDlg::OnBnClickedSetNetKey() {
     if (!ServiceGuard()) return;
-    std::string line = "AT+SET GM FFFFFF ";
     const int rows = m_listNetKeys->GetItemCount();
     if (rows < 21) {
         rfpage::PageMessageBox(this, QStringLiteral("인수의 갯수가 부족합니다. 확인하시기 바랍니다."));
         return;
     }
-    for (int r = 0; r < rows; ++r) line += Cell(m_listNetKeys, r, 1) + (r < rows - 1 ? " " : "\r\n");
-    if (m_bConnected) SendCommand(CMD_SET, line);
+    if (m_bConnected) SendCommand(CMD_SET, command::SetNetKeys(rfpage::ColumnCells(m_listNetKeys, 1)));
 }
 
 void RFConfigDlg::OnBnClickedGetGateway() {
     if (!ServiceGuard()) return;
     const std::string id = Cell(m_listGatewayFreq, 0, 0);
-    if (m_bConnected) SendCommand(CMD_GET, "AT+GET G2 " + id + "\r\n");
+    if (m_bConnected) SendCommand(CMD_GET, command::Get("G2", id));
 }
 
 void RFConfigDlg::OnBnClickedSetGateway() {
@@ -53,5 +52,5 @@ void RFConfigDlg::OnBnClickedSetGateway() {
         return;
     }
     if (claim.kind == network::FrequencyClaim::OwnAlready) return;  // nothing to send
-    if (m_bConnected) SendCommand(CMD_SET, "AT+SET G2 " + id + " " + frequency + "\r\n");
+    if (m_bConnected) SendCommand(CMD_SET, command::Set("G2", id, {frequency}));
 }

@@ -5,27 +5,25 @@
 #include "rfconfig/RFConfigDlg.h"
 
 using rfpage::Cell;
+namespace command = devlink::command;
 
 void RFConfigDlg::OnBnClickedGetNode() {
     if (!ServiceGuard()) return;
     const std::string id = Cell(m_listNodeAttr, 0, 0);
-    if (m_bConnected) SendCommand(CMD_GET, "AT+GET N9 " + id + "\r\n");
+    if (m_bConnected) SendCommand(CMD_GET, command::Get("N9", id));
 }
 
 void RFConfigDlg::OnBnClickedSetNode() {
     // No service guard: a node's attributes can be set while the service runs.
-    std::string line = "AT+SET N9 ";
     const std::string id = Cell(m_listNodeAttr, 0, 0);
     if (rfpage::Unaddressable(id)) return;
-    std::string attributes;
+    std::vector<std::string> attributes;
     for (int c = 1; c <= 7; ++c) {
-        const std::string value = Cell(m_listNodeAttr, 0, c);
-        if (value.empty()) {
+        attributes.push_back(Cell(m_listNodeAttr, 0, c));
+        if (attributes.back().empty()) {
             rfpage::PageMessageBox(this, rfpage::kTooFewParameters);
             return;
         }
-        attributes += " " + value;
     }
-    line += id + attributes + "\r\n";
-    if (m_bConnected) SendCommand(CMD_SET, line);
+    if (m_bConnected) SendCommand(CMD_SET, command::Set("N9", id, attributes));
 }

@@ -6,13 +6,11 @@
 #include "rfconfig/RFConfigDlg.h"
 
 using rfpage::Cell;
+namespace command = devlink::command;
 
 namespace {
 
 constexpr int kRepeaterRows = 6;
-
-// The command family of a repeater row: the MCU, an SX1280 or an SX1276.
-const char* FamilyOf(int row) { return row == 0 ? "RM" : row <= 2 ? "R2" : "R9"; }
 
 }  // namespace
 
@@ -23,7 +21,7 @@ void RFConfigDlg::OnBnClickedGetRepeater() {
     if (r < 0 || r >= kRepeaterRows) return;
     const std::string id = Cell(m_listRepeaterModules, r, 1);
     if (rfpage::Unaddressable(id)) return;
-    if (m_bConnected) SendCommand(CMD_GET, std::string("AT+GET ") + FamilyOf(r) + " " + id + "\r\n");
+    if (m_bConnected) SendCommand(CMD_GET, command::Get(command::RepeaterFamily(r), id));
 }
 
 void RFConfigDlg::OnBnClickedSetRepeater() {
@@ -42,8 +40,7 @@ void RFConfigDlg::OnBnClickedSetRepeater() {
             rfpage::PageMessageBox(this, QStringLiteral("노드ID 파라미터가 부족합니다."));
             return;
         }
-        line = "AT+SET RM " + id + " ";
-        for (int n = 0; n < nodes; ++n) line += Cell(m_listNodes, n, 1) + (n < nodes - 1 ? " " : "\r\n");
+        line = command::Set("RM", id, rfpage::ColumnCells(m_listNodes, 1));
     } else {
         if (rfpage::Unaddressable(id)) return;
         const std::string frequency = Cell(m_listRepeaterModules, r, 2);
@@ -53,7 +50,7 @@ void RFConfigDlg::OnBnClickedSetRepeater() {
             rfpage::PageMessageBox(this, rfpage::kTooFewParameters);
             return;
         }
-        line = std::string("AT+SET ") + FamilyOf(r) + " " + id + " " + frequency + " " + netKey + " " + busySf + "\r\n";
+        line = command::Set(command::RepeaterFamily(r), id, {frequency, netKey, busySf});
     }
     if (m_bConnected) SendCommand(CMD_SET, line);
 }

@@ -21,10 +21,10 @@ void RFConfigDlg::OnBnClickedServiceStop() {
         return;
     }
     if (m_bServiceStopped) {
-        SendCommand(CMD_SET, "AT+SEND R\r\n");
+        SendCommand(CMD_SET, std::string(devlink::command::kRestartService));
         m_btnServiceStop->setText(QStringLiteral("서비스 종료"));
     } else {
-        SendCommand(CMD_SET, "AT+STOP\r\n");
+        SendCommand(CMD_SET, std::string(devlink::command::kStopService));
         m_btnServiceStop->setText(QStringLiteral("서비스 재시작"));
     }
     m_bServiceStopped = !m_bServiceStopped;
@@ -36,10 +36,10 @@ void RFConfigDlg::OnBnClickedServiceChange() {
         return;
     }
     if (m_bRfConfigService) {
-        SendCommand(CMD_SET, "$start");
+        SendCommand(CMD_SET, std::string(devlink::command::kStartService));
         m_btnServiceChange->setText(QStringLiteral("RF 구성 서비스 시작"));
     } else {
-        SendCommand(CMD_SET, "$end");
+        SendCommand(CMD_SET, std::string(devlink::command::kEndService));
         m_btnServiceChange->setText(QStringLiteral("베스코라 서비스 시작"));
     }
     m_bRfConfigService = !m_bRfConfigService;
@@ -52,9 +52,8 @@ void RFConfigDlg::StartQueryTimer() {
 
 void RFConfigDlg::OnTimer(int nIDEvent) {
     const auto query = [this](std::size_t radio) {
-        const std::string line =
-            "AT+GET G2 " + (radio < m_arrGatewayIds.size() ? m_arrGatewayIds[radio] : std::string()) + "\r\n";
-        if (m_bConnected) SendCommand(CMD_GET, line);
+        const std::string id = radio < m_arrGatewayIds.size() ? m_arrGatewayIds[radio] : std::string();
+        if (m_bConnected) SendCommand(CMD_GET, devlink::command::Get("G2", id));
     };
     if (nIDEvent == 1000) {
         query(1);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "link/CommandText.h"
 #include "link/FrameAssembler.h"
 #include "link/ReplyFrame.h"
 #include "network/SiteState.h"
@@ -185,4 +186,14 @@ TEST(ReplyFrame, UpperCasingStepsOverDoubleByteCharactersWhole) {
                                    "a"),
               "\xb1"
               "A");  // a single-byte katakana
+}
+
+TEST(CommandLines, EveryLineIsBuiltInOnePlace) {
+    namespace command = devlink::command;
+    EXPECT_EQ(command::Get("G2", "A00001"), "AT+GET G2 A00001\r\n");
+    EXPECT_EQ(command::Set("R9", "100003", {"915000000", "", "9"}), "AT+SET R9 100003 915000000  9\r\n");
+    EXPECT_EQ(command::SetNetKeys(std::vector<std::string>(21)), "AT+SET GM FFFFFF" + std::string(21, ' ') + "\r\n");
+    EXPECT_EQ(command::RepeaterFamily(0), "RM");
+    EXPECT_EQ(command::RepeaterFamily(2), "R2");
+    EXPECT_EQ(command::RepeaterFamily(3), "R9");
 }
