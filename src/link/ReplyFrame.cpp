@@ -120,6 +120,7 @@ Reply DecodeReply(std::string_view read, bool serviceStopped, const std::array<s
     if (which < 0) return reply;
 
     reply.tagIndex = which;
+    reply.moduleId = UpperNarrow(Field(read, 23, 6));
     const int length = At(read, kLengthOffset);
     const auto fill = [&](std::size_t size, std::size_t first) {
         reply.values.assign(size, std::string());

@@ -33,6 +33,7 @@ struct Reply {
     int tagIndex = -1;         // which known tag matched (a ReplyTag), -1 for none
 
     std::vector<std::string> netKeys;  // GM: all values
+    std::string moduleId;              // bytes 23-28 of a tagged reply, a-z upper-cased
     std::string g2Id, g2Frequency;     // G2
     std::vector<std::string> values;   // R2/R9: 4 (element 0 unused), RM: every ID, N9: 9
     int extraTokens = 0;               // tokens beyond the arrays' sizes, not stored

@@ -1,0 +1,147 @@
+#include "network/Site.h"
+
+#include <string_view>
+
+#include "network/SiteState.h"
+
+namespace network {
+namespace {
+
+constexpr std::array<const char*, 3> kGatewayModules{"MCU", "SX1280 A", "SX1280 B"};
+constexpr std::array<const char*, 6> kRepeaterModules{"MCU",      "SX1280 A", "SX1280 B",
+                                                      "SX1276 1", "SX1276 2", "SX1276 3"};
+constexpr std::array<const char*, kNodeAttributes> kAttributes{
+    "frequency", "sub net key", "super ID", "SF", "TX period", "station 0", "station 1", "value 8", "value 9"};
+
+void Read(Value& value, const std::string& text, std::int64_t now) { value = {text, Origin::Read, now}; }
+
+std::string At(const std::vector<std::string>& values, std::size_t i) { return i < values.size() ? values[i] : ""; }
+
+// The index of the module whose ID is id among ids[first..last], or -1.
+int ModuleOf(const std::array<std::string, 6>& ids, std::string_view id, int first, int last) {
+    for (int m = first; m <= last; ++m) {
+        if (!ids[static_cast<std::size_t>(m)].empty() && SameId(ids[static_cast<std::size_t>(m)], id)) return m;
+    }
+    return -1;
+}
+
+bool ApplyRadio(Site& site, const devlink::Reply& reply, int first, int last, std::int64_t now) {
+    for (Repeater& repeater : site.repeaters) {
+        const int m = ModuleOf(repeater.ids, reply.moduleId, first, last);
+        if (m < 0) continue;
+        RadioSettings& radio = repeater.radios[static_cast<std::size_t>(m - 1)];
+        Read(radio.frequency, At(reply.values, 1), now);
+        Read(radio.netKey, At(reply.values, 2), now);
+        Read(radio.busySf, At(reply.values, 3), now);
+        return true;
+    }
+    return false;
+}
+
+// One walk for the const and the mutable site.
+template <typename SiteT, typename Visit>
+void Walk(SiteT& site, const Visit& visit) {
+    for (int k = 0; k < kNetKeys; ++k) {
+        visit(std::string("gateway / NET KEY ") + (k == 0 ? "AUTO" : std::to_string(k - 1)),
+              site.gateway.netKeys[static_cast<std::size_t>(k)]);
+    }
+    for (std::size_t r = 0; r < 2; ++r) {
+        visit(std::string("gateway / ") + kGatewayModules[r + 1] + " / frequency", site.gateway.radioFrequency[r]);
+    }
+    for (std::size_t k = 0; k < site.repeaters.size(); ++k) {
+        auto& repeater = site.repeaters[k];
+        const std::string prefix = "repeater " + std::to_string(k + 1) + " / ";
+        for (std::size_t m = 0; m < repeater.radios.size(); ++m) {
+            const std::string module = prefix + kRepeaterModules[m + 1] + " / ";
+            visit(module + "frequency", repeater.radios[m].frequency);
+            visit(module + "NET key", repeater.radios[m].netKey);
+            visit(module + "busy/SF", repeater.radios[m].busySf);
+        }
+        for (std::size_t n = 0; n < repeater.nodeTable.size(); ++n) {
+            visit(prefix + "MCU / node table / " + (n == 0 ? std::string("SNT") : "node " + std::to_string(n)),
+                  repeater.nodeTable[n]);
+        }
+    }
+    for (auto& [id, node] : site.nodes) {
+        for (std::size_t a = 0; a < node.attributes.size(); ++a) {
+            visit("node " + id + " / " + kAttributes[a], node.attributes[a]);
+        }
+    }
+}
+
+}  // namespace
+
+const char* OriginName(Origin origin) {
+    switch (origin) {
+        case Origin::Unknown: return "unknown";
+        case Origin::Read: return "read";
+        case Origin::Planned: return "planned";
+        case Origin::Confirmed: return "confirmed";
+        case Origin::Differs: return "differs";
+        case Origin::NoAnswer: return "no answer";
+    }
+    return "unknown";
+}
+
+bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now) {
+    switch (reply.tagIndex) {
+        case devlink::kTagGM:
+            if (reply.netKeys.size() != static_cast<std::size_t>(kNetKeys)) return false;
+            for (std::size_t k = 0; k < reply.netKeys.size(); ++k) Read(site.gateway.netKeys[k], reply.netKeys[k], now);
+            return true;
+        case devlink::kTagG2:
+            for (std::size_t r = 1; r <= 2; ++r) {
+                if (!site.gateway.ids[r].empty() && SameId(site.gateway.ids[r], reply.g2Id)) {
+                    Read(site.gateway.radioFrequency[r - 1], reply.g2Frequency, now);
+                    return true;
+                }
+            }
+            return false;
+        case devlink::kTagR2: return ApplyRadio(site, reply, 1, 2, now);
+        case devlink::kTagR9: return ApplyRadio(site, reply, 3, 5, now);
+        case devlink::kTagRM:
+            for (Repeater& repeater : site.repeaters) {
+                if (ModuleOf(repeater.ids, reply.moduleId, 0, 0) != 0) continue;
+                for (std::size_t n = 0; n < repeater.nodeTable.size(); ++n)
+                    Read(repeater.nodeTable[n], At(reply.values, n), now);
+                return true;
+            }
+            return false;
+        case devlink::kTagN9: {
+            if (reply.moduleId.empty()) return false;
+            Node& node = site.nodes[reply.moduleId];
+            for (std::size_t a = 0; a < node.attributes.size(); ++a) Read(node.attributes[a], At(reply.values, a), now);
+            return true;
+        }
+        default: return false;
+    }
+}
+
+void ForEachValue(const Site& site, const std::function<void(const std::string&, const Value&)>& visit) {
+    Walk(site, visit);
+}
+
+void ForEachValue(Site& site, const std::function<void(const std::string&, Value&)>& visit) { Walk(site, visit); }
+
+std::vector<Difference> Compare(const Site& left, const Site& right) {
+    std::map<std::string, Value> rightValues;
+    ForEachValue(right, [&](const std::string& path, const Value& v) { rightValues.emplace(path, v); });
+    std::vector<Difference> differences;
+    const auto differ = [](const Value& a, const Value& b) {
+        if (a.Known() != b.Known()) return true;
+        return a.Known() && a.text != b.text;
+    };
+    ForEachValue(left, [&](const std::string& path, const Value& v) {
+        const auto other = rightValues.find(path);
+        const Value theirs = other != rightValues.end() ? other->second : Value{};
+        if (differ(v, theirs)) differences.push_back({path, v, theirs});
+        if (other != rightValues.end()) rightValues.erase(other);
+    });
+    // What only the right side has (nodes the left does not know), in its order.
+    ForEachValue(right, [&](const std::string& path, const Value& v) {
+        if (rightValues.count(path) && v.Known()) differences.push_back({path, Value{}, v});
+    });
+    return differences;
+}
+
+}  // namespace network

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "link/ReplyFrame.h"
+#include "network/SiteState.h"
+
+// The whole network as data: every value the gateway can tell, each with
+// where it came from. Plain C++; time comes in as a number, never read here.
+namespace network {
+
+// Where a value came from.
+enum class Origin {
+    Unknown,    // never read, never planned
+    Read,       // the gateway said so (at `when`)
+    Planned,    // from a plan or an edit, not yet on the device
+    Confirmed,  // written, and a read-back said the same (at `when`)
+    Differs,    // written, but a read-back said otherwise
+    NoAnswer,   // asked, and nothing came
+};
+
+const char* OriginName(Origin origin);
+
+struct Value {
+    std::string text;
+    Origin origin = Origin::Unknown;
+    std::int64_t when = 0;  // milliseconds since the epoch, for Read and Confirmed
+
+    bool Known() const { return origin != Origin::Unknown && origin != Origin::NoAnswer; }
+};
+
+inline constexpr int kRepeaters = 6;
+inline constexpr int kNetKeys = 21;  // AUTO and keys 0-19
+inline constexpr int kNodeAttributes = 9;
+
+// A radio module's settings (R2 and R9 replies).
+struct RadioSettings {
+    Value frequency, netKey, busySf;
+};
+
+struct GatewayModules {
+    std::array<std::string, 3> ids;  // MCU, SX1280 A, SX1280 B
+    std::array<Value, kNetKeys> netKeys;
+    std::array<Value, 2> radioFrequency;  // SX1280 A, SX1280 B
+};
+
+struct Repeater {
+    std::array<std::string, 6> ids;               // MCU, SX1280 A, SX1280 B, SX1276 1-3
+    std::array<RadioSettings, 5> radios;          // the five radio modules, in that order
+    std::array<Value, kNodeTableRows> nodeTable;  // SNT and nodes 1-30
+};
+
+struct Node {
+    std::array<Value, kNodeAttributes> attributes;  // the first seven can be set
+};
+
+struct Site {
+    GatewayModules gateway;
+    std::array<Repeater, kRepeaters> repeaters;
+    std::map<std::string, Node> nodes;  // by node ID
+};
+
+// Stores what a decoded reply says into the value it answers (found by tag
+// and ID) as Read at `now`; false when no value of the site answers to it.
+bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now);
+
+// Every value of the site with its path ("repeater 3 / SX1276 1 / frequency"),
+// in a fixed order: the gateway, the repeaters 1-6, the nodes by ID.
+void ForEachValue(const Site& site, const std::function<void(const std::string& path, const Value&)>& visit);
+void ForEachValue(Site& site, const std::function<void(const std::string& path, Value&)>& visit);
+
+// A path whose values differ between two sites: a value known on one side
+// only, or known on both with other text.
+struct Difference {
+    std::string path;
+    Value left, right;
+};
+std::vector<Difference> Compare(const Site& left, const Site& right);
+
+}  // namespace network
