@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTcpSocket>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "link/FrameAssembler.h"
+#include "link/ReplyFrame.h"
+
+// A client of the gateway's protocol (Qt Core and Network, no widgets): one
+// command on the wire at a time, each matched with the reply that answers it.
+namespace devlink {
+
+// What a client talks through: send a line, hear every frame that arrives.
+// The RF page's own link and a socket of the client's own both fit.
+class Channel : public QObject {
+    Q_OBJECT
+
+public:
+    virtual void Send(const std::string& line) = 0;
+    virtual bool IsOpen() const = 0;
+
+signals:
+    void FrameReceived(const std::string& frame);
+    void Closed(const QString& reason);
+};
+
+// A channel on a TCP connection of its own, for tools outside the window.
+class SocketChannel : public Channel {
+    Q_OBJECT
+
+public:
+    SocketChannel();
+    ~SocketChannel() override;
+    // Connects to host:port, waiting at most timeoutMs; the reason on failure.
+    bool Open(const QString& host, quint16 port, int timeoutMs, QString* error);
+    void Close();
+    void Send(const std::string& line) override;
+    bool IsOpen() const override { return m_socket.state() == QAbstractSocket::ConnectedState; }
+
+private:
+    void OnReadyRead();
+
+    QTcpSocket m_socket;
+    FrameAssembler m_assembler;
+    QTimer m_frameWait;  // a frame whose rest never comes is handed on as it is
+};
+
+// A command and how its answer is known: the reply's tag and, when the reply
+// carries one, its module ID. An empty tag expects no reply.
+struct Request {
+    std::string line;
+    std::string tag;
+    std::string id;
+};
+
+// A GET or SET of code for id: answered by a reply of the same code and ID.
+Request ForModule(std::string line, std::string_view code, std::string_view id);
+
+struct Outcome {
+    bool ok = false;
+    Reply reply;    // with ok and a tag expected: the reply that answered
+    QString error;  // without ok: why ("no answer within 3000 ms", "link closed: ...")
+};
+
+class GatewayClient : public QObject {
+    Q_OBJECT
+
+public:
+    using Done = std::function<void(const Outcome&)>;
+
+    explicit GatewayClient(Channel& channel, QObject* parent = nullptr);
+    // How long a command waits for its answer (3 s unless set).
+    void SetTimeout(int ms) { m_timeoutMs = ms; }
+    // Queues a request; done is called once, with its answer or its failure.
+    void Submit(Request request, Done done);
+    std::size_t Pending() const { return m_queue.size() + (m_busy ? 1 : 0); }
+
+signals:
+    // A frame that answers nothing outstanding: another command's reply, a
+    // "$" message, an unknown tag. Never matched by mistake.
+    void Unmatched(const devlink::Reply& reply);
+
+private:
+    struct Entry {
+        Request request;
+        Done done;
+    };
+    void Next();
+    void Finish(Outcome outcome);
+    void OnFrame(const std::string& frame);
+    void OnClosed(const QString& reason);
+
+    Channel& m_channel;
+    std::deque<Entry> m_queue;
+    Entry m_current;
+    bool m_busy = false;
+    int m_timeoutMs = 3000;
+    QTimer m_timer;
+};
+
+}  // namespace devlink
