@@ -103,7 +103,7 @@ void GatewayClient::Next() {
             continue;
         }
         m_busy = true;
-        m_channel.Send(m_current.request.line);
+        if (!m_current.request.line.empty()) m_channel.Send(m_current.request.line);
         if (m_current.request.tag.empty()) {
             Finish({true, {}, {}});  // nothing answers a service line
         } else {

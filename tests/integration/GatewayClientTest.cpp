@@ -8,6 +8,7 @@
 #include "GatewayServer.h"
 #include "link/CommandText.h"
 #include "link/GatewayClient.h"
+#include "link/SiteReader.h"
 #include "support/LinkPeer.h"
 
 using devlink::ForModule;
@@ -100,4 +101,47 @@ TEST_F(Client, ADroppedLinkFailsTheOutstandingCommandAndEverythingQueued) {
     QString error;
     EXPECT_FALSE(channel.Open(QStringLiteral("127.0.0.1"), FreePort(), 3000, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(Client, ReadAllFillsTheSiteFromTheIdsThenTheNodesTheTablesName) {
+    gatewaysim::Options o;
+    o.port = 0;
+    o.verbose = false;
+    gatewaysim::GatewayServer sim(o);
+    ASSERT_TRUE(sim.Start());
+    sim.State().nodeTables["200000"] = {"SNT001", "N00001", "N00002"};
+    sim.State().repeaterRadios["200004"] = {"868100000", "0A0B", "7"};
+    Open(sim.Port());
+
+    network::Site site;
+    site.gateway.ids = {"FFFFFF", "A00001", "B00002"};
+    site.repeaters[1].ids = {"200000", "200001", "200002", "200003", "200004", "######"};
+    devlink::SiteReader reader(client, site, [] { return std::int64_t{42}; });
+    QSignalSpy progress(&reader, &devlink::SiteReader::Progress);
+    reader.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.Running(); }, 5000));
+    // GM, two radios, RM and four radio modules ("######" is never asked), then nodes 1 and 2 (not the SNT).
+    EXPECT_EQ(reader.Answered(), 1 + 2 + 1 + 4 + 2);
+    EXPECT_EQ(reader.Unanswered(), 0);
+    EXPECT_EQ(progress.count(), reader.Answered());
+    EXPECT_EQ(site.repeaters[1].radios[3].frequency.text, "868100000");
+    EXPECT_EQ(site.repeaters[1].radios[3].frequency.when, 42);
+    EXPECT_EQ(site.repeaters[1].nodeTable[2].text, "N00002");
+    EXPECT_EQ(site.nodes.count("N00002"), 1u);
+    EXPECT_EQ(site.repeaters[1].radios[4].frequency.origin, network::Origin::Unknown);
+}
+
+TEST_F(Client, ReadAllMarksWhatGetsNoAnswerAndGoesOn) {
+    Peer silent;
+    Open(silent.server.serverPort());
+    client.SetTimeout(30);
+    network::Site site;
+    site.gateway.ids = {"FFFFFF", "A00001", "B00002"};
+    devlink::SiteReader reader(client, site, [] { return std::int64_t{1}; });
+    reader.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.Running(); }, 5000));
+    EXPECT_EQ(reader.Unanswered(), 3);
+    EXPECT_EQ(site.gateway.netKeys[0].origin, network::Origin::NoAnswer);
+    EXPECT_EQ(site.gateway.radioFrequency[1].origin, network::Origin::NoAnswer);
+    EXPECT_EQ(silent.received, QByteArray("AT+GET GM FFFFFF\r\nAT+GET G2 A00001\r\nAT+GET G2 B00002\r\n"));
 }
