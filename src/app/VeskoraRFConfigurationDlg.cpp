@@ -7,6 +7,7 @@
 #include "app/AboutDlg.h"
 #include "app/TCPIPConn.h"
 #include "res/AppIcon.h"
+#include "res/DialogKeys.h"
 #include "res/Strings.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -146,9 +147,5 @@ QAction* CVeskoraRFConfigurationDlg::MenuCommand(int id) const {
 
 void CVeskoraRFConfigurationDlg::keyPressEvent(QKeyEvent* event) {
     // A dialog-based window: Enter ends the run like OK, Escape like Cancel.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!res::AcceptOnEnter(*this, *event)) QDialog::keyPressEvent(event);
 }
