@@ -71,20 +71,18 @@ int main(int argc, char* argv[]) {
 
     Silent silent;
     res::InstallUserPrompts(&silent);
-    gatewaysim::Options o;
-    o.port = 0;
-    o.verbose = false;
-    o.stopListeningAfterAccept = true;
-    o.floodOnConnect = replies;
-    gatewaysim::GatewayServer sim(o);
+    std::unique_ptr<gatewaysim::GatewayServer> sim;
     QProcess process;
     quint16 port = 0;
     if (external) {
         port = FreePort();
         if (!StartExternal(process, port, replies)) return 1;
     } else {
-        if (!sim.Start()) return 1;
-        port = sim.Port();
+        gatewaysim::Options o;
+        o.floodOnConnect = replies;
+        sim = gatewaysim::StartInProcess(o);
+        if (!sim) return 1;
+        port = sim->Port();
     }
 
     QWidget host;
@@ -122,7 +120,7 @@ int main(int argc, char* argv[]) {
     heart.stop();
     const long rssAfter = RssKb();
 
-    const int sent = external ? replies : sim.RepliesSent();
+    const int sent = external ? replies : sim->RepliesSent();
     std::printf("peer %s, replies sent %d, handled %d (lost %d)\n", external ? "in another process" : "in-process",
                 sent, handled, sent - handled);
     std::printf("replies per second %.0f\n", handled / seconds);

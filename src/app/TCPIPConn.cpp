@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "res/DialogKeys.h"
 #include "res/TemplateBuilder.h"
 
 TCPIPConn::TCPIPConn(QWidget* parent) : QDialog(parent) {
@@ -14,11 +15,5 @@ TCPIPConn::TCPIPConn(QWidget* parent) : QDialog(parent) {
 TCPIPConn::~TCPIPConn() = default;
 
 void TCPIPConn::keyPressEvent(QKeyEvent* event) {
-    // Enter ends the dialog like OK wherever the focus is, except on a button,
-    // which takes Enter as its own click.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!res::AcceptOnEnter(*this, *event)) QDialog::keyPressEvent(event);
 }

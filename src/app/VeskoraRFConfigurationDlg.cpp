@@ -7,14 +7,31 @@
 #include "app/AboutDlg.h"
 #include "app/TCPIPConn.h"
 #include "res/AppIcon.h"
+#include "res/DialogKeys.h"
 #include "res/Strings.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
+
+namespace {
+
+// A row of the tab table for any page that is made by Create(parent).
+template <class Page>
+CVeskoraRFConfigurationDlg::TabPage Tab(const char* title, Page& page, int heightCut) {
+    return {QString::fromUtf8(title), &page, [&page](QWidget* tabCtrl) { page.Create(tabCtrl); }, heightCut};
+}
+
+}  // namespace
 
 CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialog(parent), m_hIcon(res::AppIcon()) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+
+    // The ID Setting page is ten pixels shorter than the RF page.
+    m_pages = {
+        Tab(res::strings::kTabRfConfig, m_dlgRfConfig, 20),
+        Tab(res::strings::kTabIdSetting, m_dlgIdSetting, 30),
+    };
 }
 
 CVeskoraRFConfigurationDlg::~CVeskoraRFConfigurationDlg() = default;
@@ -76,25 +93,24 @@ void CVeskoraRFConfigurationDlg::OnInitDialog() {
 }
 
 void CVeskoraRFConfigurationDlg::SetUpTabs() {
-    m_strTabIdSetting = QString::fromUtf8(res::strings::kTabIdSetting);
-    m_strTabRfConfig = QString::fromUtf8(res::strings::kTabRfConfig);
-
-    m_tabMain->InsertItem(0, m_strTabRfConfig);
-    m_tabMain->InsertItem(1, m_strTabIdSetting);
+    for (std::size_t i = 0; i < m_pages.size(); ++i) m_tabMain->InsertItem(static_cast<int>(i), m_pages[i].title);
     m_tabMain->SetCurSel(0);
 
     const int w = m_tabMain->width();
     const int h = m_tabMain->height();
 
-    m_dlgRfConfig.Create(m_tabMain);
-    m_dlgRfConfig.setGeometry(5, 25, w - 10, h - 20);
-    m_dlgRfConfig.show();
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        const TabPage& tab = m_pages[i];
+        tab.create(m_tabMain);
+        tab.page->setGeometry(5, 25, w - 10, h - tab.heightCut);
+        if (i == 0) {
+            tab.page->show();
+        } else {
+            tab.page->hide();
+        }
+    }
 
-    m_dlgIdSetting.Create(m_tabMain);
-    m_dlgIdSetting.setGeometry(5, 25, w - 10, h - 30);
-    m_dlgIdSetting.hide();
-
-    m_pwndShow = &m_dlgRfConfig;
+    m_pwndShow = m_pages.front().page;
     connect(m_tabMain, &res::TabCtrl::SelChange, this, [this] { OnTcnSelchangeTab(m_tabMain->GetCurSel()); });
 }
 
@@ -103,14 +119,8 @@ void CVeskoraRFConfigurationDlg::OnTcnSelchangeTab(int sel) {
         m_pwndShow->hide();
         m_pwndShow = nullptr;
     }
-    QWidget* page = nullptr;
-    if (sel == 0) {
-        page = &m_dlgRfConfig;
-    } else if (sel == 1) {
-        page = &m_dlgIdSetting;
-    } else {
-        return;
-    }
+    if (sel < 0 || static_cast<std::size_t>(sel) >= m_pages.size()) return;
+    QWidget* page = m_pages[static_cast<std::size_t>(sel)].page;
     page->show();
     m_pwndShow = page;
 }
@@ -137,9 +147,5 @@ QAction* CVeskoraRFConfigurationDlg::MenuCommand(int id) const {
 
 void CVeskoraRFConfigurationDlg::keyPressEvent(QKeyEvent* event) {
     // A dialog-based window: Enter ends the run like OK, Escape like Cancel.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!res::AcceptOnEnter(*this, *event)) QDialog::keyPressEvent(event);
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <functional>
+#include <vector>
 
 #include "ids/IDSettingDlg.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -43,12 +45,22 @@ public:
     // The menu item with the given command id, or nullptr.
     QAction* MenuCommand(int id) const;
 
+    // One tab: its title, its page, how the page is made inside the tab
+    // control, and how much shorter than the control the page is (every page
+    // sits at (5, 25) and is ten pixels narrower than the control).
+    struct TabPage {
+        QString title;
+        QWidget* page;
+        std::function<void(QWidget* tabCtrl)> create;
+        int heightCut;
+    };
+
     IDSettingDlg m_dlgIdSetting;
     RFConfigDlg m_dlgRfConfig;
+    // The tabs in their order; the first one's page shows at start.
+    std::vector<TabPage> m_pages;
     QWidget* m_pwndShow = nullptr;
     QIcon m_hIcon;
-    QString m_strTabIdSetting;
-    QString m_strTabRfConfig;
     res::TabCtrl* m_tabMain = nullptr;
     QMenuBar* m_menuBar = nullptr;
 

@@ -18,7 +18,7 @@ IpAddressCtrl::IpAddressCtrl(QWidget* parent) : QFrame(parent) {
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(0);
     auto* validator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
-    for (size_t i = 0; i < m_fields.size(); ++i) {
+    for (size_t i = 0; i < kFieldCount; ++i) {
         auto* field = new QLineEdit(this);
         field->setFrame(false);
         field->setAlignment(Qt::AlignCenter);

@@ -37,7 +37,10 @@ private:
     void FocusField(int index, bool atEnd);
     void ClampField(int index);
 
-    std::array<QLineEdit*, 4> m_fields{};
+    // The loop that makes the fields counts to this constant: the static
+    // analyzer cannot see that m_fields.size() is not zero.
+    static constexpr std::size_t kFieldCount = 4;
+    std::array<QLineEdit*, kFieldCount> m_fields{};
 };
 
 }  // namespace res

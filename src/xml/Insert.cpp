@@ -248,7 +248,7 @@ XmlTextDoc::Insertion XmlTextDoc::InsertElementText(std::uint32_t parent, std::u
         }
         pe.SetEndTagLength(static_cast<int>(name.size() + 3));
     } else if (noContent) {
-        at = static_cast<std::size_t>(E(parent).start + E(parent).StartTagLength());
+        at = static_cast<std::size_t>(E(parent).start) + static_cast<std::size_t>(E(parent).StartTagLength());
         insert = noBreaks ? t : "\r\n" + t;
     } else {
         at = static_cast<std::size_t>(x);

@@ -24,12 +24,8 @@ protected:
     void SetUp() override {
         previous = res::DocumentsFolder();
         res::SetDocumentsFolder(documents.path());
-        gatewaysim::Options o;
-        o.port = 0;
-        o.verbose = false;
-        o.stopListeningAfterAccept = true;
-        sim = std::make_unique<gatewaysim::GatewayServer>(o);
-        ASSERT_TRUE(sim->Start());
+        sim = gatewaysim::StartInProcess();
+        ASSERT_TRUE(sim);
         main = std::make_unique<CVeskoraRFConfigurationDlg>();
         main->Create();
         main->m_dlgRfConfig.m_listenAddress = QHostAddress::LocalHost;

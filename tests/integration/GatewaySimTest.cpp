@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "GatewayServer.h"
@@ -48,16 +50,27 @@ TEST(GatewayModel, RepliesDecodeToWhatTheModelHolds) {
     EXPECT_EQ(buffer, "AT+GE");
 }
 
+TEST(InProcessGateway, TakesAFreeLoopbackPortAndFreesItOnceTheToolConnects) {
+    const auto sim = gatewaysim::StartInProcess();
+    const auto other = gatewaysim::StartInProcess();
+    ASSERT_TRUE(sim && other);
+    EXPECT_NE(sim->Port(), 0);
+    EXPECT_NE(sim->Port(), other->Port());
+    QTcpSocket tool;
+    tool.connectToHost(QHostAddress::LocalHost, sim->Port());
+    ASSERT_TRUE(tool.waitForConnected(3000));
+    // The tool listens on the gateway's port for it to connect back.
+    QTcpServer listen;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listen.listen(QHostAddress::LocalHost, sim->Port()); }, 3000));
+}
+
 namespace {
 
 class WithSimulator : public testing::Test {
 protected:
-    void StartWith(gatewaysim::Options o) {
-        o.port = 0;
-        o.verbose = false;
-        o.stopListeningAfterAccept = true;
-        sim = std::make_unique<gatewaysim::GatewayServer>(o);
-        ASSERT_TRUE(sim->Start());
+    void StartWith(const gatewaysim::Options& o) {
+        sim = gatewaysim::StartInProcess(o);
+        ASSERT_TRUE(sim);
         page.Create(&host);
         page.m_listenAddress = QHostAddress::LocalHost;
         page.m_ipAddress->SetAddress(127, 0, 0, 1);

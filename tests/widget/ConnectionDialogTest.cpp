@@ -70,6 +70,18 @@ TEST(ConnectionDialog, EnterInThePortFieldEndsItLikeOkAndEscapeLikeCancel) {
     }
 }
 
+TEST(ConnectionDialog, EnterWithAModifierLeavesItOpen) {
+    TCPIPConn dlg;
+    dlg.show();
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    QTest::keyClick(Port(&dlg), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(Port(&dlg), Qt::Key_Enter, Qt::ControlModifier);
+    EXPECT_EQ(finished.count(), 0);
+    QTest::keyClick(Port(&dlg), Qt::Key_Enter);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
 TEST(ConnectionDialog, ForgetsWhatWasTypedBetweenOpenings) {
     CVeskoraRFConfigurationDlg main;
     main.Create();

@@ -205,3 +205,15 @@ TEST_F(MainWindow, EnterOnTheWindowItselfEndsTheRunLikeOk) {
     QTimer::singleShot(0, &main, [&] { QTest::keyClick(main.m_tabMain->Bar(), Qt::Key_Return); });
     EXPECT_EQ(main.exec(), QDialog::Accepted);
 }
+
+TEST_F(MainWindow, EachTabOfTheTableShowsItsOwnPageOnly) {
+    main.showNormal();
+    const int tabs = main.m_tabMain->GetItemCount();
+    ASSERT_EQ(tabs, static_cast<int>(main.m_pages.size()));
+    for (int i = tabs - 1; i >= 0; --i) {
+        ClickTab(i);
+        EXPECT_EQ(main.m_tabMain->Bar()->tabText(i), main.m_pages[static_cast<size_t>(i)].title);
+        EXPECT_EQ(main.m_pwndShow, main.m_pages[static_cast<size_t>(i)].page);
+        for (int j = 0; j < tabs; ++j) EXPECT_EQ(main.m_pages[static_cast<size_t>(j)].page->isHidden(), j != i);
+    }
+}

@@ -26,6 +26,15 @@ bool GatewayServer::Start() {
     return true;
 }
 
+std::unique_ptr<GatewayServer> StartInProcess(Options options) {
+    options.port = 0;
+    options.verbose = false;
+    options.stopListeningAfterAccept = true;
+    auto server = std::make_unique<GatewayServer>(options);
+    if (!server->Start()) return nullptr;
+    return server;
+}
+
 void GatewayServer::Adopt(QTcpSocket* socket) {
     m_socket.reset(socket);
     m_sinceConnect = 0;

@@ -64,4 +64,11 @@ private:
     std::string m_held;  // a reply waiting for the next one, in join mode
 };
 
+// A gateway for a test, the tour or a benchmark in this process: started on
+// 127.0.0.1 at a free port, silent, and freeing that port once the tool
+// connects (the tool listens there for the gateway connecting back). The
+// other fields of options, its misbehaviours, are kept. nullptr if it cannot
+// listen.
+std::unique_ptr<GatewayServer> StartInProcess(Options options = {});
+
 }  // namespace gatewaysim

@@ -69,12 +69,8 @@ private:
 // The session of flow::TechnicianFlow on the main window, against a gateway
 // simulated in this process on a free loopback port.
 bool WalkTheFlow(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
-    gatewaysim::Options options;
-    options.port = 0;
-    options.verbose = false;
-    options.stopListeningAfterAccept = true;
-    gatewaysim::GatewayServer gateway(options);
-    if (!gateway.Start()) {
+    const std::unique_ptr<gatewaysim::GatewayServer> gateway = gatewaysim::StartInProcess();
+    if (!gateway) {
         std::fprintf(stderr, "tour: the simulated gateway did not start\n");
         return false;
     }
@@ -83,7 +79,7 @@ bool WalkTheFlow(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
 
     PhotographedPrompts prompts(dir);
     res::UserPrompts* previous = res::InstallUserPrompts(&prompts);
-    flow::TechnicianFlow flow(main, QStringLiteral("127.0.0.1"), gateway.Port());
+    flow::TechnicianFlow flow(main, QStringLiteral("127.0.0.1"), gateway->Port());
     bool ok = true;
     int number = 0;
     for (const auto& step : flow.Steps()) {
