@@ -19,6 +19,14 @@ RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {
     m_frameWait.setTimerType(Qt::PreciseTimer);  // counted from a frame's first byte, not rounded later
     m_frameWait.setInterval(kFrameWaitMs);
     connect(&m_frameWait, &QTimer::timeout, this, &RFConfigDlg::OnFrameWaitElapsed);
+    for (QTimer* t : {&m_nextReceiveTurn, &m_logTailTurn}) {
+        t->setSingleShot(true);
+        t->setInterval(0);
+    }
+    connect(&m_nextReceiveTurn, &QTimer::timeout, this, [this] {
+        if (m_pDataSocket) OnSocketReceive(m_pDataSocket, 0);
+    });
+    connect(&m_logTailTurn, &QTimer::timeout, this, &RFConfigDlg::ShowLogTail);
 }
 
 RFConfigDlg::~RFConfigDlg() { CloseLink(); }

@@ -195,10 +195,10 @@ public:
 
     devlink::FrameAssembler m_assembler;
     QTimer m_frameWait;
-    bool m_bReceiveQueued = false;
-    LinkState m_notifiedLinkState = LinkState::Idle;
-    bool m_bLogTailQueued = false;
+    QTimer m_nextReceiveTurn;  // the rest of a flood, on the event loop's next turn
+    QTimer m_logTailTurn;      // the log's caret and view, once per turn
     bool m_bLogScrollPending = false;
+    LinkState m_notifiedLinkState = LinkState::Idle;
     QTimer m_timer1000;  // the first query of the chain
     QTimer m_timer2000;  // the second
 

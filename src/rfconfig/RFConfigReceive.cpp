@@ -38,15 +38,7 @@ void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
 }
 
 void RFConfigDlg::ContinueReceiving() {
-    if (m_bReceiveQueued) return;
-    m_bReceiveQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_bReceiveQueued = false;
-            if (m_pDataSocket) OnSocketReceive(m_pDataSocket, 0);
-        },
-        Qt::QueuedConnection);
+    if (!m_nextReceiveTurn.isActive()) m_nextReceiveTurn.start();
 }
 
 void RFConfigDlg::OnFrameWaitElapsed() {
@@ -108,13 +100,10 @@ void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {
     // The caret and the view follow once per turn of the event loop: scrolling
     // for each entry would redraw the box for every reply of a flood.
     m_bLogScrollPending = m_bLogScrollPending || scrollToEnd;
-    if (m_bLogTailQueued) return;
-    m_bLogTailQueued = true;
-    QMetaObject::invokeMethod(this, &RFConfigDlg::ShowLogTail, Qt::QueuedConnection);
+    if (!m_logTailTurn.isActive()) m_logTailTurn.start();
 }
 
 void RFConfigDlg::ShowLogTail() {
-    m_bLogTailQueued = false;
     QTextCursor end = m_editLog->textCursor();
     end.movePosition(QTextCursor::End);
     m_editLog->setTextCursor(end);  // the caret at the end, in view
