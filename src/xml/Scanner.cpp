@@ -195,7 +195,8 @@ int Scan::StartTag(const char* p) {
                     p = q;
                     continue;
                 }
-                if (c == (state == kDouble ? '"' : '\'')) state = kNone;
+                const unsigned char quote = state == kDouble ? '"' : '\'';
+                if (c == quote) state = kNone;
                 break;
             }
             case kUnquoted:
