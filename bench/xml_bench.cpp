@@ -73,6 +73,21 @@ void ParseTinyxml2(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
 }
 
+// N start tags left open, then N end tags that close none of them: the
+// parse must stay linear in N (it was quadratic).
+void ParseLoneEndTags(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    std::string doc;
+    doc.reserve(7 * n);
+    for (std::size_t i = 0; i < n; ++i) doc += "<a>";
+    for (std::size_t i = 0; i < n; ++i) doc += "</b>";
+    for (auto _ : state) {
+        xml::XmlTextDoc x;
+        benchmark::DoNotOptimize(x.SetDocText(doc));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+}
+
 constexpr int kChildren = 100000;
 constexpr int kGrandchildren = 10;
 
@@ -137,6 +152,7 @@ void BuildTinyxml2(benchmark::State& state) {
 BENCHMARK(ParseEngine)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(ParsePugixml)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(ParseTinyxml2)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(ParseLoneEndTags)->RangeMultiplier(4)->Range(1 << 14, 1 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildEngine)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BuildPugixml)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BuildTinyxml2)->Unit(benchmark::kMillisecond)->MinTime(2);

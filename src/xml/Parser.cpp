@@ -1,4 +1,6 @@
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "xml/Scanner.h"
@@ -43,6 +45,22 @@ private:
     std::string NameOf(const Open& open) const {
         return std::string(m_doc.m_text, static_cast<size_t>(open.nameStart), static_cast<size_t>(open.nameLength));
     }
+    std::string_view NameView(const Open& open) const {
+        return {m_doc.m_text.data() + open.nameStart, static_cast<size_t>(open.nameLength)};
+    }
+    // Open elements counted by every end-tag name that would close them, so
+    // that an end tag closing nothing is known without searching the stack.
+    // Kept only once a stack deeper than kCountFrom met such an end tag.
+    static constexpr std::size_t kCountFrom = 32;
+    void CountOpen(const Open& open, int delta);
+    void StartCounting() {
+        m_counting = true;
+        for (const Open& open : m_stack) CountOpen(open, 1);
+    }
+    void PopOpen() {
+        if (m_counting) CountOpen(m_stack.back(), -1);
+        m_stack.pop_back();
+    }
 
     XmlTextDoc& m_doc;
     Scanner& m_sc;
@@ -50,7 +68,23 @@ private:
     std::uint32_t m_current = 0;
     std::uint32_t m_first = 0;
     std::vector<Open> m_stack;
+    bool m_counting = false;
+    std::unordered_map<std::string_view, std::uint32_t> m_openNames;
 };
+
+// An end tag's name closes an open name equal to it or continuing it past a
+// byte that ends a path name (NameMatches): each of those prefixes counts.
+void Parser::CountOpen(const Open& open, int delta) {
+    const std::string_view name = NameView(open);
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !IsPathNameEnd(name[i])) continue;
+        if (delta > 0) {
+            ++m_openNames[name.substr(0, i)];
+        } else if (const auto it = m_openNames.find(name.substr(0, i)); it != m_openNames.end() && --it->second == 0) {
+            m_openNames.erase(it);
+        }
+    }
+}
 
 std::uint32_t Parser::ParseChildren(std::uint32_t parent) {
     m_parent = parent;
@@ -102,6 +136,7 @@ void Parser::StartTag(const Token& token) {
         return;
     }
     m_stack.push_back({n, m_sc.nameStart, m_sc.NameLength()});
+    if (m_counting) CountOpen(m_stack.back(), 1);
     m_current = n;
 }
 
@@ -112,7 +147,11 @@ void Parser::EndTag(const Token& token) {
     }
     const char* const text = m_doc.m_text.c_str();
     const std::string_view name(text + m_sc.nameStart, static_cast<size_t>(std::max(0, m_sc.NameLength())));
-    for (std::size_t i = m_stack.size(); i-- > 0;) {
+    const bool closesInnermost =
+        !m_stack.empty() && NameMatches(name, text + m_stack.back().nameStart, m_stack.back().nameLength);
+    if (!closesInnermost && !m_counting && m_stack.size() > kCountFrom) StartCounting();
+    const bool closesNone = m_counting && !closesInnermost && m_openNames.find(name) == m_openNames.end();
+    for (std::size_t i = closesNone ? 0 : m_stack.size(); i-- > 0;) {
         const Open& open = m_stack[i];
         if (!NameMatches(name, text + open.nameStart, static_cast<size_t>(open.nameLength))) continue;
         ElementEntry& e = E(open.element);
@@ -120,7 +159,7 @@ void Parser::EndTag(const Token& token) {
         e.SetEndTagLength(token.length);
         CloseUnended(i + 1, token.start + 1);
         m_current = e.parent;
-        m_stack.pop_back();
+        PopOpen();
         return;
     }
     MarkError();
@@ -169,6 +208,9 @@ void Parser::CloseUnended(std::size_t keep, std::int64_t offset2) {
         inner = u;
     }
     E(E(holder).firstChild).prev = tail;
+    if (m_counting) {
+        for (std::size_t i = keep; i < m_stack.size(); ++i) CountOpen(m_stack[i], -1);
+    }
     m_stack.resize(keep);
     m_current = holder;
 }

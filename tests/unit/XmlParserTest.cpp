@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "xml/XmlTextDoc.h"
 
 using xml::XmlTextDoc;
@@ -166,4 +168,50 @@ TEST(XmlParser, TagsLongerThanTheirIndexFieldsAreReportedNotCutShort) {
     EXPECT_FALSE(doc.SetDocText("<r><a x=\"" + std::string(1 << 22, 'v') + "\"/></r>"));
     EXPECT_EQ(doc.NextFreeIndex(), 2);
     EXPECT_NE(doc.ReportText().find("tag_too_long"), std::string::npos);
+}
+
+TEST(XmlParser, LoneEndTagsUnderADeepUnendedStackCostLinearTime) {
+    // 1 MB: every start tag left open, then as many end tags that close none.
+    const int n = 150000;
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "<a>";
+    for (int i = 0; i < n; ++i) text += "</b>";
+    XmlTextDoc doc;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(doc.SetDocText(text));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    EXPECT_EQ(doc.ReportText().substr(0, 43), "<lone_end_tag tagname=\"b\" offset=\"450000\"/>");
+    EXPECT_EQ(doc.NextFreeIndex(), n + 1);
+    EXPECT_TRUE(doc.Element(n).Has(xml::kFlagNoEndTag));
+    EXPECT_EQ(doc.Element(doc.Element(0).firstChild).prev, static_cast<std::uint32_t>(n));
+}
+
+TEST(XmlParser, EndTagsDeepInTheStackCloseTheInnermostMatchingName) {
+    // Deep enough that lone end tags are told apart without a search; an end
+    // tag also closes an open name that continues with '=', '[' or ']'.
+    std::string text = "<r>";
+    for (int i = 0; i < 40; ++i) text += "<x>";
+    text += "<a=1><k[2]>";
+    for (int i = 0; i < 3; ++i) text += "<y>";
+    text += "</z></k[2]></q></k></a></x></r>";
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.SetDocText(text));
+    const std::string& report = doc.ReportText();
+    EXPECT_EQ(report.substr(0, 79),
+              "<lone_end_tag tagname=\"z\" offset=\"143\"/><unended_start_tag tagname=\"y\" offset=\"");
+    EXPECT_NE(report.find("<lone_end_tag tagname=\"q\" offset=\"154\"/>"), std::string::npos);
+    // "</k>" closes nothing left (k[2] ended), "</a>" closes "<a=1>".
+    EXPECT_NE(report.find("<lone_end_tag tagname=\"k\" offset=\"158\"/>"), std::string::npos);
+    const auto& a = doc.Element(42);
+    EXPECT_EQ(doc.TagNameOf(42), "a");  // the name as navigation reads it
+    EXPECT_EQ(a.start, 123);
+    EXPECT_EQ(a.length, 166 - 123);
+    EXPECT_EQ(a.EndTagLength(), 4);
+    EXPECT_FALSE(a.Has(xml::kFlagNoEndTag));
+    const auto& k = doc.Element(43);
+    EXPECT_EQ(k.EndTagLength(), 7);
+    // The innermost x closed at "</x>", the other 39 were left unended.
+    EXPECT_EQ(doc.Element(41).EndTagLength(), 4);
+    EXPECT_TRUE(doc.Element(40).Has(xml::kFlagNoEndTag));
+    EXPECT_EQ(doc.Element(1).length, static_cast<std::int32_t>(text.size()));
 }
