@@ -36,28 +36,6 @@ bool TakesNoLossFlag(int cp) {
 
 int Resolve(int cp) { return cp <= 0 ? textcodec::SystemCodePage() : cp; }
 
-// Code pages whose bytes below 0x80 are ASCII and never part of a character
-// that starts with a byte of 0x80 or more, so ASCII runs pass unconverted.
-bool AsciiTransparent(int cp) {
-    switch (cp) {
-        case 874:
-        case 932:
-        case 936:
-        case 949:
-        case 950:
-        case 20127:
-        case 20866:
-        case 20932:
-        case 21866:
-        case 51932:
-        case 51936:
-        case 51949:
-        case 54936:
-        case textcodec::kCpUtf8: return true;
-        default: return (cp >= 1250 && cp <= 1258) || (cp >= 28591 && cp <= 28605);
-    }
-}
-
 std::string FromUtf16Units(int target, std::u16string_view units, bool* lost) {
     std::string out;
     bool usedDefault = false;
@@ -68,7 +46,7 @@ std::string FromUtf16Units(int target, std::u16string_view units, bool* lost) {
 
 std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
     const std::u16string_view units(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size() / 2);
-    if (!AsciiTransparent(target)) return FromUtf16Units(target, units, lost);
+    if (!AsciiPassesTo(target)) return FromUtf16Units(target, units, lost);
     std::string out;
     out.reserve(units.size() + units.size() / 4);
     std::size_t i = 0;
@@ -79,15 +57,17 @@ std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
         }
         const std::size_t run = i;
         while (i < units.size() && units[i] >= 0x80) ++i;
+        // The ASCII unit after the run goes with it: a surrogate left open at
+        // the run's end then reads as it does in the whole text.
+        if (i < units.size()) ++i;
         out += FromUtf16Units(target, units.substr(run, i - run), lost);
     }
     return out;
 }
 
-// Bytes between two ASCII-transparent code pages: ASCII runs are copied, the
-// runs of other characters go through UTF-16.
+// Bytes from a page that AsciiPassesFrom into one that AsciiPassesTo: ASCII
+// runs are copied, the runs of other bytes go through UTF-16.
 std::string ConvertRuns(int from, int to, std::string_view source, bool* lost) {
-    const std::uint8_t* lead = textcodec::LeadByteLengths(from);
     std::string out;
     out.reserve(source.size() + source.size() / 8);
     const char* p = source.data();
@@ -99,10 +79,10 @@ std::string ConvertRuns(int from, int to, std::string_view source, bool* lost) {
         out.append(run, static_cast<std::size_t>(p - run));
         if (p >= end) break;
         run = p;
-        while (p < end && static_cast<unsigned char>(*p) >= 0x80) {
-            const int n = lead[static_cast<unsigned char>(*p)];
-            p += std::min<std::ptrdiff_t>(n, end - p);
-        }
+        while (p < end && static_cast<unsigned char>(*p) >= 0x80) ++p;
+        // A sequence the run leaves open is ended by the ASCII byte after it,
+        // as in the whole text; cut before that byte it would read as cut off.
+        if (p < end) ++p;
         textcodec::ToUtf16(from, std::string_view(run, static_cast<std::size_t>(p - run)), units);
         out += FromUtf16Units(to, units, lost);
     }
@@ -182,6 +162,31 @@ std::string CharsetOf(std::string_view content) {
 
 }  // namespace
 
+bool AsciiPassesFrom(int cp) {
+    switch (cp) {
+        case 874:
+        case 20127:
+        case 20866:
+        case 21866:
+        case textcodec::kCpUtf8: return true;
+        default: return (cp >= 1250 && cp <= 1258) || (cp >= 28591 && cp <= 28605);
+    }
+}
+
+bool AsciiPassesTo(int cp) {
+    switch (cp) {
+        case 936:
+        case 949:
+        case 950:
+        case 20932:
+        case 51932:
+        case 51936:
+        case 51949:
+        case 54936: return true;
+        default: return AsciiPassesFrom(cp);
+    }
+}
+
 int CodePageOf(std::string_view name) {
     if (name.empty()) return 0;
     if (name.size() >= 100) return -1;
@@ -238,14 +243,15 @@ std::string SniffEncoding(std::string_view text) {
 }
 
 std::string ConvertText(std::string_view fromName, std::string_view toName, std::string_view source, bool* lost) {
-    if (lost) *lost = false;
     int from = CodePageOf(fromName);
     int to = CodePageOf(toName);
     if (from == -1) from = 0;
     if (to == -1) to = 0;
-    from = Resolve(from);
-    to = Resolve(to);
+    return ConvertCodePages(Resolve(from), Resolve(to), source, lost);
+}
 
+std::string ConvertCodePages(int from, int to, std::string_view source, bool* lost) {
+    if (lost) *lost = false;
     if (from == kCpEngineUtf32) {
         std::u16string units;
         std::string out;
@@ -283,10 +289,10 @@ std::string ConvertText(std::string_view fromName, std::string_view toName, std:
     if (to == kCpEngineUtf32) {
         if (from != textcodec::kCpUtf8) return {};
         textcodec::ToUtf16(from, source, units);
-        return ConvertText("UTF-16", "UTF-32", Utf16Bytes(units), lost);
+        return ConvertCodePages(textcodec::kCpUtf16Le, kCpEngineUtf32, Utf16Bytes(units), lost);
     }
     if (!textcodec::IsConvertible(from)) return {};
-    if (AsciiTransparent(from) && AsciiTransparent(to)) return ConvertRuns(from, to, source, lost);
+    if (AsciiPassesFrom(from) && AsciiPassesTo(to)) return ConvertRuns(from, to, source, lost);
     if (!textcodec::ToUtf16(from, source, units)) return {};
     if (to == textcodec::kCpUtf16Le) return Utf16Bytes(units);
     return FromUtf16Bytes(to, Utf16Bytes(units), lost);
