@@ -67,7 +67,8 @@ public:
     int SegmentLength(int s) const;
 
     // Grows to n entries, but by at most one segment beyond the current last
-    // one in one call. Never shrinks.
+    // one in one call. Never shrinks. New entries hold no values yet: each is
+    // written whole when it is taken into use.
     void Resize(std::int32_t n);
     // Frees every segment.
     void Release();

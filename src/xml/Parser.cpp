@@ -1,30 +1,81 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "textcodec/CodePage.h"
 #include "xml/Scanner.h"
 #include "xml/SearchPath.h"
 #include "xml/XmlTextDoc.h"
 
 namespace xml {
+namespace {
 
-// Builds the element index from the text in one pass over it.
+inline bool IsWs(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+inline bool IsQuote(unsigned char c) { return c == '"' || c == '\''; }
+// As the scanner's: A-Z, '_', ':' and every byte above 0x60.
+inline bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c > 0x60; }
+
+// Byte classes of the tag scan: 0 an ordinary single byte, 1 a byte the
+// state in hand acts on, 2 a byte of 0x80 or more (it may begin a longer
+// character). The text is NUL-terminated, so NUL stops every class.
+struct TagClasses {
+    std::uint8_t name[256]{};       // tag names end at NUL, white space, '/' and '>'
+    std::uint8_t between[256]{};    // outside values: NUL, '=', '>', '/'
+    std::uint8_t unquoted[256]{};   // unquoted values: NUL, white space, '>', '/'
+    std::uint8_t dquote[256]{};     // NUL, '"'
+    std::uint8_t squote[256]{};     // NUL, '\''
+    std::uint8_t endTag[256]{};     // after an end tag's name: NUL, '>'
+    std::uint8_t nameStart[256]{};  // 1 for the bytes IsNameStart takes
+    TagClasses() {
+        for (int b = 0; b < 256; ++b) nameStart[b] = IsNameStart(static_cast<unsigned char>(b));
+        for (std::uint8_t* t : {name, between, unquoted, dquote, squote, endTag}) {
+            for (int b = 0x80; b < 256; ++b) t[b] = 2;
+            t[0] = 1;
+        }
+        for (const char c : {' ', '\t', '\n', '\r', '/', '>'}) name[static_cast<unsigned char>(c)] = 1;
+        for (const char c : {'=', '>', '/'}) between[static_cast<unsigned char>(c)] = 1;
+        for (const char c : {' ', '\t', '\n', '\r', '>', '/'}) unquoted[static_cast<unsigned char>(c)] = 1;
+        dquote['"'] = 1;
+        squote['\''] = 1;
+        endTag['>'] = 1;
+    }
+};
+const TagClasses kTag;
+
+inline const char* SkipClass(const std::uint8_t* table, const char* p) {
+    while (!table[static_cast<unsigned char>(*p)]) ++p;
+    return p;
+}
+
+}  // namespace
+
+// Builds the element index from the text in one pass over it. The loop
+// scans from tag to tag itself: text between tags is passed over in blocks,
+// start and end tags are read in place; every other kind of markup, and any
+// tag that turns out unusual (unterminated, too long), is handed to the
+// token scanner, whose reading stays the reference.
 class Parser {
 public:
-    Parser(XmlTextDoc& doc, Scanner& scanner) : m_doc(doc), m_sc(scanner) {}
-
-    // The token loop; returns the first element created (0 for none).
-    std::uint32_t ParseChildren(std::uint32_t parent);
+    static bool Document(XmlTextDoc& doc, bool byTokens, bool clearReport = false);
 
 private:
-    struct Open {
-        std::uint32_t element;
-        std::int32_t nameStart;
-        std::int32_t nameLength;
-    };
+    explicit Parser(XmlTextDoc& doc);
 
-    ElementEntry& E(std::uint32_t i) { return m_doc.E(i); }
+    // The fast loop; returns the first element created (0 for none), which is 1.
+    std::uint32_t Parse();
+    // The same index built token by token with ScanToken alone.
+    std::uint32_t ParseByTokens();
+
+    ElementEntry& E(std::uint32_t i) { return (*m_doc.m_table)[i]; }
+    std::int32_t Off(const char* p) const { return static_cast<std::int32_t>(p - m_text); }
+    const char* Step(const char* p) const {
+        return static_cast<unsigned char>(*p) < 0x80 ? p + 1 : p + textcodec::CharLength(m_lead, p, m_end);
+    }
+
     void Report(const char* word, const char* tagName, std::int64_t offset, std::int64_t offset2 = -1) {
         XmlTextDoc::AddReportRecord(m_doc.m_report, word, tagName, 0, offset, offset2);
     }
@@ -34,48 +85,86 @@ private:
     }
     // A tag longer than its index field can record: reported and ignored, so
     // that no length is ever stored cut short.
-    void TagTooLong(const Token& token) {
+    void TagTooLong(std::int32_t start, std::int32_t length) {
         MarkError();
-        XmlTextDoc::AddReportRecord(m_doc.m_report, "tag_too_long", nullptr, kRecLength, token.length);
-        XmlTextDoc::AddReportRecord(m_doc.m_report, "tag_too_long", nullptr, kRecUpdate, token.start);
-    }
-    void StartTag(const Token& token);
-    void EndTag(const Token& token);
-    void CloseUnended(std::size_t keep, std::int64_t offset2);
-    std::string NameOf(const Open& open) const {
-        return std::string(m_doc.m_text, static_cast<size_t>(open.nameStart), static_cast<size_t>(open.nameLength));
-    }
-    std::string_view NameView(const Open& open) const {
-        return {m_doc.m_text.data() + open.nameStart, static_cast<size_t>(open.nameLength)};
-    }
-    // Open elements counted by every end-tag name that would close them, so
-    // that an end tag closing nothing is known without searching the stack.
-    // Kept only once a stack deeper than kCountFrom met such an end tag.
-    static constexpr std::size_t kCountFrom = 32;
-    void CountOpen(const Open& open, int delta);
-    void StartCounting() {
-        m_counting = true;
-        for (const Open& open : m_stack) CountOpen(open, 1);
-    }
-    void PopOpen() {
-        if (m_counting) CountOpen(m_stack.back(), -1);
-        m_stack.pop_back();
+        XmlTextDoc::AddReportRecord(m_doc.m_report, "tag_too_long", nullptr, kRecLength, length);
+        XmlTextDoc::AddReportRecord(m_doc.m_report, "tag_too_long", nullptr, kRecUpdate, start);
     }
 
+    [[gnu::always_inline]] inline const char* SkipToMarkup(const char* p) const;
+    // Whether the name at p (up to a byte that ends names) is open's.
+    bool SameName(const char* p, const char* open, std::int32_t length) const {
+        std::int32_t i = 0;
+        if (length <= 8 && m_end - p >= 8) {
+            // Both names whole in one 8-byte word (the open name lies
+            // earlier in the text, so its 8 bytes are there too).
+            std::uint64_t a;
+            std::uint64_t b;
+            std::memcpy(&a, p, 8);
+            std::memcpy(&b, open, 8);
+            const std::uint64_t mask = length == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+            if ((a ^ b) & mask) return false;
+            i = length;
+        } else {
+            // Stops at the text's NUL at the latest: no name holds one.
+            while (i < length && p[i] == open[i]) ++i;
+            if (i < length) return false;
+        }
+        return kTag.name[static_cast<unsigned char>(p[i])] == 1;
+    }
+    [[gnu::always_inline]] inline const char* StartTag(const char* p);
+    [[gnu::always_inline]] inline const char* EndTag(const char* p);
+    const char* ByScanner(const char* p);
+    void OnToken(int kind);
+
+    [[gnu::always_inline]] inline void OpenElement(std::int32_t start, std::int32_t length, std::int32_t nameLength,
+                                                   bool empty);
+    void CloseElement(std::int32_t start, std::int32_t length, std::string_view name);
+    void CloseUnended(std::uint32_t holder, std::int64_t offset2);
+    std::uint32_t NewEntry(const char* at);
+    std::int64_t StartTagsFrom(const char* p) const;
+
+    // While an element is open its length field holds its name's length; the
+    // name starts right after its '<'. The chain of open elements is the
+    // parent chain from m_current up.
+    std::string_view OpenName(const ElementEntry& e) const {
+        return {m_text + e.start + 1, static_cast<std::size_t>(e.length)};
+    }
+    // Open elements counted by every end-tag name that would close them, so
+    // that an end tag closing nothing is known without searching the chain.
+    // Kept only once a chain deeper than kCountFrom met such an end tag.
+    static constexpr std::uint32_t kCountFrom = 32;
+    void CountOpen(std::string_view name, int delta);
+    void StartCounting();
+
     XmlTextDoc& m_doc;
-    Scanner& m_sc;
-    std::uint32_t m_parent = 0;
+    const char* const m_text;
+    const char* const m_end;
+    const std::uint8_t* const m_lead;
+    const bool m_singleByte;  // no byte of the code page begins a longer character
+    Scanner m_sc;
+    Token m_token;
     std::uint32_t m_current = 0;
-    std::uint32_t m_first = 0;
-    std::vector<Open> m_stack;
+    std::uint32_t m_depth = 0;
+    std::uint32_t m_next = 1;           // the next free index
+    ElementEntry* m_slot = nullptr;     // its entry, when m_slot < m_slotEnd
+    ElementEntry* m_slotEnd = nullptr;  // the end of the entries allocated in its segment
+    std::int64_t m_wanted = 0;          // entries the rest of the text can need at most
     bool m_counting = false;
     std::unordered_map<std::string_view, std::uint32_t> m_openNames;
 };
 
+Parser::Parser(XmlTextDoc& doc)
+    : m_doc(doc),
+      m_text(doc.m_text.c_str()),
+      m_end(doc.m_text.c_str() + doc.m_text.size()),
+      m_lead(textcodec::LeadByteLengths(textcodec::SystemCodePage())),
+      m_singleByte(m_lead == textcodec::LeadByteLengths(1252)),
+      m_sc(doc.m_text.c_str(), doc.m_text.size(), 0, doc.m_docFlags) {}
+
 // An end tag's name closes an open name equal to it or continuing it past a
 // byte that ends a path name (NameMatches): each of those prefixes counts.
-void Parser::CountOpen(const Open& open, int delta) {
-    const std::string_view name = NameView(open);
+void Parser::CountOpen(std::string_view name, int delta) {
     for (std::size_t i = 0; i <= name.size(); ++i) {
         if (i < name.size() && !IsPathNameEnd(name[i])) continue;
         if (delta > 0) {
@@ -86,99 +175,349 @@ void Parser::CountOpen(const Open& open, int delta) {
     }
 }
 
-std::uint32_t Parser::ParseChildren(std::uint32_t parent) {
-    m_parent = parent;
-    m_current = parent;
-    Token token;
-    while (true) {
-        const int kind = ScanToken(m_sc, token);
-        if (kind == kTokEnd) break;
-        switch (kind) {
-            case kTokStartTag: StartTag(token); break;
-            case kTokEndTag: EndTag(token); break;
-            case kTokBadMarkup:
-                MarkError();
-                // Records past the report's limit are dropped, as AddReportRecord does.
-                if (m_doc.m_report.size() < 1000) m_doc.m_report += token.report;
-                break;
-            default: break;
-        }
-    }
-    CloseUnended(0, static_cast<std::int64_t>(m_doc.m_text.size()));
-    return m_first;
+void Parser::StartCounting() {
+    m_counting = true;
+    for (std::uint32_t u = m_current; u; u = E(u).parent) CountOpen(OpenName(E(u)), 1);
 }
 
-void Parser::StartTag(const Token& token) {
-    if (token.length > kMaxStartTagLength) {
-        TagTooLong(token);
-        return;
+// The next '<' that begins a character, or the terminating NUL.
+const char* Parser::SkipToMarkup(const char* p) const {
+    while (true) {
+#if defined(__SSE2__)
+        const __m128i lt = _mm_set1_epi8('<');
+        const __m128i zero = _mm_setzero_si128();
+        while (m_end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
+            if (!m_singleByte) mask |= _mm_movemask_epi8(v);
+            if (mask) {
+                p += __builtin_ctz(static_cast<unsigned>(mask));
+                break;
+            }
+            p += 16;
+        }
+#endif
+        while (true) {
+            const auto c = static_cast<unsigned char>(*p);
+            if (c == '<' || c == '\0') return p;
+            if (c >= 0x80 && !m_singleByte) break;
+            ++p;
+        }
+        p += textcodec::CharLength(m_lead, p, m_end);
     }
-    const std::uint32_t n = m_doc.NewIndex();
-    if (!m_first) m_first = n;
-    ElementEntry& e = E(n);
-    e.parent = m_current;
+}
+
+// At "<" and a name's first byte. The attribute states are the scanner's,
+// with runs of bytes no state acts on passed in one step.
+const char* Parser::StartTag(const char* p) {
+    const char* q = p + 1;
+    while (true) {
+        q = SkipClass(kTag.name, q);
+        if (kTag.name[static_cast<unsigned char>(*q)] == 1) break;
+        q += textcodec::CharLength(m_lead, q, m_end);
+    }
+    const auto nameLength = static_cast<std::int32_t>(q - (p + 1));
+    if (*q == '>') {  // no attributes: nothing for the states to do
+        OpenElement(Off(p), Off(q + 1) - Off(p), nameLength, false);
+        return q + 1;
+    }
+    enum { kNone, kExpect, kDouble, kSingle, kUnquoted } state = kNone;
+    auto prev = static_cast<unsigned char>(q[-1]);
+    const char* slash = nullptr;
+    bool slashEmpties = false;
+    while (true) {
+        if (state == kNone || state == kUnquoted || state == kDouble || state == kSingle) {
+            const std::uint8_t* table = state == kNone       ? kTag.between
+                                        : state == kUnquoted ? kTag.unquoted
+                                        : state == kDouble   ? kTag.dquote
+                                                             : kTag.squote;
+            const char* r = SkipClass(table, q);
+            if (r != q) {
+                prev = static_cast<unsigned char>(r[-1]);
+                q = r;
+            }
+        }
+        const auto c = static_cast<unsigned char>(*q);
+        if (c == '\0') return ByScanner(p);  // unterminated
+        switch (state) {
+            case kDouble:
+            case kSingle:
+                if (c == (state == kDouble ? '"' : '\'')) state = kNone;
+                break;
+            case kUnquoted:
+                if (IsWs(c)) {
+                    state = kNone;
+                } else if (c == '>') {
+                    goto done;
+                } else if (c == '/') {
+                    slash = q;
+                    slashEmpties = IsWs(prev) || IsQuote(prev);
+                }
+                break;
+            case kExpect:
+                if (c == '"') {
+                    state = kDouble;
+                } else if (c == '\'') {
+                    state = kSingle;
+                } else if (IsWs(c)) {
+                } else if (c == '>') {
+                    goto done;
+                } else {
+                    if (c == '/') {
+                        slash = q;
+                        slashEmpties = true;
+                    }
+                    state = kUnquoted;
+                }
+                break;
+            case kNone:
+                if (c == '=' && prev != '=') {
+                    state = kExpect;
+                } else if (c == '>') {
+                    goto done;
+                } else if (c == '/') {
+                    slash = q;
+                    slashEmpties = true;
+                }
+                break;
+        }
+        prev = c;
+        q = Step(q);
+    }
+done:
+    const std::int32_t length = Off(q + 1) - Off(p);
+    if (length > kMaxStartTagLength) return ByScanner(p);
+    OpenElement(Off(p), length, nameLength, slash && slash == q - 1 && slashEmpties);
+    return q + 1;
+}
+
+// At "</".
+const char* Parser::EndTag(const char* p) {
+    const char* name = p + 2;
+    const char* q = name;
+    if (m_current) {
+        // Most end tags close the innermost element: its name's bytes, then a
+        // byte that ends a name, read the same as the scan of the name would.
+        ElementEntry& top = E(m_current);
+        if (SameName(name, m_text + top.start + 1, top.length)) {
+            q = name + top.length;
+            while (true) {
+                q = SkipClass(kTag.endTag, q);
+                if (*q == '>') break;
+                if (*q == '\0') return ByScanner(p);  // unterminated
+                q += textcodec::CharLength(m_lead, q, m_end);
+            }
+            const std::int32_t length = Off(q + 1) - Off(p);
+            if (length > kMaxEndTagLength) return ByScanner(p);
+            if (m_counting) CountOpen(OpenName(top), -1);
+            top.length = Off(q + 1) - top.start;
+            top.SetEndTagLength(length);
+            m_current = top.parent;
+            --m_depth;
+            return q + 1;
+        }
+    }
+    while (true) {
+        q = SkipClass(kTag.name, q);
+        if (kTag.name[static_cast<unsigned char>(*q)] == 1) break;
+        q += textcodec::CharLength(m_lead, q, m_end);
+    }
+    const std::string_view n(name, static_cast<std::size_t>(q - name));
+    while (true) {
+        q = SkipClass(kTag.endTag, q);
+        if (*q == '>') break;
+        if (*q == '\0') return ByScanner(p);  // unterminated
+        q += textcodec::CharLength(m_lead, q, m_end);
+    }
+    const std::int32_t length = Off(q + 1) - Off(p);
+    if (length > kMaxEndTagLength) return ByScanner(p);
+    CloseElement(Off(p), length, n);
+    return q + 1;
+}
+
+// One token read by the scanner from p.
+const char* Parser::ByScanner(const char* p) {
+    m_sc.pos = Off(p);
+    OnToken(ScanToken(m_sc, m_token));
+    return m_text + m_sc.pos;
+}
+
+void Parser::OnToken(int kind) {
+    switch (kind) {
+        case kTokStartTag:
+            if (m_token.length > kMaxStartTagLength) {
+                TagTooLong(m_token.start, m_token.length);
+            } else {
+                OpenElement(m_token.start, m_token.length, m_sc.NameLength(), m_token.flags & kTokenEmptyElement);
+            }
+            break;
+        case kTokEndTag:
+            if (m_token.length > kMaxEndTagLength) {
+                TagTooLong(m_token.start, m_token.length);
+            } else {
+                CloseElement(m_token.start, m_token.length,
+                             {m_text + m_sc.nameStart, static_cast<std::size_t>(std::max(0, m_sc.NameLength()))});
+            }
+            break;
+        case kTokBadMarkup:
+            MarkError();
+            // Records past the report's limit are dropped, as AddReportRecord does.
+            if (m_doc.m_report.size() < 1000) m_doc.m_report += m_token.report;
+            break;
+        default: break;
+    }
+}
+
+std::uint32_t Parser::Parse() {
+    const char* p = m_text;
+    while (true) {
+        if (*p != '<') p = SkipToMarkup(p);
+        if (*p == '\0') break;
+        const auto d = static_cast<unsigned char>(p[1]);
+        if (d == '/') {
+            p = EndTag(p);
+        } else if (kTag.nameStart[d]) {
+            p = StartTag(p);
+        } else {
+            p = ByScanner(p);
+        }
+    }
+    CloseUnended(0, static_cast<std::int64_t>(m_end - m_text));
+    m_doc.m_nextFree = static_cast<std::int32_t>(m_next);
+    return m_next > 1 ? 1 : 0;  // the first element created
+}
+
+std::uint32_t Parser::ParseByTokens() {
+    while (true) {
+        const int kind = ScanToken(m_sc, m_token);
+        if (kind == kTokEnd) break;
+        OnToken(kind);
+    }
+    CloseUnended(0, static_cast<std::int64_t>(m_end - m_text));
+    m_doc.m_nextFree = static_cast<std::int32_t>(m_next);
+    return m_next > 1 ? 1 : 0;
+}
+
+// How many '<' from p on are not followed by '/', '!' or '?': at least as
+// many as there are start tags.
+std::int64_t Parser::StartTagsFrom(const char* p) const {
+    std::int64_t count = 0;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<');
+    while (m_end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));  // up to the NUL
+        const int opens = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lt));
+        if (opens) {
+            const __m128i others =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('/')), _mm_cmpeq_epi8(w, _mm_set1_epi8('!'))),
+                             _mm_cmpeq_epi8(w, _mm_set1_epi8('?')));
+            count += __builtin_popcount(static_cast<unsigned>(opens & ~_mm_movemask_epi8(others)));
+        }
+        p += 16;
+    }
+#endif
+    for (; p < m_end; ++p) count += *p == '<' && p[1] != '/' && p[1] != '!' && p[1] != '?';
+    return count;
+}
+
+// Makes room for the entry m_next. The table was reserved from the text's
+// length; past that, a table still in its first segment grows once to what
+// the rest of the text can hold (a '<' and a name's first byte per element),
+// so that its entries are copied once at most. Larger tables add segments,
+// which copies nothing but a part-filled last one.
+std::uint32_t Parser::NewEntry(const char* at) {
+    ElementTable& table = *m_doc.m_table;
+    const auto n = static_cast<std::int32_t>(m_next);
+    if (n >= table.Size()) {
+        if (m_wanted == 0 && table.Size() < ElementTable::kSegmentSize) m_wanted = n + StartTagsFrom(at) + 1;
+        const std::int64_t want = m_wanted > n ? m_wanted : std::int64_t{n} + n / 2 + 1;
+        table.Resize(static_cast<std::int32_t>(std::min<std::int64_t>(want, INT32_MAX)));
+    }
+    m_slot = &table[static_cast<std::uint32_t>(n)];
+    const std::int32_t segmentEnd = (n | (ElementTable::kSegmentSize - 1)) + 1;
+    m_slotEnd = m_slot + (std::min(segmentEnd, table.Size()) - n);
+    return m_next;
+}
+
+void Parser::OpenElement(std::int32_t start, std::int32_t length, std::int32_t nameLength, bool empty) {
+    if (m_slot == m_slotEnd) NewEntry(m_text + start);
+    const std::uint32_t n = m_next++;
+    ElementEntry& e = *m_slot++;
     ElementEntry& c = E(m_current);
+    e.parent = m_current;
+    e.firstChild = 0;
+    e.next = 0;
+    e.start = start;
+    e.tagLengths = static_cast<std::uint32_t>(length);
+    const std::uint32_t level = m_depth > kLevelMask ? kLevelMask : m_depth;
     if (c.firstChild) {
         ElementEntry& first = E(c.firstChild);
         E(first.prev).next = n;
         e.prev = first.prev;
         first.prev = n;
+        e.levelFlags = level;
     } else {
         c.firstChild = n;
         e.prev = n;
-        e.levelFlags = kFlagFirstChild;
+        e.levelFlags = kFlagFirstChild | level;
     }
-    e.SetLevel(E(m_parent).Level() + static_cast<int>(m_stack.size()));
-    e.start = token.start;
-    e.SetStartTagLength(token.length);
-    if (token.flags & kTokenEmptyElement) {
-        e.length = token.length;
+    if (empty) {
+        e.length = length;
         return;
     }
-    m_stack.push_back({n, m_sc.nameStart, m_sc.NameLength()});
-    if (m_counting) CountOpen(m_stack.back(), 1);
+    e.length = nameLength;
     m_current = n;
+    ++m_depth;
+    if (m_counting) CountOpen(OpenName(e), 1);
 }
 
-void Parser::EndTag(const Token& token) {
-    if (token.length > kMaxEndTagLength) {
-        TagTooLong(token);
+void Parser::CloseElement(std::int32_t start, std::int32_t length, std::string_view name) {
+    std::uint32_t match = 0;
+    if (m_current) {
+        const ElementEntry& top = E(m_current);
+        if (NameMatches(name, m_text + top.start + 1, static_cast<std::size_t>(top.length))) {
+            match = m_current;
+        } else {
+            if (!m_counting && m_depth > kCountFrom) StartCounting();
+            if (!m_counting || m_openNames.find(name) != m_openNames.end()) {
+                for (std::uint32_t u = top.parent; u; u = E(u).parent) {
+                    const ElementEntry& open = E(u);
+                    if (NameMatches(name, m_text + open.start + 1, static_cast<std::size_t>(open.length))) {
+                        match = u;
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    if (!match) {
+        MarkError();
+        Report("lone_end_tag", std::string(name).c_str(), start);
         return;
     }
-    const char* const text = m_doc.m_text.c_str();
-    const std::string_view name(text + m_sc.nameStart, static_cast<size_t>(std::max(0, m_sc.NameLength())));
-    const bool closesInnermost =
-        !m_stack.empty() && NameMatches(name, text + m_stack.back().nameStart, m_stack.back().nameLength);
-    if (!closesInnermost && !m_counting && m_stack.size() > kCountFrom) StartCounting();
-    const bool closesNone = m_counting && !closesInnermost && m_openNames.find(name) == m_openNames.end();
-    for (std::size_t i = closesNone ? 0 : m_stack.size(); i-- > 0;) {
-        const Open& open = m_stack[i];
-        if (!NameMatches(name, text + open.nameStart, static_cast<size_t>(open.nameLength))) continue;
-        ElementEntry& e = E(open.element);
-        e.length = token.start + token.length - e.start;
-        e.SetEndTagLength(token.length);
-        CloseUnended(i + 1, token.start + 1);
-        m_current = e.parent;
-        PopOpen();
-        return;
-    }
-    MarkError();
-    Report("lone_end_tag", std::string(name).c_str(), token.start);
+    CloseUnended(match, start + 1);
+    ElementEntry& e = E(match);
+    if (m_counting) CountOpen(OpenName(e), -1);
+    e.length = start + length - e.start;
+    e.SetEndTagLength(length);
+    m_current = e.parent;
+    --m_depth;
 }
 
-// Closes every open element above stack depth keep as unended, innermost
-// first, in one pass: each one's children become its following siblings,
-// so the whole run ends up as one flat list of siblings under the element
-// that stays open.
-void Parser::CloseUnended(std::size_t keep, std::int64_t offset2) {
-    if (m_stack.size() <= keep) return;
-    const std::uint32_t holder = keep ? m_stack[keep - 1].element : m_parent;
+// Closes every open element above holder as unended, innermost first, in
+// one pass: each one's children become its following siblings, so the whole
+// run ends up as one flat list of siblings under the element that stays open.
+void Parser::CloseUnended(std::uint32_t holder, std::int64_t offset2) {
+    if (m_current == holder) return;
     E(0).levelFlags |= kFlagDocumentError;
     std::uint32_t tail = 0;   // the last element of the flattened run
     std::uint32_t inner = 0;  // the unended element closed just before
-    for (std::size_t i = m_stack.size(); i-- > keep;) {
-        const std::uint32_t u = m_stack[i].element;
+    for (std::uint32_t u = m_current; u != holder;) {
         ElementEntry& e = E(u);
+        const std::uint32_t up = e.parent;
+        const std::string_view name = OpenName(e);
+        if (m_counting) CountOpen(name, -1);
         const std::uint32_t first = e.firstChild;
         if (first) {
             if (!tail) tail = E(first).prev;
@@ -201,40 +540,47 @@ void Parser::CloseUnended(std::size_t keep, std::int64_t offset2) {
         e.levelFlags |= kFlagNoEndTag;
         if (e.Has(kFlagErrorInside)) {
             e.levelFlags &= ~kFlagErrorInside;
-            const std::uint32_t up = i > keep ? m_stack[i - 1].element : holder;
             E(up).levelFlags |= kFlagErrorInside;
         }
-        Report("unended_start_tag", NameOf(m_stack[i]).c_str(), e.start, offset2);
+        Report("unended_start_tag", std::string(name).c_str(), e.start, offset2);
+        --m_depth;
         inner = u;
+        u = up;
     }
     E(E(holder).firstChild).prev = tail;
-    if (m_counting) {
-        for (std::size_t i = keep; i < m_stack.size(); ++i) CountOpen(m_stack[i], -1);
-    }
-    m_stack.resize(keep);
     m_current = holder;
 }
 
-bool XmlTextDoc::ParseDocument() {
-    ResetPositions();
-    m_nextFree = 1;
-    const auto length = static_cast<std::int32_t>(std::min<std::size_t>(m_text.size(), INT32_MAX));
-    m_table->Resize(length / 64 + 8);
-    E(0) = ElementEntry{};
-    if (!m_text.empty()) {
-        Scanner scanner(m_text.c_str(), m_text.size(), 0, m_docFlags);
-        Parser parser(*this, scanner);
-        const std::uint32_t first = parser.ParseChildren(0);
-        E(0).length = length;
+// The whole parse of a document's text, with the fast loop or token by token.
+bool Parser::Document(XmlTextDoc& doc, bool byTokens, bool clearReport) {
+    if (clearReport) doc.m_report.clear();
+    doc.ResetPositions();
+    doc.m_nextFree = 1;
+    const auto length = static_cast<std::int32_t>(std::min<std::size_t>(doc.m_text.size(), INT32_MAX));
+    // One entry per 64 bytes; small texts, whose index costs little, one per
+    // 8 bytes, so that they seldom grow.
+    doc.m_table->Resize(length < (1 << 16) ? length / 8 + 8 : length / 64 + 8);
+    doc.E(0) = ElementEntry{};
+    if (!doc.m_text.empty()) {
+        Parser parser(doc);
+        const std::uint32_t first = byTokens ? parser.ParseByTokens() : parser.Parse();
+        doc.E(0).length = length;
         if (!first) {
-            AddReportRecord(m_report, "no_root_element", nullptr, 0);
+            XmlTextDoc::AddReportRecord(doc.m_report, "no_root_element", nullptr, 0);
         } else {
-            E(0).firstChild = first;
-            if (E(first).next) AddReportRecord(m_report, "root_has_sibling", nullptr, 0);
+            doc.E(0).firstChild = first;
+            if (doc.E(first).next) XmlTextDoc::AddReportRecord(doc.m_report, "root_has_sibling", nullptr, 0);
         }
     }
-    ResetPositions();
-    return CheckSingleRoot();
+    doc.ResetPositions();
+    return doc.CheckSingleRoot();
+}
+
+bool XmlTextDoc::ParseDocument() { return Parser::Document(*this, false); }
+
+bool SetDocTextByTokens(XmlTextDoc& doc, std::string_view text) {
+    doc.SetDocText(text);
+    return Parser::Document(doc, true, true);
 }
 
 }  // namespace xml

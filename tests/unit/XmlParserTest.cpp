@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <random>
 
+#include "textcodec/CodePage.h"
+#include "xml/Scanner.h"
 #include "xml/XmlTextDoc.h"
 
 using xml::XmlTextDoc;
@@ -214,4 +218,76 @@ TEST(XmlParser, EndTagsDeepInTheStackCloseTheInnermostMatchingName) {
     EXPECT_EQ(doc.Element(41).EndTagLength(), 4);
     EXPECT_TRUE(doc.Element(40).Has(xml::kFlagNoEndTag));
     EXPECT_EQ(doc.Element(1).length, static_cast<std::int32_t>(text.size()));
+}
+
+TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
+    // Random documents from pieces that exercise every path of the scan:
+    // names with multibyte and path-ending bytes, odd attributes, stray lead
+    // bytes before markup, NULs, deep and mismatched nesting, cut-off markup.
+    const char* const names[] = {"a", "ab", "a=1", "k[2]", "\xB0\xA1", "\x81\x40", "\xEA\xB0\x80", ":n"};
+    const char* const attributes[] = {" x=\"1\"",    " x='a>b'", " x=1/", " x=1 /", " x==\"q\"", " y",
+                                      " x=\"\xB0\"", " x=\xB0/", "/ ",    " x=/",   " x=\"a"};
+    const char* const other[] = {"text",
+                                 "\r\n",
+                                 "a>b",
+                                 "&amp;",
+                                 "\xB0<",
+                                 "\x81",
+                                 "\xE0<",
+                                 "<!-- c -->",
+                                 "<![CDATA[x<y]]>",
+                                 "<?pi x?>",
+                                 "<!DOCTYPE a [<!ENTITY e \"x>y\">]>",
+                                 "<!x>",
+                                 "<1>",
+                                 "< a>",
+                                 "</ a>",
+                                 "</>",
+                                 "<",
+                                 "<!-- ",
+                                 "<a",
+                                 "</a",
+                                 std::string_view("\0", 1).data()};
+    std::mt19937 random(7);
+    const auto pick = [&random](std::size_t n) { return random() % n; };
+    for (int round = 0; round < 1000; ++round) {
+        std::string text;
+        for (std::size_t piece = 1 + pick(40); piece > 0; --piece) {
+            const std::string name = names[pick(std::size(names))];
+            switch (pick(8)) {
+                case 0:
+                case 1: text += "<" + name + ">"; break;
+                case 2: text += "</" + name + ">"; break;
+                case 3: text += "<" + name + attributes[pick(std::size(attributes))] + (pick(2) ? ">" : "/>"); break;
+                case 4:
+                    for (std::size_t k = pick(50); k > 0; --k) text += "<d>";
+                    break;
+                case 5:
+                    for (std::size_t k = pick(50); k > 0; --k) text += "</d>";
+                    break;
+                case 6: text += static_cast<char>(1 + pick(255)); break;
+                default: {
+                    const std::size_t k = pick(std::size(other));
+                    text.append(other[k], k + 1 == std::size(other) ? 1 : std::strlen(other[k]));
+                }
+            }
+        }
+        for (const int page : {949, 65001, 1252, 932}) {
+            textcodec::ScopedSystemCodePage scoped(page);
+            XmlTextDoc fast;
+            XmlTextDoc tokens;
+            const bool fastOk = fast.SetDocText(text);
+            ASSERT_EQ(fastOk, xml::SetDocTextByTokens(tokens, text)) << page << ": " << text;
+            ASSERT_EQ(fast.ReportText(), tokens.ReportText()) << page << ": " << text;
+            ASSERT_EQ(fast.NextFreeIndex(), tokens.NextFreeIndex()) << page << ": " << text;
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(fast.NextFreeIndex()); ++i) {
+                const auto& f = fast.Element(i);
+                const auto& t = tokens.Element(i);
+                ASSERT_TRUE(f.start == t.start && f.length == t.length && f.tagLengths == t.tagLengths &&
+                            f.levelFlags == t.levelFlags && f.parent == t.parent && f.firstChild == t.firstChild &&
+                            f.next == t.next && f.prev == t.prev)
+                    << page << ", element " << i << ": " << text;
+            }
+        }
+    }
 }
