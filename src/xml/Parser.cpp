@@ -51,6 +51,35 @@ inline const char* SkipClass(const std::uint8_t* table, const char* p) {
     return p;
 }
 
+// Stop masks of 16 bytes: a bit for each byte of 0x80 or more, NUL, and the
+// bytes named; StopsSpaceOr stops at every byte up to ' ' (white space among
+// them), which the caller's table then tells apart.
+#if defined(__SSE2__)
+using Block = __m128i;
+template <class... Bytes>
+inline int Stops(Block v, Bytes... bytes) {
+    __m128i hit = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+    ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(bytes)))), ...);
+    return _mm_movemask_epi8(hit) | _mm_movemask_epi8(v);
+}
+template <class... Bytes>
+inline int StopsSpaceOr(Block v, Bytes... bytes) {
+    __m128i hit = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(' ')), v);
+    ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(bytes)))), ...);
+    return _mm_movemask_epi8(hit) | _mm_movemask_epi8(v);
+}
+#else
+struct Block {};
+template <class... Bytes>
+inline int Stops(Block, Bytes...) {
+    return 0;
+}
+template <class... Bytes>
+inline int StopsSpaceOr(Block, Bytes...) {
+    return 0;
+}
+#endif
+
 }  // namespace
 
 // Builds the element index from the text in one pass over it. The loop
@@ -63,6 +92,18 @@ public:
     static bool Document(XmlTextDoc& doc, bool byTokens, bool clearReport = false);
 
 private:
+    // Where the index stands. The fast loop keeps a copy in locals, which
+    // stores into entries cannot alias, and hands it back around every call
+    // that works on m_at.
+    struct Cursor {
+        std::uint32_t current = 0;        // the innermost open element (0: none)
+        ElementEntry* entry = nullptr;    // its entry
+        std::uint32_t depth = 0;          // open elements
+        std::uint32_t next = 1;           // the next free index
+        ElementEntry* slot = nullptr;     // its entry, when slot < slotEnd
+        ElementEntry* slotEnd = nullptr;  // the end of the entries allocated in its segment
+    };
+
     explicit Parser(XmlTextDoc& doc);
 
     // The fast loop; returns the first element created (0 for none), which is 1.
@@ -81,7 +122,11 @@ private:
     }
     void MarkError() {
         E(0).levelFlags |= kFlagDocumentError;
-        E(m_current).levelFlags |= kFlagErrorInside;
+        E(m_at.current).levelFlags |= kFlagErrorInside;
+    }
+    void SetCurrent(Cursor& at, std::uint32_t u) {
+        at.current = u;
+        at.entry = &E(u);
     }
     // A tag longer than its index field can record: reported and ignored, so
     // that no length is ever stored cut short.
@@ -92,6 +137,38 @@ private:
     }
 
     [[gnu::always_inline]] inline const char* SkipToMarkup(const char* p) const;
+    // Passes the bytes table marks 0, 16 at a time while the text lasts
+    // (stops picks a superset of the table's stops); prev becomes the last
+    // byte passed.
+    template <class StopMask>
+    [[gnu::always_inline]] inline const char* Skip(const char* q, unsigned char& prev, const std::uint8_t* table,
+                                                   StopMask stops) const {
+        const char* r = q;
+#if defined(__SSE2__)
+        while (m_end - r >= 16) {
+            const int mask = stops(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r)));
+            if (mask) {
+                r += __builtin_ctz(static_cast<unsigned>(mask));
+                break;
+            }
+            r += 16;
+        }
+#else
+        (void)stops;
+#endif
+        r = SkipClass(table, r);
+        if (r != q) prev = static_cast<unsigned char>(r[-1]);
+        return r;
+    }
+    // The end of the tag name at p, stepping whole characters. Names are
+    // short: a byte loop beats blocks here.
+    [[gnu::always_inline]] inline const char* ScanName(const char* p) const {
+        while (true) {
+            p = SkipClass(kTag.name, p);
+            if (kTag.name[static_cast<unsigned char>(*p)] == 1) return p;
+            p += textcodec::CharLength(m_lead, p, m_end);
+        }
+    }
     // Whether the name at p (up to a byte that ends names) is open's.
     bool SameName(const char* p, const char* open, std::int32_t length) const {
         std::int32_t i = 0;
@@ -112,21 +189,22 @@ private:
         }
         return kTag.name[static_cast<unsigned char>(p[i])] == 1;
     }
-    [[gnu::always_inline]] inline const char* StartTag(const char* p);
-    [[gnu::always_inline]] inline const char* EndTag(const char* p);
+    const char* Attributes(const char* q, bool& empty) const;
+    [[gnu::always_inline]] inline const char* EndTagRest(const char* q) const;
     const char* ByScanner(const char* p);
     void OnToken(int kind);
 
-    [[gnu::always_inline]] inline void OpenElement(std::int32_t start, std::int32_t length, std::int32_t nameLength,
-                                                   bool empty);
+    [[gnu::always_inline]] inline void Open(Cursor& at, std::int32_t start, std::int32_t length,
+                                            std::int32_t nameLength, bool empty);
+    [[gnu::always_inline]] inline void CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length);
     void CloseElement(std::int32_t start, std::int32_t length, std::string_view name);
     void CloseUnended(std::uint32_t holder, std::int64_t offset2);
-    std::uint32_t NewEntry(const char* at);
+    void NewEntry(const char* from);
     std::int64_t StartTagsFrom(const char* p) const;
 
     // While an element is open its length field holds its name's length; the
     // name starts right after its '<'. The chain of open elements is the
-    // parent chain from m_current up.
+    // parent chain from the cursor's current element up.
     std::string_view OpenName(const ElementEntry& e) const {
         return {m_text + e.start + 1, static_cast<std::size_t>(e.length)};
     }
@@ -144,12 +222,8 @@ private:
     const bool m_singleByte;  // no byte of the code page begins a longer character
     Scanner m_sc;
     Token m_token;
-    std::uint32_t m_current = 0;
-    std::uint32_t m_depth = 0;
-    std::uint32_t m_next = 1;           // the next free index
-    ElementEntry* m_slot = nullptr;     // its entry, when m_slot < m_slotEnd
-    ElementEntry* m_slotEnd = nullptr;  // the end of the entries allocated in its segment
-    std::int64_t m_wanted = 0;          // entries the rest of the text can need at most
+    Cursor m_at;
+    std::int64_t m_wanted = 0;  // entries the rest of the text can need at most
     bool m_counting = false;
     std::unordered_map<std::string_view, std::uint32_t> m_openNames;
 };
@@ -160,7 +234,9 @@ Parser::Parser(XmlTextDoc& doc)
       m_end(doc.m_text.c_str() + doc.m_text.size()),
       m_lead(textcodec::LeadByteLengths(textcodec::SystemCodePage())),
       m_singleByte(m_lead == textcodec::LeadByteLengths(1252)),
-      m_sc(doc.m_text.c_str(), doc.m_text.size(), 0, doc.m_docFlags) {}
+      m_sc(doc.m_text.c_str(), doc.m_text.size(), 0, doc.m_docFlags) {
+    m_at.entry = &E(0);
+}
 
 // An end tag's name closes an open name equal to it or continuing it past a
 // byte that ends a path name (NameMatches): each of those prefixes counts.
@@ -177,7 +253,7 @@ void Parser::CountOpen(std::string_view name, int delta) {
 
 void Parser::StartCounting() {
     m_counting = true;
-    for (std::uint32_t u = m_current; u; u = E(u).parent) CountOpen(OpenName(E(u)), 1);
+    for (std::uint32_t u = m_at.current; u; u = E(u).parent) CountOpen(OpenName(E(u)), 1);
 }
 
 // The next '<' that begins a character, or the terminating NUL.
@@ -207,132 +283,93 @@ const char* Parser::SkipToMarkup(const char* p) const {
     }
 }
 
-// At "<" and a name's first byte. The attribute states are the scanner's,
-// with runs of bytes no state acts on passed in one step.
-const char* Parser::StartTag(const char* p) {
-    const char* q = p + 1;
-    while (true) {
-        q = SkipClass(kTag.name, q);
-        if (kTag.name[static_cast<unsigned char>(*q)] == 1) break;
-        q += textcodec::CharLength(m_lead, q, m_end);
-    }
-    const auto nameLength = static_cast<std::int32_t>(q - (p + 1));
-    if (*q == '>') {  // no attributes: nothing for the states to do
-        OpenElement(Off(p), Off(q + 1) - Off(p), nameLength, false);
-        return q + 1;
-    }
-    enum { kNone, kExpect, kDouble, kSingle, kUnquoted } state = kNone;
+// From the end of a start tag's name (not at '>') to the tag's '>', or null
+// when the tag is unterminated. The attribute states are the scanner's, with
+// runs of bytes a state does nothing with passed in one step; the byte a state
+// stops at is handled as the scanner handles it, then stepped over.
+const char* Parser::Attributes(const char* q, bool& empty) const {
     auto prev = static_cast<unsigned char>(q[-1]);
     const char* slash = nullptr;
     bool slashEmpties = false;
-    while (true) {
-        if (state == kNone || state == kUnquoted || state == kDouble || state == kSingle) {
-            const std::uint8_t* table = state == kNone       ? kTag.between
-                                        : state == kUnquoted ? kTag.unquoted
-                                        : state == kDouble   ? kTag.dquote
-                                                             : kTag.squote;
-            const char* r = SkipClass(table, q);
-            if (r != q) {
-                prev = static_cast<unsigned char>(r[-1]);
-                q = r;
-            }
-        }
-        const auto c = static_cast<unsigned char>(*q);
-        if (c == '\0') return ByScanner(p);  // unterminated
-        switch (state) {
-            case kDouble:
-            case kSingle:
-                if (c == (state == kDouble ? '"' : '\'')) state = kNone;
-                break;
-            case kUnquoted:
-                if (IsWs(c)) {
-                    state = kNone;
-                } else if (c == '>') {
-                    goto done;
-                } else if (c == '/') {
-                    slash = q;
-                    slashEmpties = IsWs(prev) || IsQuote(prev);
-                }
-                break;
-            case kExpect:
-                if (c == '"') {
-                    state = kDouble;
-                } else if (c == '\'') {
-                    state = kSingle;
-                } else if (IsWs(c)) {
-                } else if (c == '>') {
-                    goto done;
-                } else {
-                    if (c == '/') {
-                        slash = q;
-                        slashEmpties = true;
-                    }
-                    state = kUnquoted;
-                }
-                break;
-            case kNone:
-                if (c == '=' && prev != '=') {
-                    state = kExpect;
-                } else if (c == '>') {
-                    goto done;
-                } else if (c == '/') {
-                    slash = q;
-                    slashEmpties = true;
-                }
-                break;
-        }
-        prev = c;
-        q = Step(q);
+    bool expect;
+    unsigned char c;
+none:
+    q = Skip(q, prev, kTag.between, [](Block v) { return Stops(v, '=', '>', '/'); });
+    c = static_cast<unsigned char>(*q);
+    if (c == '>') goto done;
+    if (c == '\0') return nullptr;
+    if (c == '/') {
+        slash = q;
+        slashEmpties = true;
     }
+    expect = c == '=' && prev != '=';
+    prev = c;
+    q = Step(q);
+    if (!expect) goto none;
+expecting:
+    c = static_cast<unsigned char>(*q);
+    if (c == '"') {
+        prev = c;
+        ++q;
+        goto dquote;
+    }
+    if (c == '\'') {
+        prev = c;
+        ++q;
+        goto squote;
+    }
+    if (c == '>') goto done;
+    if (c == '\0') return nullptr;
+    if (c == '/') {
+        slash = q;
+        slashEmpties = true;
+    }
+    prev = c;
+    q = Step(q);
+    if (IsWs(c)) goto expecting;
+unquoted:
+    q = Skip(q, prev, kTag.unquoted, [](Block v) { return StopsSpaceOr(v, '>', '/'); });
+    c = static_cast<unsigned char>(*q);
+    if (c == '>') goto done;
+    if (c == '\0') return nullptr;
+    if (c == '/') {
+        slash = q;
+        slashEmpties = IsWs(prev) || IsQuote(prev);
+    }
+    prev = c;
+    q = Step(q);
+    if (IsWs(c)) goto none;
+    goto unquoted;
+dquote:
+    q = Skip(q, prev, kTag.dquote, [](Block v) { return Stops(v, '"'); });
+    c = static_cast<unsigned char>(*q);
+    if (c == '\0') return nullptr;
+    prev = c;
+    q = Step(q);
+    if (c == '"') goto none;
+    goto dquote;
+squote:
+    q = Skip(q, prev, kTag.squote, [](Block v) { return Stops(v, '\''); });
+    c = static_cast<unsigned char>(*q);
+    if (c == '\0') return nullptr;
+    prev = c;
+    q = Step(q);
+    if (c == '\'') goto none;
+    goto squote;
 done:
-    const std::int32_t length = Off(q + 1) - Off(p);
-    if (length > kMaxStartTagLength) return ByScanner(p);
-    OpenElement(Off(p), length, nameLength, slash && slash == q - 1 && slashEmpties);
-    return q + 1;
+    empty = slash && slash == q - 1 && slashEmpties;
+    return q;
 }
 
-// At "</".
-const char* Parser::EndTag(const char* p) {
-    const char* name = p + 2;
-    const char* q = name;
-    if (m_current) {
-        // Most end tags close the innermost element: its name's bytes, then a
-        // byte that ends a name, read the same as the scan of the name would.
-        ElementEntry& top = E(m_current);
-        if (SameName(name, m_text + top.start + 1, top.length)) {
-            q = name + top.length;
-            while (true) {
-                q = SkipClass(kTag.endTag, q);
-                if (*q == '>') break;
-                if (*q == '\0') return ByScanner(p);  // unterminated
-                q += textcodec::CharLength(m_lead, q, m_end);
-            }
-            const std::int32_t length = Off(q + 1) - Off(p);
-            if (length > kMaxEndTagLength) return ByScanner(p);
-            if (m_counting) CountOpen(OpenName(top), -1);
-            top.length = Off(q + 1) - top.start;
-            top.SetEndTagLength(length);
-            m_current = top.parent;
-            --m_depth;
-            return q + 1;
-        }
-    }
-    while (true) {
-        q = SkipClass(kTag.name, q);
-        if (kTag.name[static_cast<unsigned char>(*q)] == 1) break;
-        q += textcodec::CharLength(m_lead, q, m_end);
-    }
-    const std::string_view n(name, static_cast<std::size_t>(q - name));
+// From the end of an end tag's name to its '>', or null when unterminated.
+const char* Parser::EndTagRest(const char* q) const {
+    if (*q == '>') return q;
     while (true) {
         q = SkipClass(kTag.endTag, q);
-        if (*q == '>') break;
-        if (*q == '\0') return ByScanner(p);  // unterminated
+        if (*q == '>') return q;
+        if (*q == '\0') return nullptr;
         q += textcodec::CharLength(m_lead, q, m_end);
     }
-    const std::int32_t length = Off(q + 1) - Off(p);
-    if (length > kMaxEndTagLength) return ByScanner(p);
-    CloseElement(Off(p), length, n);
-    return q + 1;
 }
 
 // One token read by the scanner from p.
@@ -348,7 +385,7 @@ void Parser::OnToken(int kind) {
             if (m_token.length > kMaxStartTagLength) {
                 TagTooLong(m_token.start, m_token.length);
             } else {
-                OpenElement(m_token.start, m_token.length, m_sc.NameLength(), m_token.flags & kTokenEmptyElement);
+                Open(m_at, m_token.start, m_token.length, m_sc.NameLength(), m_token.flags & kTokenEmptyElement);
             }
             break;
         case kTokEndTag:
@@ -369,22 +406,61 @@ void Parser::OnToken(int kind) {
 }
 
 std::uint32_t Parser::Parse() {
+    Cursor at = m_at;
+    // Work on m_at: the cursor goes there first and comes back after.
+    const auto call = [this, &at](auto work) {
+        m_at = at;
+        const char* r = work();
+        at = m_at;
+        return r;
+    };
     const char* p = m_text;
     while (true) {
         if (*p != '<') p = SkipToMarkup(p);
         if (*p == '\0') break;
         const auto d = static_cast<unsigned char>(p[1]);
         if (d == '/') {
-            p = EndTag(p);
-        } else if (kTag.nameStart[d]) {
-            p = StartTag(p);
-        } else {
-            p = ByScanner(p);
+            // Most end tags close the innermost element: its name's bytes,
+            // then a byte that ends a name, read as the scan of the name would.
+            const char* q;
+            if (at.current && SameName(p + 2, m_text + at.entry->start + 1, at.entry->length) &&
+                (q = EndTagRest(p + 2 + at.entry->length)) && q + 1 - p <= kMaxEndTagLength) {
+                CloseInnermost(at, Off(q + 1), Off(q + 1) - Off(p));
+                p = q + 1;
+                continue;
+            }
+            const char* name = p + 2;
+            const char* end = ScanName(name);
+            q = EndTagRest(end);
+            if (!q || q + 1 - p > kMaxEndTagLength) {
+                p = call([&] { return ByScanner(p); });
+                continue;
+            }
+            p = call([&] {
+                CloseElement(Off(p), Off(q + 1) - Off(p), {name, static_cast<std::size_t>(end - name)});
+                return q + 1;
+            });
+            continue;
         }
+        if (kTag.nameStart[d]) {
+            const char* q = ScanName(p + 1);
+            const auto nameLength = static_cast<std::int32_t>(q - (p + 1));
+            bool empty = false;
+            if (*q != '>') q = Attributes(q, empty);
+            if (!q || q + 1 - p > kMaxStartTagLength) {
+                p = call([&] { return ByScanner(p); });
+                continue;
+            }
+            Open(at, Off(p), Off(q + 1) - Off(p), nameLength, empty);
+            p = q + 1;
+            continue;
+        }
+        p = call([&] { return ByScanner(p); });
     }
+    m_at = at;
     CloseUnended(0, static_cast<std::int64_t>(m_end - m_text));
-    m_doc.m_nextFree = static_cast<std::int32_t>(m_next);
-    return m_next > 1 ? 1 : 0;  // the first element created
+    m_doc.m_nextFree = static_cast<std::int32_t>(m_at.next);
+    return m_at.next > 1 ? 1 : 0;  // the first element created
 }
 
 std::uint32_t Parser::ParseByTokens() {
@@ -394,8 +470,8 @@ std::uint32_t Parser::ParseByTokens() {
         OnToken(kind);
     }
     CloseUnended(0, static_cast<std::int64_t>(m_end - m_text));
-    m_doc.m_nextFree = static_cast<std::int32_t>(m_next);
-    return m_next > 1 ? 1 : 0;
+    m_doc.m_nextFree = static_cast<std::int32_t>(m_at.next);
+    return m_at.next > 1 ? 1 : 0;
 }
 
 // How many '<' from p on are not followed by '/', '!' or '?': at least as
@@ -403,54 +479,60 @@ std::uint32_t Parser::ParseByTokens() {
 std::int64_t Parser::StartTagsFrom(const char* p) const {
     std::int64_t count = 0;
 #if defined(__SSE2__)
+    // Per-byte counters in a vector, added up every 255 blocks before they overflow.
     const __m128i lt = _mm_set1_epi8('<');
     while (m_end - p >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));  // up to the NUL
-        const int opens = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lt));
-        if (opens) {
+        __m128i counts = _mm_setzero_si128();
+        for (int blocks = 0; blocks < 255 && m_end - p >= 16; ++blocks, p += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));  // up to the NUL
             const __m128i others =
                 _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('/')), _mm_cmpeq_epi8(w, _mm_set1_epi8('!'))),
                              _mm_cmpeq_epi8(w, _mm_set1_epi8('?')));
-            count += __builtin_popcount(static_cast<unsigned>(opens & ~_mm_movemask_epi8(others)));
+            counts = _mm_sub_epi8(counts, _mm_andnot_si128(others, _mm_cmpeq_epi8(v, lt)));
         }
-        p += 16;
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
     }
 #endif
     for (; p < m_end; ++p) count += *p == '<' && p[1] != '/' && p[1] != '!' && p[1] != '?';
     return count;
 }
 
-// Makes room for the entry m_next. The table was reserved from the text's
+// Makes room for the entry m_at.next. The table was reserved from the text's
 // length; past that, a table still in its first segment grows once to what
-// the rest of the text can hold (a '<' and a name's first byte per element),
+// the rest of the text can hold (a '<' per element, not one of "</", "<!", "<?"),
 // so that its entries are copied once at most. Larger tables add segments,
 // which copies nothing but a part-filled last one.
-std::uint32_t Parser::NewEntry(const char* at) {
+void Parser::NewEntry(const char* from) {
     ElementTable& table = *m_doc.m_table;
-    const auto n = static_cast<std::int32_t>(m_next);
+    const auto n = static_cast<std::int32_t>(m_at.next);
     if (n >= table.Size()) {
-        if (m_wanted == 0 && table.Size() < ElementTable::kSegmentSize) m_wanted = n + StartTagsFrom(at) + 1;
+        if (m_wanted == 0 && table.Size() < ElementTable::kSegmentSize) m_wanted = n + StartTagsFrom(from) + 1;
         const std::int64_t want = m_wanted > n ? m_wanted : std::int64_t{n} + n / 2 + 1;
         table.Resize(static_cast<std::int32_t>(std::min<std::int64_t>(want, INT32_MAX)));
     }
-    m_slot = &table[static_cast<std::uint32_t>(n)];
+    m_at.slot = &table[static_cast<std::uint32_t>(n)];
     const std::int32_t segmentEnd = (n | (ElementTable::kSegmentSize - 1)) + 1;
-    m_slotEnd = m_slot + (std::min(segmentEnd, table.Size()) - n);
-    return m_next;
+    m_at.slotEnd = m_at.slot + (std::min(segmentEnd, table.Size()) - n);
+    m_at.entry = &E(m_at.current);  // the table may have moved
 }
 
-void Parser::OpenElement(std::int32_t start, std::int32_t length, std::int32_t nameLength, bool empty) {
-    if (m_slot == m_slotEnd) NewEntry(m_text + start);
-    const std::uint32_t n = m_next++;
-    ElementEntry& e = *m_slot++;
-    ElementEntry& c = E(m_current);
-    e.parent = m_current;
+void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int32_t nameLength, bool empty) {
+    if (at.slot == at.slotEnd) {
+        m_at = at;
+        NewEntry(m_text + start);
+        at = m_at;
+    }
+    const std::uint32_t n = at.next++;
+    ElementEntry& e = *at.slot++;
+    ElementEntry& c = *at.entry;
+    e.parent = at.current;
     e.firstChild = 0;
     e.next = 0;
     e.start = start;
     e.tagLengths = static_cast<std::uint32_t>(length);
-    const std::uint32_t level = m_depth > kLevelMask ? kLevelMask : m_depth;
+    const std::uint32_t level = at.depth > kLevelMask ? kLevelMask : at.depth;
     if (c.firstChild) {
         ElementEntry& first = E(c.firstChild);
         E(first.prev).next = n;
@@ -467,19 +549,30 @@ void Parser::OpenElement(std::int32_t start, std::int32_t length, std::int32_t n
         return;
     }
     e.length = nameLength;
-    m_current = n;
-    ++m_depth;
+    at.current = n;
+    at.entry = &e;
+    ++at.depth;
     if (m_counting) CountOpen(OpenName(e), 1);
+}
+
+// The innermost element ends with the end tag of this length ending at end.
+void Parser::CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length) {
+    ElementEntry& e = *at.entry;
+    if (m_counting) CountOpen(OpenName(e), -1);
+    e.length = end - e.start;
+    e.SetEndTagLength(length);
+    SetCurrent(at, e.parent);
+    --at.depth;
 }
 
 void Parser::CloseElement(std::int32_t start, std::int32_t length, std::string_view name) {
     std::uint32_t match = 0;
-    if (m_current) {
-        const ElementEntry& top = E(m_current);
+    if (m_at.current) {
+        const ElementEntry& top = *m_at.entry;
         if (NameMatches(name, m_text + top.start + 1, static_cast<std::size_t>(top.length))) {
-            match = m_current;
+            match = m_at.current;
         } else {
-            if (!m_counting && m_depth > kCountFrom) StartCounting();
+            if (!m_counting && m_at.depth > kCountFrom) StartCounting();
             if (!m_counting || m_openNames.find(name) != m_openNames.end()) {
                 for (std::uint32_t u = top.parent; u; u = E(u).parent) {
                     const ElementEntry& open = E(u);
@@ -497,23 +590,18 @@ void Parser::CloseElement(std::int32_t start, std::int32_t length, std::string_v
         return;
     }
     CloseUnended(match, start + 1);
-    ElementEntry& e = E(match);
-    if (m_counting) CountOpen(OpenName(e), -1);
-    e.length = start + length - e.start;
-    e.SetEndTagLength(length);
-    m_current = e.parent;
-    --m_depth;
+    CloseInnermost(m_at, start + length, length);
 }
 
 // Closes every open element above holder as unended, innermost first, in
 // one pass: each one's children become its following siblings, so the whole
 // run ends up as one flat list of siblings under the element that stays open.
 void Parser::CloseUnended(std::uint32_t holder, std::int64_t offset2) {
-    if (m_current == holder) return;
+    if (m_at.current == holder) return;
     E(0).levelFlags |= kFlagDocumentError;
     std::uint32_t tail = 0;   // the last element of the flattened run
     std::uint32_t inner = 0;  // the unended element closed just before
-    for (std::uint32_t u = m_current; u != holder;) {
+    for (std::uint32_t u = m_at.current; u != holder;) {
         ElementEntry& e = E(u);
         const std::uint32_t up = e.parent;
         const std::string_view name = OpenName(e);
@@ -543,12 +631,12 @@ void Parser::CloseUnended(std::uint32_t holder, std::int64_t offset2) {
             E(up).levelFlags |= kFlagErrorInside;
         }
         Report("unended_start_tag", std::string(name).c_str(), e.start, offset2);
-        --m_depth;
+        --m_at.depth;
         inner = u;
         u = up;
     }
     E(E(holder).firstChild).prev = tail;
-    m_current = holder;
+    SetCurrent(m_at, holder);
 }
 
 // The whole parse of a document's text, with the fast loop or token by token.
