@@ -6,6 +6,10 @@
 #include <iterator>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "textcodec/CodePage.h"
 #include "xml/Scanner.h"
 
@@ -250,8 +254,35 @@ std::string ConvertText(std::string_view fromName, std::string_view toName, std:
     return ConvertCodePages(Resolve(from), Resolve(to), source, lost);
 }
 
+namespace {
+
+// Texts at least this long first go through the tables of plain characters,
+// which cost about a millisecond to build per code page.
+constexpr std::size_t kPlainFrom = 4096;
+
+std::string Convert(int from, int to, std::string_view source, bool* lost, bool plain);
+
+}  // namespace
+
 std::string ConvertCodePages(int from, int to, std::string_view source, bool* lost) {
+    return Convert(from, to, source, lost, true);
+}
+
+namespace {
+
+std::string Convert(int from, int to, std::string_view source, bool* lost, bool plain) {
     if (lost) *lost = false;
+    if (plain && source.size() >= kPlainFrom && from != kCpEngineUtf32 && to != kCpEngineUtf32) {
+        std::string out;
+        out.reserve(source.size() + source.size() / 8);
+        const std::size_t done = textcodec::ConvertPlainStart(from, to, source, out);
+        if (done) {
+            // The rest begins with a character that is not plain: converted
+            // the usual way from there, as the whole text would be.
+            if (done < source.size()) out += Convert(from, to, source.substr(done), lost, false);
+            return out;
+        }
+    }
     if (from == kCpEngineUtf32) {
         std::u16string units;
         std::string out;
@@ -298,10 +329,22 @@ std::string ConvertCodePages(int from, int to, std::string_view source, bool* lo
     return FromUtf16Bytes(to, Utf16Bytes(units), lost);
 }
 
+}  // namespace
+
 bool LooksLikeUtf8(std::string_view bytes, bool* hasNonAscii) {
     bool nonAscii = false;
     std::size_t i = 0;
     while (i < bytes.size() && bytes[i] != '\0') {
+#if defined(__SSE2__)
+        // ASCII without NULs, 16 bytes at a time.
+        if (bytes.size() - i >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+            if (!(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) {
+                i += 16;
+                continue;
+            }
+        }
+#endif
         const auto c = static_cast<unsigned char>(bytes[i++]);
         if (c < 0x80) continue;
         nonAscii = true;

@@ -137,6 +137,29 @@ private:
     }
 
     [[gnu::always_inline]] inline const char* SkipToMarkup(const char* p) const;
+#if defined(__SSE2__)
+    // Lead bytes of a block in the double-byte pages whose lead bytes are ranges.
+    int LeadMask(__m128i v) const {
+        // As signed bytes 0x81..0xFE are -127..-2; 932 takes 0x81..0x9F and 0xE0..0xFC.
+        const auto in = [v](int lo, int hi) {
+            return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
+                                 _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
+        };
+        if (m_leadRanges == 1) return _mm_movemask_epi8(in(-127, -2));
+        return _mm_movemask_epi8(_mm_or_si128(in(-127, -97), in(-32, -4)));
+    }
+#endif
+    // The trail bytes of 64 bytes with these lead bytes, given whether the
+    // first is a trail byte (carry, updated for the next 64).
+    static std::uint64_t Trails(std::uint64_t leads, std::uint64_t& carry) {
+        constexpr std::uint64_t kEven = 0x5555555555555555u;
+        leads &= ~carry;  // a lead byte taken as a trail byte takes nothing
+        const std::uint64_t follows = (leads << 1) | carry;
+        const std::uint64_t oddStarts = leads & ~kEven & ~follows;
+        std::uint64_t evenStarts;
+        carry = __builtin_add_overflow(oddStarts, leads, &evenStarts);
+        return (kEven ^ (evenStarts << 1)) & follows;
+    }
     // Passes the bytes table marks 0, 16 at a time while the text lasts
     // (stops picks a superset of the table's stops); prev becomes the last
     // byte passed.
@@ -220,6 +243,7 @@ private:
     const char* const m_end;
     const std::uint8_t* const m_lead;
     const bool m_singleByte;  // no byte of the code page begins a longer character
+    const int m_leadRanges;   // 1: lead bytes 0x81..0xFE (936, 949, 950); 2: those of 932; 0: others
     Scanner m_sc;
     Token m_token;
     Cursor m_at;
@@ -234,6 +258,9 @@ Parser::Parser(XmlTextDoc& doc)
       m_end(doc.m_text.c_str() + doc.m_text.size()),
       m_lead(textcodec::LeadByteLengths(textcodec::SystemCodePage())),
       m_singleByte(m_lead == textcodec::LeadByteLengths(1252)),
+      m_leadRanges(m_lead == textcodec::LeadByteLengths(949)   ? 1
+                   : m_lead == textcodec::LeadByteLengths(932) ? 2
+                                                               : 0),
       m_sc(doc.m_text.c_str(), doc.m_text.size(), 0, doc.m_docFlags) {
     m_at.entry = &E(0);
 }
@@ -258,28 +285,70 @@ void Parser::StartCounting() {
 
 // The next '<' that begins a character, or the terminating NUL.
 const char* Parser::SkipToMarkup(const char* p) const {
-    while (true) {
 #if defined(__SSE2__)
-        const __m128i lt = _mm_set1_epi8('<');
-        const __m128i zero = _mm_setzero_si128();
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i zero = _mm_setzero_si128();
+    if (m_singleByte) {
         while (m_end - p >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
-            if (!m_singleByte) mask |= _mm_movemask_epi8(v);
-            if (mask) {
-                p += __builtin_ctz(static_cast<unsigned>(mask));
-                break;
-            }
+            const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
+            if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
             p += 16;
         }
-#endif
-        while (true) {
-            const auto c = static_cast<unsigned char>(*p);
-            if (c == '<' || c == '\0') return p;
-            if (c >= 0x80 && !m_singleByte) break;
-            ++p;
+    } else if (m_leadRanges) {
+        // 64 bytes at a time: a lead byte takes the byte after it, whatever
+        // it is, so the trail bytes follow from the runs of lead bytes the
+        // way escaped characters follow from runs of escapes. A '<' that is
+        // no trail byte, or a NUL (never taken), ends the skip.
+        std::uint64_t carry = 0;  // the chunk's first byte is a trail byte
+        while (m_end - p >= 64) {
+            std::uint64_t lts = 0;
+            std::uint64_t nuls = 0;
+            std::uint64_t leads = 0;
+            for (int k = 0; k < 4; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+                lts |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lt))) << (16 * k);
+                nuls |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) << (16 * k);
+                leads |= static_cast<std::uint64_t>(LeadMask(v)) << (16 * k);
+            }
+            const std::uint64_t hits = (lts & ~Trails(leads, carry)) | nuls;
+            if (hits) return p + __builtin_ctzll(hits);
+            p += 64;
         }
-        p += textcodec::CharLength(m_lead, p, m_end);
+        if (carry && *p != '\0') ++p;  // past the trail byte that opens the rest (a NUL is never taken)
+    } else {
+        // Blocks of 16 bytes; where a block holds bytes of 0x80 or more its
+        // characters are walked, since a '<' after a lead byte is no markup.
+        // The last character of a block may reach 3 bytes into the next.
+        while (m_end - p >= 19) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
+            const int high = _mm_movemask_epi8(v);
+            if (!hits) {
+                const char* e = p + 16;
+                if (high) {
+                    do {
+                        p += m_lead[static_cast<unsigned char>(*p)];
+                    } while (p < e);
+                    for (const char* q = e; q < p; ++q) {
+                        if (*q == '\0') return q;  // a character cut short by the end
+                    }
+                } else {
+                    p = e;
+                }
+                continue;
+            }
+            const char* hit = p + __builtin_ctz(static_cast<unsigned>(hits));
+            while (p < hit) p += textcodec::CharLength(m_lead, p, m_end);
+            if (p == hit) return p;
+            // The '<' was a trail byte: on from the character after it.
+        }
+    }
+#endif
+    while (true) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '<' || c == '\0') return p;
+        p += c < 0x80 || m_singleByte ? 1 : textcodec::CharLength(m_lead, p, m_end);
     }
 }
 

@@ -131,6 +131,18 @@ TEST(XmlParser, NulBytesAndCutLeadBytesEndTheTextSafely) {
     EXPECT_TRUE(doc.SetDocText(nullptr) == false && doc.DocText().empty());
 }
 
+TEST(XmlParser, ANulAfterALeadByteEndsTheTextWhereverTheScanStands) {
+    // Text is scanned 64 bytes at a time: the lead byte here is the last of a
+    // block, the NUL the first of the next, and it still ends the text.
+    for (const int page : {949, 932}) {
+        textcodec::ScopedSystemCodePage scoped(page);
+        XmlTextDoc doc;
+        const std::string text = "<a>" + std::string(63, 'x') + "\x8A" + std::string(1, '\0') + "</a>";
+        EXPECT_FALSE(doc.SetDocText(text)) << page;
+        EXPECT_EQ(doc.ReportText(), "<unended_start_tag tagname=\"a\" offset=\"0\" offset2=\"72\"/>") << page;
+    }
+}
+
 TEST(XmlParser, DeepUnendedNestingIsRepairedInLinearTime) {
     std::string text;
     const int depth = 100000;
@@ -223,7 +235,8 @@ TEST(XmlParser, EndTagsDeepInTheStackCloseTheInnermostMatchingName) {
 TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
     // Random documents from pieces that exercise every path of the scan:
     // names with multibyte and path-ending bytes, odd attributes, stray lead
-    // bytes before markup, NULs, deep and mismatched nesting, cut-off markup.
+    // bytes before markup, long multibyte text, NULs, deep and mismatched
+    // nesting, cut-off markup.
     const char* const names[] = {"a", "ab", "a=1", "k[2]", "\xB0\xA1", "\x81\x40", "\xEA\xB0\x80", ":n"};
     const char* const attributes[] = {" x=\"1\"",    " x='a>b'", " x=1/", " x=1 /", " x==\"q\"", " y",
                                       " x=\"\xB0\"", " x=\xB0/", "/ ",    " x=/",   " x=\"a"};
@@ -254,7 +267,15 @@ TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
         std::string text;
         for (std::size_t piece = 1 + pick(40); piece > 0; --piece) {
             const std::string name = names[pick(std::size(names))];
-            switch (pick(8)) {
+            switch (pick(9)) {
+                case 7:
+                    // Text long enough to be passed in blocks: lead bytes, trail
+                    // bytes in ASCII, now and then a '<' or a NUL among them.
+                    for (std::size_t k = 10 + pick(150); k > 0; --k) {
+                        const char bytes[] = {'\xB0', '\xA1', '\xEA', '\x80', 'A', 'z', ' ', '<', '\0'};
+                        text += bytes[pick(pick(4) ? 7 : 9)];
+                    }
+                    break;
                 case 0:
                 case 1: text += "<" + name + ">"; break;
                 case 2: text += "</" + name + ">"; break;
