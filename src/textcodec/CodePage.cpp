@@ -574,6 +574,13 @@ const std::uint8_t* LeadByteLengths(int codePage) {
 int LeadByteLength(int codePage, unsigned char lead) { return LeadByteLengths(codePage)[lead]; }
 
 const char* IcuConverterName(int codePage) {
+    // The pages used most answer at once: every label lookup asks.
+    switch (codePage) {
+        case kCpKorean: return "windows-949";
+        case kCpUtf8: return "UTF-8";
+        case kCpUtf16Le: return "UTF-16LE";
+        default: break;
+    }
     for (const IcuName& n : kIcuNames) {
         if (n.codePage == codePage) return n.name;
     }

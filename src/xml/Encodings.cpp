@@ -79,6 +79,9 @@ std::string ConvertRuns(int from, int to, std::string_view source, bool* lost) {
     std::u16string units;
     while (p < end) {
         const char* run = p;
+#if defined(__SSE2__)
+        while (end - p >= 16 && !_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))) p += 16;
+#endif
         while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
         out.append(run, static_cast<std::size_t>(p - run));
         if (p >= end) break;

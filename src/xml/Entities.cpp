@@ -179,6 +179,11 @@ const char* CopyToReference(const char* p, const char* end, const std::uint8_t* 
 }  // namespace
 
 std::string XmlTextDoc::DecodeEntities(std::string_view text) {
+    // Short ASCII texts without references, as most are, come back as they are.
+    if (text.size() <= 64 && std::none_of(text.begin(), text.end(),
+                                          [](char c) { return c == '&' || static_cast<unsigned char>(c) >= 0x80; })) {
+        return std::string(text);
+    }
     std::string out;
     out.reserve(text.size());
     const int page = textcodec::SystemCodePage();

@@ -296,6 +296,15 @@ const char* Parser::SkipToMarkup(const char* p) const {
             p += 16;
         }
     } else if (m_leadRanges) {
+        // Short text between tags mostly: a block of ASCII up to the '<'.
+        while (m_end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
+            const int high = _mm_movemask_epi8(v);
+            if (hits && !(high & ((hits & -hits) - 1))) return p + __builtin_ctz(static_cast<unsigned>(hits));
+            if (high) break;
+            p += 16;
+        }
         // 64 bytes at a time: a lead byte takes the byte after it, whatever
         // it is, so the trail bytes follow from the runs of lead bytes the
         // way escaped characters follow from runs of escapes. A '<' that is

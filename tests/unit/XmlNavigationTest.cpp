@@ -86,6 +86,21 @@ TEST(XmlNavigation, SearchPathsMatchTheFirstNameExactlyAndIgnorePredicates) {
     EXPECT_EQ(SearchPath("a b").kind, SearchPath::kInvalid);
 }
 
+TEST(XmlNavigation, NamesMatchTheWholeTagNameWhateverBytesTheyHold) {
+    // The child of the root a search finds first, 0 for none.
+    const auto find = [](const char* markup, const char* name) {
+        XmlTextDoc doc(markup);
+        return doc.SeekChild(name) ? doc.ChildPos() : 0u;
+    };
+    const char* markup = "<r><a!b/><ab/><a\tx='1'/><a/></r>";
+    EXPECT_EQ(find(markup, "ab"), 3u);
+    EXPECT_EQ(find(markup, "a"), 2u);  // the name of "<a!b/>" ends at '!'
+    EXPECT_EQ(find(markup, "a!b"), 0u);
+    EXPECT_EQ(find("<r><a\n/></r>", "a"), 2u);
+    textcodec::ScopedSystemCodePage korean(949);
+    EXPECT_EQ(find("<r><\xB0\xA1\xB0/><\xB0\xA1/></r>", "\xB0\xA1"), 3u);
+}
+
 TEST(XmlText, ElementTextDropsMarkupAndKeepsCdataAndWhitespace) {
     EXPECT_EQ(ChildText("<r><x/></r>"), "");
     EXPECT_EQ(ChildText("<r><x></x></r>"), "");
