@@ -46,6 +46,10 @@ struct TagClasses {
 };
 const TagClasses kTag;
 
+// Masks of the low n bytes of a 64-bit word.
+constexpr std::uint64_t kLowBytes[9] = {
+    0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF, 0xFFFFFFFFFFFFFFFF};
+
 inline const char* SkipClass(const std::uint8_t* table, const char* p) {
     while (!table[static_cast<unsigned char>(*p)]) ++p;
     return p;
@@ -111,7 +115,9 @@ private:
     // The same index built token by token with ScanToken alone.
     std::uint32_t ParseByTokens();
 
-    ElementEntry& E(std::uint32_t i) { return (*m_doc.m_table)[i]; }
+    ElementEntry& E(std::uint32_t i) {
+        return m_segments[i >> ElementTable::kSegmentBits][i & (ElementTable::kSegmentSize - 1)];
+    }
     std::int32_t Off(const char* p) const { return static_cast<std::int32_t>(p - m_text); }
     const char* Step(const char* p) const {
         return static_cast<unsigned char>(*p) < 0x80 ? p + 1 : p + textcodec::CharLength(m_lead, p, m_end);
@@ -202,8 +208,7 @@ private:
             std::uint64_t b;
             std::memcpy(&a, p, 8);
             std::memcpy(&b, open, 8);
-            const std::uint64_t mask = length == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
-            if ((a ^ b) & mask) return false;
+            if ((a ^ b) & kLowBytes[length]) return false;
             i = length;
         } else {
             // Stops at the text's NUL at the latest: no name holds one.
@@ -242,8 +247,9 @@ private:
     const char* const m_text;
     const char* const m_end;
     const std::uint8_t* const m_lead;
-    const bool m_singleByte;  // no byte of the code page begins a longer character
-    const int m_leadRanges;   // 1: lead bytes 0x81..0xFE (936, 949, 950); 2: those of 932; 0: others
+    ElementEntry* const* m_segments;  // the table's, taken again whenever it grows
+    const bool m_singleByte;          // no byte of the code page begins a longer character
+    const int m_leadRanges;           // 1: lead bytes 0x81..0xFE (936, 949, 950); 2: those of 932; 0: others
     Scanner m_sc;
     Token m_token;
     Cursor m_at;
@@ -257,6 +263,7 @@ Parser::Parser(XmlTextDoc& doc)
       m_text(doc.m_text.c_str()),
       m_end(doc.m_text.c_str() + doc.m_text.size()),
       m_lead(textcodec::LeadByteLengths(textcodec::SystemCodePage())),
+      m_segments(doc.m_table->Segments()),
       m_singleByte(m_lead == textcodec::LeadByteLengths(1252)),
       m_leadRanges(m_lead == textcodec::LeadByteLengths(949)   ? 1
                    : m_lead == textcodec::LeadByteLengths(932) ? 2
@@ -589,6 +596,7 @@ void Parser::NewEntry(const char* from) {
         if (m_wanted == 0 && table.Size() < ElementTable::kSegmentSize) m_wanted = n + StartTagsFrom(from) + 1;
         const std::int64_t want = m_wanted > n ? m_wanted : std::int64_t{n} + n / 2 + 1;
         table.Resize(static_cast<std::int32_t>(std::min<std::int64_t>(want, INT32_MAX)));
+        m_segments = table.Segments();
     }
     m_at.slot = &table[static_cast<std::uint32_t>(n)];
     const std::int32_t segmentEnd = (n | (ElementTable::kSegmentSize - 1)) + 1;
