@@ -418,11 +418,15 @@ inline std::uint32_t Le32(std::uint32_t x) {
 #endif
 }
 
-// Writes a table entry at o; false when the character is not plain.
+// Writes a table entry at o; false when the character is not plain. The
+// write position moves by two first and is put right after: taking the
+// length from the entry would make every next store wait for the lookup.
 inline bool Put(std::uint32_t entry, char*& o) {
     o[0] = static_cast<char>(entry & 0xFF);
     o[1] = static_cast<char>((entry >> 8) & 0xFF);
-    o += entry >> 16;
+    o += 2;
+    if ((entry >> 16) != 2) [[unlikely]]
+        o -= 2 - static_cast<std::ptrdiff_t>(entry >> 16);
     return entry != 0;
 }
 
@@ -445,7 +449,14 @@ std::size_t PlainFromUtf8(const std::uint32_t* write, std::string_view in, Plain
             std::uint32_t x;
             std::memcpy(&x, p + i, 4);
             x = Le32(x);
-            if ((x & 0xC0C0F0u) != 0x8080E0u) break;
+            if ((x & 0xC0C0F0u) != 0x8080E0u) {
+                // A lone ASCII byte between words (a space, a mark) is written
+                // here: leaving the loop for it costs more than the byte.
+                if ((x & 0x80u) || !(x & 0x8000u)) break;
+                *o++ = static_cast<char>(x);
+                ++i;
+                continue;
+            }
             const std::uint32_t cp = ((x & 0x0Fu) << 12) | ((x & 0x3F00u) >> 2) | ((x & 0x3F0000u) >> 16);
             if (cp < 0x800 || !Put(write[cp], o)) {  // overlong; not plain (surrogates neither)
                 w.Done(o);
@@ -507,11 +518,40 @@ std::size_t PlainFromUtf16(const std::uint32_t* write, std::string_view in, Plai
     return 2 * i;
 }
 
-std::size_t PlainFromBytes(const PlainTables& from, const std::uint32_t* write, std::string_view in, PlainWriter& w) {
+// What the bytes of one page are written as in another, by lead byte and
+// trail byte (index (lead - 0x80) * 256 + trail), and for single bytes: one
+// lookup per character. Built from the two pages' tables once per pair.
+struct PairTables {
+    std::vector<std::uint32_t> pairs;
+    std::vector<std::uint32_t> single;  // 0 for a lead byte, kNotPlain for a byte not plain
+};
+constexpr std::uint32_t kNotPlain = 0xFFFFFFFFu;
+
+const PairTables& Pairs(int from, int to, const PlainTables& source, const std::uint32_t* write) {
+    static std::mutex mutex;
+    static std::map<std::pair<int, int>, std::unique_ptr<PairTables>> built;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto& t = built[{from, to}];
+    if (!t) {
+        t = std::make_unique<PairTables>();
+        t->pairs.resize(source.pairs.size());
+        for (std::size_t k = 0; k < source.pairs.size(); ++k)
+            t->pairs[k] = source.pairs[k] ? write[source.pairs[k]] : 0;
+        t->single.resize(256);
+        for (int b = 0; b < 256; ++b) {
+            const std::uint16_t cp =
+                b < 0x80 ? static_cast<std::uint16_t>(b) : source.single[static_cast<std::size_t>(b)];
+            t->single[static_cast<std::size_t>(b)] = !cp && b >= 0x80 ? 0 : (write[cp] ? write[cp] : kNotPlain);
+        }
+    }
+    return *t;
+}
+
+std::size_t PlainFromBytes(const PairTables& from, std::string_view in, PlainWriter& w) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const std::size_t n = in.size();
-    const std::uint16_t* single = from.single.data();
-    const std::uint16_t* pairs = from.pairs.data();
+    const std::uint32_t* single = from.single.data();
+    const std::uint32_t* pairs = from.pairs.data();
     char* o = w.At();
     const char* const limit = w.Limit();
     std::size_t i = 0;
@@ -522,12 +562,13 @@ std::size_t PlainFromBytes(const PlainTables& from, const std::uint32_t* write, 
             i += AsciiStep(p + i, n - i, o);
             continue;
         }
-        if (const std::uint16_t cp = single[c]) {
-            if (!Put(write[cp], o)) break;
+        const std::uint32_t single1 = single[c];
+        if (single1) {  // a character of one byte
+            if (single1 == kNotPlain) break;
+            Put(single1, o);
             ++i;
         } else if (n - i >= 2) {
-            const std::uint16_t pair = pairs[(c - 0x80u) * 256u + p[i + 1]];
-            if (!pair || !Put(write[pair], o)) break;
+            if (!Put(pairs[(c - 0x80u) * 256u + p[i + 1]], o)) break;
             i += 2;
         } else {
             break;
@@ -548,7 +589,7 @@ std::size_t ConvertPlainStart(int from, int to, std::string_view in, std::string
     if (from == kCpUtf16Le) return PlainFromUtf16(write, in, w);
     const PlainTables* source = Plain(from, true);
     if (source->pairs.empty()) return 0;
-    return PlainFromBytes(*source, write, in, w);
+    return PlainFromBytes(Pairs(from, to, *source, write), in, w);
 }
 
 int SystemCodePage() { return g_systemCodePage.load(std::memory_order_relaxed); }
