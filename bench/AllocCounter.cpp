@@ -1,5 +1,7 @@
 #include "AllocCounter.h"
 
+#include <malloc.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -40,4 +42,20 @@ std::size_t Peak() { return g_peak.load(); }
 void ResetPeak() { g_peak.store(g_current.load()); }
 void* Allocate(std::size_t n) { return AllocateCounted(n); }
 void Free(void* p) { FreeCounted(p); }
+}  // namespace alloc
+
+namespace alloc {
+void UseHeap(Heap heap) {
+    if (heap == Heap::Warm) {
+        mallopt(M_MMAP_MAX, 0);
+        mallopt(M_TRIM_THRESHOLD, -1);
+        return;
+    }
+    mallopt(M_MMAP_MAX, 65536);
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    malloc_trim(0);
+}
+
+const char* HeapName(Heap heap) { return heap == Heap::Warm ? "warm" : "fresh"; }
 }  // namespace alloc

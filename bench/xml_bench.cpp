@@ -1,74 +1,190 @@
 // The XML engine measured side by side with pugixml and tinyxml2 on the same
-// generated documents, in the same run.
+// generated documents, in the same run, with the heap warm and fresh.
 #include <benchmark/benchmark.h>
 #include <tinyxml2.h>
 #include <pugixml.hpp>
 
-#include <sstream>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "AllocCounter.h"
 #include "Generate.h"
+#include "ids/IdFile.h"
 #include "xml/XmlTextDoc.h"
 
 namespace {
 
+using alloc::Heap;
+
 constexpr std::size_t kDocBytes = 64u << 20;
 
-const std::string& Doc(int kind) {
-    static const std::string small = gen::SmallElements(kDocBytes);
-    static const std::string attrs = gen::AttributeHeavy(kDocBytes);
-    static const std::string text = gen::TextHeavy(kDocBytes);
-    return kind == 0 ? small : kind == 1 ? attrs : text;
+enum Corpus { kSmall, kAttributes, kText, kNested10k, kNested100k, kIdFile, kCorpusCount };
+const char* const kCorpusNames[] = {"small_elements_crlf", "attribute_heavy", "text_heavy_entities",
+                                    "nested_10000",        "nested_100000",   "id_file"};
+
+// The ID file as the ID Setting page writes it, five repeaters filled.
+std::string IdFileText() {
+    ids::RepeaterRecords records;
+    for (int k = 0; k < 5; ++k) {
+        const std::string n = std::to_string(k + 1);
+        records[static_cast<std::size_t>(k)] = {"10000" + n, "20000" + n, "30000" + n, "40000" + n, "######", "######"};
+    }
+    xml::XmlTextDoc doc;
+    ids::BuildIdDocument(doc, "A1B2C3", "A1B2C4", records);
+    return doc.DocText();
 }
 
-const char* const kKindNames[] = {"small_elements_crlf", "attribute_heavy", "text_heavy_entities"};
+const std::string& Doc(int corpus) {
+    static std::string docs[kCorpusCount];
+    std::string& d = docs[corpus];
+    if (d.empty()) {
+        switch (corpus) {
+            case kSmall: d = gen::SmallElements(kDocBytes); break;
+            case kAttributes: d = gen::AttributeHeavy(kDocBytes); break;
+            case kText: d = gen::TextHeavy(kDocBytes); break;
+            case kNested10k: d = gen::Nested(10000); break;
+            case kNested100k: d = gen::Nested(100000); break;
+            default: d = IdFileText(); break;
+        }
+    }
+    return d;
+}
 
-void ParseEngine(benchmark::State& state) {
-    const std::string& doc = Doc(static_cast<int>(state.range(0)));
-    state.SetLabel(kKindNames[state.range(0)]);
-    std::size_t elements = 0;
-    double peakPerByte = 0;
-    for (auto _ : state) {
+// Counters every parse reports: its peak heap per input byte.
+struct PeakMeter {
+    std::size_t before = 0;
+    void Start() {
         alloc::ResetPeak();
-        const std::size_t before = alloc::Current();
+        before = alloc::Current();
+    }
+    double PerByte(std::size_t bytes) const {
+        return static_cast<double>(alloc::Peak() - before) / static_cast<double>(bytes);
+    }
+};
+
+void Finish(benchmark::State& state, const std::string& doc, double peakPerByte) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+    state.counters["peak_heap_per_input_byte"] = peakPerByte;
+    state.counters["input_bytes"] = static_cast<double>(doc.size());
+}
+
+void ParseEngine(benchmark::State& state, int corpus, Heap heap) {
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    if (heap == Heap::Warm) xml::XmlTextDoc(doc).DocText();  // the heap's first pages
+    PeakMeter peak;
+    double perByte = 0;
+    std::size_t elements = 0;
+    for (auto _ : state) {
+        peak.Start();
         xml::XmlTextDoc x;
         const bool ok = x.SetDocText(doc);
         benchmark::DoNotOptimize(ok);
         elements = static_cast<std::size_t>(x.NextFreeIndex() - 1);
-        peakPerByte = static_cast<double>(alloc::Peak() - before) / static_cast<double>(doc.size());
+        perByte = peak.PerByte(doc.size());
         if (!ok) state.SkipWithError("document not well formed");
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+    Finish(state, doc, perByte);
     state.counters["elements"] = static_cast<double>(elements);
-    state.counters["index_bytes_per_element"] = static_cast<double>(sizeof(xml::ElementEntry));
-    state.counters["peak_heap_per_input_byte"] = peakPerByte;
 }
 
-void ParsePugixml(benchmark::State& state) {
-    const std::string& doc = Doc(static_cast<int>(state.range(0)));
-    state.SetLabel(kKindNames[state.range(0)]);
-    double peakPerByte = 0;
+void ParsePugixml(benchmark::State& state, int corpus, Heap heap) {
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    if (heap == Heap::Warm) pugi::xml_document().load_buffer(doc.data(), doc.size());
+    PeakMeter peak;
+    double perByte = 0;
     for (auto _ : state) {
-        alloc::ResetPeak();
-        const std::size_t before = alloc::Current();
+        peak.Start();
         pugi::xml_document x;
         const pugi::xml_parse_result r = x.load_buffer(doc.data(), doc.size());
         benchmark::DoNotOptimize(r);
-        peakPerByte = static_cast<double>(alloc::Peak() - before) / static_cast<double>(doc.size());
+        perByte = peak.PerByte(doc.size());
         if (!r) state.SkipWithError("pugixml failed");
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
-    state.counters["peak_heap_per_input_byte"] = peakPerByte;
+    Finish(state, doc, perByte);
 }
 
-void ParseTinyxml2(benchmark::State& state) {
-    const std::string& doc = Doc(static_cast<int>(state.range(0)));
-    state.SetLabel(kKindNames[state.range(0)]);
+void ParseTinyxml2(benchmark::State& state, int corpus, Heap heap) {
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    PeakMeter peak;
+    double perByte = 0;
     for (auto _ : state) {
+        peak.Start();
         tinyxml2::XMLDocument x;
         const auto r = x.Parse(doc.data(), doc.size());
         benchmark::DoNotOptimize(r);
+        perByte = peak.PerByte(doc.size());
         if (r != tinyxml2::XML_SUCCESS) state.SkipWithError("tinyxml2 failed");
+    }
+    Finish(state, doc, perByte);
+}
+
+// Parse, then read the text of every element.
+void ParseReadEngine(benchmark::State& state, int corpus, Heap heap) {
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    if (heap == Heap::Warm) xml::XmlTextDoc(doc).DocText();
+    std::size_t textBytes = 0;
+    for (auto _ : state) {
+        xml::XmlTextDoc x;
+        x.SetDocText(doc);
+        textBytes = 0;
+        const auto count = static_cast<std::uint32_t>(x.NextFreeIndex());
+        for (std::uint32_t e = 1; e < count; ++e) textBytes += x.ElementText(e).size();
+        benchmark::DoNotOptimize(textBytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+    state.counters["text_bytes"] = static_cast<double>(textBytes);
+}
+
+// Every element's text, walking the tree without recursion (the nested corpora
+// are deeper than a call stack).
+std::size_t WalkPugixml(const pugi::xml_node& root) {
+    std::size_t textBytes = 0;
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) textBytes += std::strlen(n.child_value());
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && !n.next_sibling()) n = n.parent() == root ? pugi::xml_node() : n.parent();
+        if (n) n = n.next_sibling();
+    }
+    return textBytes;
+}
+
+void ParseReadPugixml(benchmark::State& state, int corpus, Heap heap) {
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    if (heap == Heap::Warm) pugi::xml_document().load_buffer(doc.data(), doc.size());
+    std::size_t textBytes = 0;
+    for (auto _ : state) {
+        pugi::xml_document x;
+        x.load_buffer(doc.data(), doc.size());
+        textBytes = WalkPugixml(x);
+        benchmark::DoNotOptimize(textBytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+    state.counters["text_bytes"] = static_cast<double>(textBytes);
+}
+
+// N start tags left open, then N end tags that close none of them: the
+// parse must stay linear in N (it was quadratic).
+void ParseLoneEndTags(benchmark::State& state) {
+    alloc::UseHeap(Heap::Warm);
+    const auto n = static_cast<std::size_t>(state.range(0));
+    std::string doc;
+    doc.reserve(7 * n);
+    for (std::size_t i = 0; i < n; ++i) doc += "<a>";
+    for (std::size_t i = 0; i < n; ++i) doc += "</b>";
+    for (auto _ : state) {
+        xml::XmlTextDoc x;
+        benchmark::DoNotOptimize(x.SetDocText(doc));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
 }
@@ -76,7 +192,8 @@ void ParseTinyxml2(benchmark::State& state) {
 constexpr int kChildren = 100000;
 constexpr int kGrandchildren = 10;
 
-void BuildEngine(benchmark::State& state) {
+void BuildEngine(benchmark::State& state, Heap heap) {
+    alloc::UseHeap(heap);
     std::size_t bytes = 0;
     for (auto _ : state) {
         xml::XmlTextDoc x;
@@ -100,7 +217,8 @@ struct StringWriter : pugi::xml_writer {
     void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
 };
 
-void BuildPugixml(benchmark::State& state) {
+void BuildPugixml(benchmark::State& state, Heap heap) {
+    alloc::UseHeap(heap);
     std::size_t bytes = 0;
     for (auto _ : state) {
         pugi::xml_document x;
@@ -117,7 +235,8 @@ void BuildPugixml(benchmark::State& state) {
     state.counters["text_bytes"] = static_cast<double>(bytes);
 }
 
-void BuildTinyxml2(benchmark::State& state) {
+void BuildTinyxml2(benchmark::State& state, Heap heap) {
+    alloc::UseHeap(heap);
     for (auto _ : state) {
         tinyxml2::XMLDocument x;
         auto* root = x.NewElement("root");
@@ -132,20 +251,58 @@ void BuildTinyxml2(benchmark::State& state) {
     }
 }
 
-}  // namespace
+// Names read "<work>/<corpus>/<heap>/<parser>", so that a row's peers sit together.
+void Register(const std::string& name, std::function<void(benchmark::State&)> fn, bool big) {
+    auto* b = benchmark::RegisterBenchmark(name.c_str(), std::move(fn));
+    b->Unit(big ? benchmark::kMillisecond : benchmark::kMicrosecond);
+}
 
-BENCHMARK(ParseEngine)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(ParsePugixml)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(ParseTinyxml2)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BuildEngine)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BuildPugixml)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BuildTinyxml2)->Unit(benchmark::kMillisecond)->MinTime(2);
+void RegisterAll() {
+    for (const Heap heap : {Heap::Warm, Heap::Fresh}) {
+        const std::string h = alloc::HeapName(heap);
+        for (int c = 0; c < kCorpusCount; ++c) {
+            if (c == kIdFile && heap == Heap::Fresh) continue;  // 747 bytes live in the heap's first pages
+            const std::string row = std::string("parse/") + kCorpusNames[c] + "/" + h + "/";
+            const bool big = c <= kText;
+            Register(
+                row + "engine", [c, heap](benchmark::State& s) { ParseEngine(s, c, heap); }, big);
+            Register(
+                row + "pugixml", [c, heap](benchmark::State& s) { ParsePugixml(s, c, heap); }, big);
+            if (big && heap == Heap::Warm) {
+                Register(
+                    row + "tinyxml2", [c, heap](benchmark::State& s) { ParseTinyxml2(s, c, heap); }, big);
+            }
+        }
+        for (const int c : {kSmall, kText}) {
+            const std::string row = std::string("parse_read_texts/") + kCorpusNames[c] + "/" + h + "/";
+            Register(
+                row + "engine", [c, heap](benchmark::State& s) { ParseReadEngine(s, c, heap); }, true);
+            Register(
+                row + "pugixml", [c, heap](benchmark::State& s) { ParseReadPugixml(s, c, heap); }, true);
+        }
+        const std::string build = "build/1.1M_elements/" + h + "/";
+        Register(
+            build + "engine", [heap](benchmark::State& s) { BuildEngine(s, heap); }, true);
+        Register(
+            build + "pugixml", [heap](benchmark::State& s) { BuildPugixml(s, heap); }, true);
+        if (heap == Heap::Warm)
+            Register(
+                build + "tinyxml2", [heap](benchmark::State& s) { BuildTinyxml2(s, heap); }, true);
+    }
+    benchmark::RegisterBenchmark("lone_end_tags/engine", ParseLoneEndTags)
+        ->RangeMultiplier(4)
+        ->Range(1 << 14, 1 << 20)
+        ->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // pugixml allocates through its own hooks: count those too.
     pugi::set_memory_management_functions(alloc::Allocate, alloc::Free);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RegisterAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -2,10 +2,19 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
+#include <unicode/uset.h>
 
 #include <array>
 #include <atomic>
+#include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace textcodec {
 namespace {
@@ -143,23 +152,33 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
-// One converter per thread for the code page used last: conversions of
-// the system code page come in long runs (entity decoding, file text).
+// Open converters per thread, one per code page, for the pages used last:
+// a conversion between two pages takes one of each, and reopening them for
+// every run of text would cost more than converting it.
 UConverter* CachedConverter(int codePage) {
-    thread_local int cachedPage = -1;
-    thread_local ConverterPtr cached;
-    if (cachedPage == codePage && cached) {
-        ucnv_reset(cached.get());
-        return cached.get();
+    struct Slot {
+        int page = -1;
+        ConverterPtr converter;
+    };
+    constexpr int kSlots = 4;
+    thread_local Slot slots[kSlots];
+    thread_local int nextSlot = 0;
+    for (Slot& slot : slots) {
+        if (slot.page == codePage && slot.converter) {
+            ucnv_reset(slot.converter.get());
+            return slot.converter.get();
+        }
     }
     const char* name = IcuConverterName(codePage);
     if (!name) return nullptr;
     UErrorCode err = U_ZERO_ERROR;
     ConverterPtr c(ucnv_open(name, &err));
     if (U_FAILURE(err)) return nullptr;
-    cached = std::move(c);
-    cachedPage = codePage;
-    return cached.get();
+    Slot& slot = slots[nextSlot];
+    nextSlot = (nextSlot + 1) % kSlots;
+    slot.converter = std::move(c);
+    slot.page = codePage;
+    return slot.converter.get();
 }
 
 // Substitutes like the default to-bytes callback and notes that it did.
@@ -174,7 +193,404 @@ bool IsUnicodePage(int codePage) {
            codePage == kCpUtf32Be;
 }
 
+// Tables of plain characters (see ConvertPlainStart), one pair per code page,
+// built on first use and kept for the process.
+struct PlainTables {
+    // Bytes a BMP code point is written as: b0 | b1 << 8 | count << 16; 0 when
+    // it is not plain (not held, substituted, longer, a surrogate).
+    std::vector<std::uint32_t> write;
+    // Code points read from a byte page: single[b], 0 for a lead byte or a
+    // byte that reads as no character; pairs[(lead - 0x80) * 256 + trail], 0
+    // where the pair is not one plain character.
+    std::vector<std::uint16_t> single;
+    std::vector<std::uint16_t> pairs;
+};
+
+void NoteUnmapped(const void* context, UConverterFromUnicodeArgs* args, const UChar* units, int32_t length,
+                  UChar32 codePoint, UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason <= UCNV_IRREGULAR && codePoint >= 0 && codePoint < 0x10000) {
+        (*static_cast<std::vector<bool>*>(const_cast<void*>(context)))[static_cast<std::size_t>(codePoint)] = true;
+    }
+    UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, codePoint, reason, err);
+}
+
+// Every non-surrogate BMP code point written alone (each followed by a space,
+// so that no sequence can form), in one call with offsets back to the source.
+std::vector<std::uint32_t> BuildWriteTable(UConverter* cnv) {
+    std::vector<std::uint32_t> table;
+    UErrorCode err = U_ZERO_ERROR;
+    // A page that maps sequences as a whole could write a character differently in context.
+    USet* set = uset_openEmpty();
+    ucnv_getUnicodeSet(cnv, set, UCNV_ROUNDTRIP_SET, &err);
+    const bool sequences = uset_getItemCount(set) != uset_getRangeCount(set);
+    uset_close(set);
+    if (U_FAILURE(err) || sequences || ucnv_getMaxCharSize(cnv) > 2) return table;
+
+    std::vector<UChar> source;
+    for (std::uint32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp < 0xE000) continue;
+        source.push_back(static_cast<UChar>(cp));
+        source.push_back(u' ');
+    }
+    std::vector<bool> unmapped(0x10000, false);
+    ucnv_setFromUCallBack(cnv, NoteUnmapped, &unmapped, nullptr, nullptr, &err);
+    std::vector<char> bytes(source.size() * 4);
+    std::vector<int32_t> offsets(bytes.size());
+    char* target = bytes.data();
+    const UChar* from = source.data();
+    ucnv_fromUnicode(cnv, &target, bytes.data() + bytes.size(), &from, source.data() + source.size(), offsets.data(),
+                     true, &err);
+    if (U_FAILURE(err)) return table;
+
+    table.assign(0x10000, 0);
+    const auto written = static_cast<std::size_t>(target - bytes.data());
+    for (std::size_t k = 0; k < written;) {
+        const int32_t at = offsets[k];
+        if (at < 0) {  // written by the substituting callback: no position
+            ++k;
+            continue;
+        }
+        std::size_t n = 1;
+        while (k + n < written && offsets[k + n] == at) ++n;
+        const UChar unit = source[static_cast<std::size_t>(at)];
+        if (at % 2 == 1) {
+            if (n != 1 || bytes[k] != ' ') return {};  // a space must stay one
+        } else if (!unmapped[unit] && n <= 2) {
+            std::uint32_t entry = static_cast<unsigned char>(bytes[k]) | (static_cast<std::uint32_t>(n) << 16);
+            if (n == 2) entry |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8;
+            table[unit] = entry;
+        }
+        k += n;
+    }
+    // ASCII must be written as itself.
+    for (std::uint32_t cp = 1; cp < 0x80; ++cp) {
+        if (table[cp] != (cp | (1u << 16))) return {};
+    }
+    table[0] = 1u << 16;  // NUL is written as itself too
+    return table;
+}
+
+// Every byte, and every lead byte with every trail byte, read alone (each
+// followed by a space).
+bool BuildReadTables(UConverter* cnv, PlainTables& t) {
+    UErrorCode err = U_ZERO_ERROR;
+    std::vector<char> source;
+    for (int b = 1; b < 256; ++b) {
+        source.push_back(static_cast<char>(b));
+        source.push_back(' ');
+    }
+    const std::size_t singles = source.size();
+    for (int lead = 0x80; lead < 256; ++lead) {
+        for (int trail = 0; trail < 256; ++trail) {
+            source.push_back(static_cast<char>(lead));
+            source.push_back(static_cast<char>(trail));
+            source.push_back(' ');
+        }
+    }
+    std::vector<UChar> units(source.size() * 2);
+    std::vector<int32_t> offsets(units.size());
+    UChar* target = units.data();
+    const char* from = source.data();
+    ucnv_toUnicode(cnv, &target, units.data() + units.size(), &from, source.data() + source.size(), offsets.data(),
+                   true, &err);
+    if (U_FAILURE(err)) return false;
+    const auto count = static_cast<std::size_t>(target - units.data());
+    // What each source position started: the unit, or 0 when it started none,
+    // more than one, or a substitution.
+    std::vector<std::uint16_t> started(source.size(), 0);
+    std::vector<std::uint8_t> starts(source.size(), 0);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (offsets[k] < 0) continue;  // a substitution: its position starts nothing plain
+        const auto at = static_cast<std::size_t>(offsets[k]);
+        if (at >= source.size()) return false;
+        ++starts[at];
+        started[at] = units[k];
+    }
+    const auto plain = [&](std::size_t at, std::size_t length) -> std::uint16_t {
+        // One unit from at, none from the rest of the character, and the
+        // space after it read as a space of its own.
+        for (std::size_t i = 1; i < length; ++i) {
+            if (starts[at + i]) return 0;
+        }
+        if (starts[at] != 1 || starts[at + length] != 1 || started[at + length] != u' ') return 0;
+        const std::uint16_t u = started[at];
+        // Substitutions come as U+FFFD or U+001A: only ASCII 0x1A is itself.
+        const bool ascii = length == 1 && static_cast<unsigned char>(source[at]) == u && u < 0x80;
+        if (!ascii && (u == 0xFFFD || u == 0x1A || (u >= 0xD800 && u < 0xE000))) return 0;
+        return u;
+    };
+    t.single.assign(256, 0);
+    for (int b = 1; b < 256; ++b) t.single[static_cast<std::size_t>(b)] = plain(static_cast<std::size_t>(b - 1) * 2, 1);
+    for (int b = 1; b < 0x80; ++b) {
+        if (t.single[static_cast<std::size_t>(b)] != b) return false;  // ASCII must read as itself
+    }
+    t.pairs.assign(128 * 256, 0);
+    for (std::size_t i = 0; i < t.pairs.size(); ++i) {
+        if (t.single[0x80 + i / 256]) continue;  // a character of its own is no lead byte
+        t.pairs[i] = plain(singles + i * 3, 2);
+    }
+    return true;
+}
+
+const PlainTables* Plain(int codePage, bool reading) {
+    static std::mutex mutex;
+    static std::map<int, std::unique_ptr<PlainTables>> built;
+    static std::map<int, bool> readBuilt;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto& tables = built[codePage];
+    if (!tables) {
+        tables = std::make_unique<PlainTables>();
+        const char* name = IcuConverterName(codePage);
+        UErrorCode err = U_ZERO_ERROR;
+        if (name && codePage != kCpUtf8 && codePage != kCpUtf16Le && codePage != kCpUtf16Be) {
+            if (ConverterPtr cnv{ucnv_open(name, &err)}; U_SUCCESS(err)) tables->write = BuildWriteTable(cnv.get());
+        }
+    }
+    if (reading && !readBuilt[codePage]) {
+        readBuilt[codePage] = true;
+        const char* name = IcuConverterName(codePage);
+        UErrorCode err = U_ZERO_ERROR;
+        if (name && codePage != kCpUtf8 && codePage != kCpUtf16Le && codePage != kCpUtf16Be) {
+            ConverterPtr cnv{ucnv_open(name, &err)};
+            if (U_FAILURE(err) || !BuildReadTables(cnv.get(), *tables)) {
+                tables->single.clear();
+                tables->pairs.clear();
+            }
+        }
+    }
+    return tables.get();
+}
+
+// Output through a small buffer, so that out grows by appends only. The
+// loops write through a pointer and give it back when it nears the end.
+class PlainWriter {
+public:
+    static constexpr std::size_t kSlack = 32;  // room a loop step may take without checking
+
+    explicit PlainWriter(std::string& out) : m_out(out) {}
+    ~PlainWriter() { m_out.append(m_buffer, static_cast<std::size_t>(m_at - m_buffer)); }
+    PlainWriter(const PlainWriter&) = delete;
+    PlainWriter& operator=(const PlainWriter&) = delete;
+
+    // The loops keep the write position in a local, since a store through
+    // a char pointer could change any member: taken here, handed back by
+    // Flush (which returns the new one) and by Done.
+    char* At() const { return m_at; }
+    const char* Limit() const { return m_buffer + sizeof m_buffer - kSlack; }
+    char* Flush(char* at) {
+        m_out.append(m_buffer, static_cast<std::size_t>(at - m_buffer));
+        m_at = m_buffer;
+        return m_at;
+    }
+    void Done(char* at) { m_at = at; }
+
+private:
+    std::string& m_out;
+    char m_buffer[16384];
+    char* m_at = m_buffer;
+};
+
+// One step over ASCII at p, writing at o: 16 bytes checked and stored at a
+// time, the run's length kept. Returns the bytes taken (at least 1).
+inline std::size_t AsciiStep(const unsigned char* p, std::size_t left, char*& o) {
+#if defined(__SSE2__)
+    if (left >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+        const int mask = _mm_movemask_epi8(v);
+        const std::size_t run = mask ? static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) : 16;
+        o += run;
+        return run;
+    }
+#else
+    (void)left;
+#endif
+    *o++ = static_cast<char>(*p);
+    return 1;
+}
+
+// Bytes loaded from memory as a little-endian number.
+inline std::uint32_t Le32(std::uint32_t x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return __builtin_bswap32(x);
+#else
+    return x;
+#endif
+}
+
+// Writes a table entry at o; false when the character is not plain. The
+// write position moves by two first and is put right after: taking the
+// length from the entry would make every next store wait for the lookup.
+inline bool Put(std::uint32_t entry, char*& o) {
+    o[0] = static_cast<char>(entry & 0xFF);
+    o[1] = static_cast<char>((entry >> 8) & 0xFF);
+    o += 2;
+    if ((entry >> 16) != 2) [[unlikely]]
+        o -= 2 - static_cast<std::ptrdiff_t>(entry >> 16);
+    return entry != 0;
+}
+
+std::size_t PlainFromUtf8(const std::uint32_t* write, std::string_view in, PlainWriter& w) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    char* o = w.At();
+    const char* const limit = w.Limit();
+    std::size_t i = 0;
+    while (i < n) {
+        if (o >= limit) o = w.Flush(o);
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            i += AsciiStep(p + i, n - i, o);
+            continue;
+        }
+        // Runs of three-byte characters (most of the BMP), read four bytes at
+        // a time in machine order: lead 1110xxxx, then two 10xxxxxx bytes.
+        while (n - i >= 4 && o < limit) {
+            std::uint32_t x;
+            std::memcpy(&x, p + i, 4);
+            x = Le32(x);
+            if ((x & 0xC0C0F0u) != 0x8080E0u) {
+                // A lone ASCII byte between words (a space, a mark) is written
+                // here: leaving the loop for it costs more than the byte.
+                if ((x & 0x80u) || !(x & 0x8000u)) break;
+                *o++ = static_cast<char>(x);
+                ++i;
+                continue;
+            }
+            const std::uint32_t cp = ((x & 0x0Fu) << 12) | ((x & 0x3F00u) >> 2) | ((x & 0x3F0000u) >> 16);
+            if (cp < 0x800 || !Put(write[cp], o)) {  // overlong; not plain (surrogates neither)
+                w.Done(o);
+                return i;
+            }
+            i += 3;
+        }
+        if (i >= n || p[i] < 0x80 || o >= limit) continue;
+        const unsigned d = p[i];
+        if ((d & 0xF0) == 0xE0 && n - i == 3 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            const std::uint32_t cp = ((d & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+            if (cp < 0x800 || !Put(write[cp], o)) break;
+            i += 3;
+        } else if (d >= 0xC2 && d <= 0xDF && n - i >= 2 && (p[i + 1] & 0xC0) == 0x80) {
+            if (!Put(write[((d & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu)], o)) break;
+            i += 2;
+        } else if ((d & 0xF0) != 0xE0) {
+            break;  // four bytes, a stray byte
+        } else {
+            break;  // a three-byte character cut short or miswritten
+        }
+    }
+    w.Done(o);
+    return i;
+}
+
+std::size_t PlainFromUtf16(const std::uint32_t* write, std::string_view in, PlainWriter& w) {
+    const std::size_t n = in.size() / 2;
+    char* o = w.At();
+    const char* const limit = w.Limit();
+    std::size_t i = 0;
+    while (i < n) {
+        if (o >= limit) o = w.Flush(o);
+        std::size_t block = std::min<std::size_t>(n - i, 8);
+#if defined(__SSE2__)
+        // Eight ASCII units at a time become eight bytes.
+        if (block == 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in.data() + 2 * i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
+                                                  _mm_setzero_si128())) == 0xFFFF) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(v, v));
+                o += 8;
+                i += 8;
+                continue;
+            }
+        }
+#endif
+        // Otherwise unit by unit through the table, eight of them.
+        for (; block > 0; --block, ++i) {
+            char16_t unit;
+            std::memcpy(&unit, in.data() + 2 * i, 2);
+            if (!Put(write[unit], o)) {  // surrogates have no entry
+                w.Done(o);
+                return 2 * i;
+            }
+        }
+    }
+    w.Done(o);
+    return 2 * i;
+}
+
+// What the bytes of one page are written as in another, by lead byte and
+// trail byte (index (lead - 0x80) * 256 + trail), and for single bytes: one
+// lookup per character. Built from the two pages' tables once per pair.
+struct PairTables {
+    std::vector<std::uint32_t> pairs;
+    std::vector<std::uint32_t> single;  // 0 for a lead byte, kNotPlain for a byte not plain
+};
+constexpr std::uint32_t kNotPlain = 0xFFFFFFFFu;
+
+const PairTables& Pairs(int from, int to, const PlainTables& source, const std::uint32_t* write) {
+    static std::mutex mutex;
+    static std::map<std::pair<int, int>, std::unique_ptr<PairTables>> built;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto& t = built[{from, to}];
+    if (!t) {
+        t = std::make_unique<PairTables>();
+        t->pairs.resize(source.pairs.size());
+        for (std::size_t k = 0; k < source.pairs.size(); ++k)
+            t->pairs[k] = source.pairs[k] ? write[source.pairs[k]] : 0;
+        t->single.resize(256);
+        for (int b = 0; b < 256; ++b) {
+            const std::uint16_t cp =
+                b < 0x80 ? static_cast<std::uint16_t>(b) : source.single[static_cast<std::size_t>(b)];
+            t->single[static_cast<std::size_t>(b)] = !cp && b >= 0x80 ? 0 : (write[cp] ? write[cp] : kNotPlain);
+        }
+    }
+    return *t;
+}
+
+std::size_t PlainFromBytes(const PairTables& from, std::string_view in, PlainWriter& w) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    const std::uint32_t* single = from.single.data();
+    const std::uint32_t* pairs = from.pairs.data();
+    char* o = w.At();
+    const char* const limit = w.Limit();
+    std::size_t i = 0;
+    while (i < n) {
+        if (o >= limit) o = w.Flush(o);
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            i += AsciiStep(p + i, n - i, o);
+            continue;
+        }
+        const std::uint32_t single1 = single[c];
+        if (single1) {  // a character of one byte
+            if (single1 == kNotPlain) break;
+            Put(single1, o);
+            ++i;
+        } else if (n - i >= 2) {
+            if (!Put(pairs[(c - 0x80u) * 256u + p[i + 1]], o)) break;
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    w.Done(o);
+    return i;
+}
+
 }  // namespace
+
+std::size_t ConvertPlainStart(int from, int to, std::string_view in, std::string& out) {
+    const PlainTables* target = Plain(to, false);
+    if (target->write.empty()) return 0;
+    const std::uint32_t* write = target->write.data();
+    PlainWriter w(out);
+    if (from == kCpUtf8) return PlainFromUtf8(write, in, w);
+    if (from == kCpUtf16Le) return PlainFromUtf16(write, in, w);
+    const PlainTables* source = Plain(from, true);
+    if (source->pairs.empty()) return 0;
+    return PlainFromBytes(Pairs(from, to, *source, write), in, w);
+}
 
 int SystemCodePage() { return g_systemCodePage.load(std::memory_order_relaxed); }
 
@@ -199,6 +615,13 @@ const std::uint8_t* LeadByteLengths(int codePage) {
 int LeadByteLength(int codePage, unsigned char lead) { return LeadByteLengths(codePage)[lead]; }
 
 const char* IcuConverterName(int codePage) {
+    // The pages used most answer at once: every label lookup asks.
+    switch (codePage) {
+        case kCpKorean: return "windows-949";
+        case kCpUtf8: return "UTF-8";
+        case kCpUtf16Le: return "UTF-16LE";
+        default: break;
+    }
     for (const IcuName& n : kIcuNames) {
         if (n.codePage == codePage) return n.name;
     }

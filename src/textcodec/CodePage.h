@@ -72,4 +72,14 @@ bool ToUtf16(int codePage, std::string_view in, std::u16string& out);
 // False (out empty) when the code page is not convertible.
 bool FromUtf16(int codePage, std::u16string_view in, std::string& out, bool* usedDefault = nullptr);
 
+// Converts the longest start of in that is made of plain characters, by
+// tables built once per page from its converter, and appends it to out;
+// returns how many bytes of in it took, stopping before the first other
+// character. Plain: UTF-8 or UTF-16LE code points of the BMP, or the one- and
+// two-byte characters of a stateless page, that the target writes in one or
+// two bytes without substituting and maps one by one (no sequence mapped as
+// a whole), ASCII as itself. What it writes is what converting through UTF-16
+// writes. 0 when a page has no tables; meant for long texts.
+std::size_t ConvertPlainStart(int from, int to, std::string_view in, std::string& out);
+
 }  // namespace textcodec

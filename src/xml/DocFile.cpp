@@ -11,6 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "xml/Encodings.h"
 #include "xml/XmlTextDoc.h"
@@ -47,9 +53,31 @@ void FileError(std::string& report, int error) {
     Record(report, "file_error", msg.c_str(), kRecMsg | kRecN, error);
 }
 
-void SwapBytes(std::string& units) {
-    for (std::size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
+void SwapBytes(char* units, std::size_t size) {
+    for (std::size_t i = 0; i + 1 < size; i += 2) std::swap(units[i], units[i + 1]);
 }
+void SwapBytes(std::string& units) { SwapBytes(units.data(), units.size()); }
+
+// Whether a text of 2-byte units holds a zero unit.
+bool HasZeroUnit(const char* p, std::size_t size) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; size - i >= 16; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128()))) return true;
+    }
+#endif
+    for (; i + 1 < size; i += 2) {
+        if (p[i] == '\0' && p[i + 1] == '\0') return true;
+    }
+    return false;
+}
+
+// A file's bytes, read into memory that is not filled first.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
 
 // The state of one open file.
 class DocFile {
@@ -57,6 +85,7 @@ public:
     explicit DocFile(std::uint32_t flags) : m_flags(flags) {}
     ~DocFile() {
         if (m_file) std::fclose(m_file);
+        if (m_fd >= 0) ::close(m_fd);
     }
     DocFile(const DocFile&) = delete;
     DocFile& operator=(const DocFile&) = delete;
@@ -72,11 +101,13 @@ public:
     std::string m_encoding;
 
 private:
-    bool ReadUnits(std::string& units);
+    bool ReadUnits(std::string_view& units);
     bool WriteUnits(std::string units);
-    void AppendConverted(std::string& text, const std::string& raw, const char* from);
+    void AppendConverted(std::string& text, std::string_view raw, const char* from);
 
-    std::FILE* m_file = nullptr;
+    std::FILE* m_file = nullptr;  // writing
+    int m_fd = -1;                // reading: the whole file is read at once
+    FileBytes m_bytes;
     std::uint32_t m_flags;
     std::int64_t m_length = 0;
     std::int64_t m_position = 0;
@@ -87,30 +118,39 @@ private:
 
 bool DocFile::OpenRead(const char* path, std::int64_t maxLength) {
     m_flags |= kModeRead;
-    m_file = std::fopen(path, "rb");
-    if (!m_file) {
+    m_fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
         FileError(m_report, errno);
         return false;
     }
     struct stat st {};
-    if (fstat(fileno(m_file), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         FileError(m_report, S_ISDIR(st.st_mode) ? EISDIR : errno);
         return false;
     }
-    if (std::fseek(m_file, 0, SEEK_END) != 0 || (m_length = std::ftell(m_file)) < 0 ||
-        std::fseek(m_file, 0, SEEK_SET) != 0) {
-        FileError(m_report, errno);
+    if (S_ISREG(st.st_mode)) {
+        m_length = st.st_size;
+    } else if ((m_length = ::lseek(m_fd, 0, SEEK_END)) < 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+        FileError(m_report, errno);  // what has no length cannot be read
         return false;
     }
     if (m_length > std::min<std::int64_t>(maxLength, INT32_MAX / 2)) {
         FileError(m_report, EFBIG);
         return false;
     }
-    std::string head(static_cast<std::size_t>(std::min<std::int64_t>(1024, m_length)), '\0');
-    if (!head.empty() && std::fread(head.data(), 1, head.size(), m_file) != head.size()) {
-        FileError(m_report, std::ferror(m_file) ? errno : EIO);
-        return false;
+    // One read for the whole file: the head that tells the encoding is its start.
+    m_bytes.size = static_cast<std::size_t>(m_length);
+    m_bytes.data.reset(new char[m_bytes.size + 1]);
+    for (std::size_t got = 0; got < m_bytes.size;) {
+        const ssize_t n = ::read(m_fd, m_bytes.data.get() + got, m_bytes.size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            FileError(m_report, n < 0 ? errno : EIO);
+            return false;
+        }
+        got += static_cast<std::size_t>(n);
     }
+    const std::string_view head(m_bytes.data.get(), std::min<std::size_t>(1024, m_bytes.size));
     m_flags &= ~kEncodingBits;
     std::size_t bom = 0;
     for (const Bom& b : kBoms) {
@@ -121,10 +161,6 @@ bool DocFile::OpenRead(const char* path, std::int64_t maxLength) {
             bom = b.length;
             break;
         }
-    }
-    if (std::fseek(m_file, static_cast<long>(bom), SEEK_SET) != 0) {
-        FileError(m_report, errno);
-        return false;
     }
     if (!bom) {
         m_encoding = SniffEncoding(head);
@@ -157,47 +193,39 @@ bool DocFile::OpenWrite(const char* path, std::FILE* file) {
     return true;
 }
 
-bool DocFile::ReadUnits(std::string& units) {
-    const std::int64_t bytes = m_length - m_position;
-    units.assign(static_cast<std::size_t>(bytes), '\0');
-    if (bytes && std::fread(units.data(), 1, units.size(), m_file) != units.size()) {
-        FileError(m_report, std::ferror(m_file) ? errno : EIO);
-        return false;
-    }
-    m_position += bytes;
-    units.resize(units.size() / static_cast<std::size_t>(m_unitWidth) * static_cast<std::size_t>(m_unitWidth));
-    std::int64_t count = static_cast<std::int64_t>(units.size()) / m_unitWidth;
-    Record(m_report, "read", m_encoding.c_str(), kRecEncoding | kRecLength, count);
+// The units after the mark, whole units only, NUL units dropped and
+// big-endian ones swapped, in place in the bytes read.
+bool DocFile::ReadUnits(std::string_view& units) {
+    const auto w = static_cast<std::size_t>(m_unitWidth);
+    char* const data = m_bytes.data.get() + m_position;
+    std::size_t size = static_cast<std::size_t>(m_length - m_position) / w * w;
+    m_position = m_length;
+    Record(m_report, "read", m_encoding.c_str(), kRecEncoding | kRecLength, static_cast<std::int64_t>(size / w));
 
     // Zero units are dropped: the text is a NUL-terminated string.
-    if (std::memchr(units.data(), 0, units.size()) == nullptr) {
-        if (m_unitWidth == 2 && (m_flags & kDocUtf16Be)) {
-            SwapBytes(units);
-            Record(m_report, "endian_swap");
+    if (w == 1 ? std::memchr(data, 0, size) != nullptr : HasZeroUnit(data, size)) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < size; i += w) {
+            bool zero = true;
+            for (std::size_t k = 0; k < w; ++k) zero = zero && data[i + k] == '\0';
+            if (zero) continue;
+            for (std::size_t k = 0; k < w; ++k) data[kept + k] = data[i + k];
+            kept += w;
         }
-        return true;
+        if (kept != size) {
+            Record(m_report, "nulls_removed", nullptr, kRecCount, static_cast<std::int64_t>((size - kept) / w));
+            size = kept;
+        }
     }
-    std::size_t kept = 0;
-    const auto w = static_cast<std::size_t>(m_unitWidth);
-    for (std::size_t i = 0; i < units.size(); i += w) {
-        bool zero = true;
-        for (std::size_t k = 0; k < w; ++k) zero = zero && units[i + k] == '\0';
-        if (zero) continue;
-        for (std::size_t k = 0; k < w; ++k) units[kept + k] = units[i + k];
-        kept += w;
-    }
-    if (kept != units.size()) {
-        Record(m_report, "nulls_removed", nullptr, kRecCount, static_cast<std::int64_t>((units.size() - kept) / w));
-        units.resize(kept);
-    }
-    if (m_unitWidth == 2 && (m_flags & kDocUtf16Be)) {
-        SwapBytes(units);
+    if (w == 2 && (m_flags & kDocUtf16Be)) {
+        SwapBytes(data, size);
         Record(m_report, "endian_swap");
     }
+    units = std::string_view(data, size);
     return true;
 }
 
-void DocFile::AppendConverted(std::string& text, const std::string& raw, const char* from) {
+void DocFile::AppendConverted(std::string& text, std::string_view raw, const char* from) {
     bool lost = false;
     std::string converted = ConvertText(from, "", raw, &lost);
     const auto length = static_cast<std::int64_t>(converted.size());
@@ -216,7 +244,7 @@ bool DocFile::ReadText(std::string& text) {
         Record(m_report, "read", m_encoding.c_str(), kRecEncoding | kRecLength, 0);
         return true;
     }
-    std::string raw;
+    std::string_view raw;
     if (m_flags & (kDocUtf16Le | kDocUtf16Be)) {
         if (!ReadUnits(raw)) return false;
         AppendConverted(text, raw, "UTF-16");
@@ -303,6 +331,12 @@ bool DocFile::Close() {
         ok = false;
     }
     m_file = nullptr;
+    if (m_fd >= 0 && ::close(m_fd) != 0) {
+        FileError(m_report, errno);
+        ok = false;
+    }
+    m_fd = -1;
+    m_bytes = {};
     m_flags &= ~(kModeRead | kModeWrite | kModeAppend);
     return ok;
 }

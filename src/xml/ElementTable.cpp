@@ -1,13 +1,25 @@
 #include "xml/ElementTable.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 namespace xml {
+namespace {
+
+// Entries are written whole when they are taken into use, so segments are
+// left unfilled: filling them would be a second pass over the index.
+ElementEntry* AllocateSegment(int length) {
+    return static_cast<ElementEntry*>(::operator new[](static_cast<size_t>(length) * sizeof(ElementEntry)));
+}
+void FreeSegment(ElementEntry* segment) { ::operator delete[](segment); }
+
+}  // namespace
 
 ElementTable::~ElementTable() { Release(); }
 
 void ElementTable::Release() {
-    for (int s = 0; s < SegmentCount(); ++s) delete[] m_segments[s];
+    for (int s = 0; s < SegmentCount(); ++s) FreeSegment(m_segments[s]);
     delete[] m_segments;
     m_segments = nullptr;
     m_size = 0;
@@ -36,9 +48,9 @@ void ElementTable::Resize(std::int32_t n) {
     }
 
     const auto reallocate = [this](int s, int oldLength, int newLength) {
-        auto* segment = new ElementEntry[static_cast<size_t>(newLength)]();
-        if (oldLength) std::copy(m_segments[s], m_segments[s] + oldLength, segment);
-        delete[] m_segments[s];
+        ElementEntry* segment = AllocateSegment(newLength);
+        if (oldLength) std::memcpy(static_cast<void*>(segment), m_segments[s], sizeof(ElementEntry) * oldLength);
+        FreeSegment(m_segments[s]);
         m_segments[s] = segment;
     };
 

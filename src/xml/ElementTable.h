@@ -59,6 +59,10 @@ public:
         return m_segments[i >> kSegmentBits][i & (kSegmentSize - 1)];
     }
 
+    // The segments, for loops that look entries up often; valid until the
+    // table grows.
+    ElementEntry* const* Segments() const { return m_segments; }
+
     // Entries allocated.
     std::int32_t Size() const { return m_size; }
     int SegmentCount() const { return m_size ? ((m_size - 1) >> kSegmentBits) + 1 : 0; }
@@ -67,7 +71,8 @@ public:
     int SegmentLength(int s) const;
 
     // Grows to n entries, but by at most one segment beyond the current last
-    // one in one call. Never shrinks.
+    // one in one call. Never shrinks. New entries hold no values yet: each is
+    // written whole when it is taken into use.
     void Resize(std::int32_t n);
     // Frees every segment.
     void Release();

@@ -6,6 +6,10 @@
 #include <iterator>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "textcodec/CodePage.h"
 #include "xml/Scanner.h"
 
@@ -36,28 +40,6 @@ bool TakesNoLossFlag(int cp) {
 
 int Resolve(int cp) { return cp <= 0 ? textcodec::SystemCodePage() : cp; }
 
-// Code pages whose bytes below 0x80 are ASCII and never part of a character
-// that starts with a byte of 0x80 or more, so ASCII runs pass unconverted.
-bool AsciiTransparent(int cp) {
-    switch (cp) {
-        case 874:
-        case 932:
-        case 936:
-        case 949:
-        case 950:
-        case 20127:
-        case 20866:
-        case 20932:
-        case 21866:
-        case 51932:
-        case 51936:
-        case 51949:
-        case 54936:
-        case textcodec::kCpUtf8: return true;
-        default: return (cp >= 1250 && cp <= 1258) || (cp >= 28591 && cp <= 28605);
-    }
-}
-
 std::string FromUtf16Units(int target, std::u16string_view units, bool* lost) {
     std::string out;
     bool usedDefault = false;
@@ -68,7 +50,7 @@ std::string FromUtf16Units(int target, std::u16string_view units, bool* lost) {
 
 std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
     const std::u16string_view units(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size() / 2);
-    if (!AsciiTransparent(target)) return FromUtf16Units(target, units, lost);
+    if (!AsciiPassesTo(target)) return FromUtf16Units(target, units, lost);
     std::string out;
     out.reserve(units.size() + units.size() / 4);
     std::size_t i = 0;
@@ -79,15 +61,17 @@ std::string FromUtf16Bytes(int target, std::string_view utf16, bool* lost) {
         }
         const std::size_t run = i;
         while (i < units.size() && units[i] >= 0x80) ++i;
+        // The ASCII unit after the run goes with it: a surrogate left open at
+        // the run's end then reads as it does in the whole text.
+        if (i < units.size()) ++i;
         out += FromUtf16Units(target, units.substr(run, i - run), lost);
     }
     return out;
 }
 
-// Bytes between two ASCII-transparent code pages: ASCII runs are copied, the
-// runs of other characters go through UTF-16.
+// Bytes from a page that AsciiPassesFrom into one that AsciiPassesTo: ASCII
+// runs are copied, the runs of other bytes go through UTF-16.
 std::string ConvertRuns(int from, int to, std::string_view source, bool* lost) {
-    const std::uint8_t* lead = textcodec::LeadByteLengths(from);
     std::string out;
     out.reserve(source.size() + source.size() / 8);
     const char* p = source.data();
@@ -95,14 +79,17 @@ std::string ConvertRuns(int from, int to, std::string_view source, bool* lost) {
     std::u16string units;
     while (p < end) {
         const char* run = p;
+#if defined(__SSE2__)
+        while (end - p >= 16 && !_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))) p += 16;
+#endif
         while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
         out.append(run, static_cast<std::size_t>(p - run));
         if (p >= end) break;
         run = p;
-        while (p < end && static_cast<unsigned char>(*p) >= 0x80) {
-            const int n = lead[static_cast<unsigned char>(*p)];
-            p += std::min<std::ptrdiff_t>(n, end - p);
-        }
+        while (p < end && static_cast<unsigned char>(*p) >= 0x80) ++p;
+        // A sequence the run leaves open is ended by the ASCII byte after it,
+        // as in the whole text; cut before that byte it would read as cut off.
+        if (p < end) ++p;
         textcodec::ToUtf16(from, std::string_view(run, static_cast<std::size_t>(p - run)), units);
         out += FromUtf16Units(to, units, lost);
     }
@@ -182,6 +169,31 @@ std::string CharsetOf(std::string_view content) {
 
 }  // namespace
 
+bool AsciiPassesFrom(int cp) {
+    switch (cp) {
+        case 874:
+        case 20127:
+        case 20866:
+        case 21866:
+        case textcodec::kCpUtf8: return true;
+        default: return (cp >= 1250 && cp <= 1258) || (cp >= 28591 && cp <= 28605);
+    }
+}
+
+bool AsciiPassesTo(int cp) {
+    switch (cp) {
+        case 936:
+        case 949:
+        case 950:
+        case 20932:
+        case 51932:
+        case 51936:
+        case 51949:
+        case 54936: return true;
+        default: return AsciiPassesFrom(cp);
+    }
+}
+
 int CodePageOf(std::string_view name) {
     if (name.empty()) return 0;
     if (name.size() >= 100) return -1;
@@ -238,14 +250,42 @@ std::string SniffEncoding(std::string_view text) {
 }
 
 std::string ConvertText(std::string_view fromName, std::string_view toName, std::string_view source, bool* lost) {
-    if (lost) *lost = false;
     int from = CodePageOf(fromName);
     int to = CodePageOf(toName);
     if (from == -1) from = 0;
     if (to == -1) to = 0;
-    from = Resolve(from);
-    to = Resolve(to);
+    return ConvertCodePages(Resolve(from), Resolve(to), source, lost);
+}
 
+namespace {
+
+// Texts at least this long first go through the tables of plain characters,
+// which cost about a millisecond to build per code page.
+constexpr std::size_t kPlainFrom = 4096;
+
+std::string Convert(int from, int to, std::string_view source, bool* lost, bool plain);
+
+}  // namespace
+
+std::string ConvertCodePages(int from, int to, std::string_view source, bool* lost) {
+    return Convert(from, to, source, lost, true);
+}
+
+namespace {
+
+std::string Convert(int from, int to, std::string_view source, bool* lost, bool plain) {
+    if (lost) *lost = false;
+    if (plain && source.size() >= kPlainFrom && from != kCpEngineUtf32 && to != kCpEngineUtf32) {
+        std::string out;
+        out.reserve(source.size() + source.size() / 8);
+        const std::size_t done = textcodec::ConvertPlainStart(from, to, source, out);
+        if (done) {
+            // The rest begins with a character that is not plain: converted
+            // the usual way from there, as the whole text would be.
+            if (done < source.size()) out += Convert(from, to, source.substr(done), lost, false);
+            return out;
+        }
+    }
     if (from == kCpEngineUtf32) {
         std::u16string units;
         std::string out;
@@ -283,19 +323,31 @@ std::string ConvertText(std::string_view fromName, std::string_view toName, std:
     if (to == kCpEngineUtf32) {
         if (from != textcodec::kCpUtf8) return {};
         textcodec::ToUtf16(from, source, units);
-        return ConvertText("UTF-16", "UTF-32", Utf16Bytes(units), lost);
+        return ConvertCodePages(textcodec::kCpUtf16Le, kCpEngineUtf32, Utf16Bytes(units), lost);
     }
     if (!textcodec::IsConvertible(from)) return {};
-    if (AsciiTransparent(from) && AsciiTransparent(to)) return ConvertRuns(from, to, source, lost);
+    if (AsciiPassesFrom(from) && AsciiPassesTo(to)) return ConvertRuns(from, to, source, lost);
     if (!textcodec::ToUtf16(from, source, units)) return {};
     if (to == textcodec::kCpUtf16Le) return Utf16Bytes(units);
     return FromUtf16Bytes(to, Utf16Bytes(units), lost);
 }
 
+}  // namespace
+
 bool LooksLikeUtf8(std::string_view bytes, bool* hasNonAscii) {
     bool nonAscii = false;
     std::size_t i = 0;
     while (i < bytes.size() && bytes[i] != '\0') {
+#if defined(__SSE2__)
+        // ASCII without NULs, 16 bytes at a time.
+        if (bytes.size() - i >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+            if (!(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) {
+                i += 16;
+                continue;
+            }
+        }
+#endif
         const auto c = static_cast<unsigned char>(bytes[i++]);
         if (c < 0x80) continue;
         nonAscii = true;

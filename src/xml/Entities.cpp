@@ -3,7 +3,12 @@
 #include <cstring>
 #include <iterator>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "textcodec/CodePage.h"
+#include "xml/Encodings.h"
 #include "xml/XmlTextDoc.h"
 
 namespace xml {
@@ -19,6 +24,23 @@ constexpr Entity kEntities[] =
     ;
 
 int LookUpEntity(const char* name) {
+    // The five of XML first: most references are one of them.
+    switch (name[0]) {
+        case 'l':
+            if (name[1] == 't' && name[2] == '\0') return '<';
+            break;
+        case 'g':
+            if (name[1] == 't' && name[2] == '\0') return '>';
+            break;
+        case 'a':
+            if (name[1] == 'm' && name[2] == 'p' && name[3] == '\0') return '&';
+            if (name[1] == 'p' && name[2] == 'o' && name[3] == 's' && name[4] == '\0') return '\'';
+            break;
+        case 'q':
+            if (name[1] == 'u' && name[2] == 'o' && name[3] == 't' && name[4] == '\0') return '"';
+            break;
+        default: break;
+    }
     const auto it = std::lower_bound(std::begin(kEntities), std::end(kEntities), name,
                                      [](const Entity& e, const char* n) { return std::strcmp(e.name, n) < 0; });
     return (it != std::end(kEntities) && std::strcmp(it->name, name) == 0) ? it->codePoint : 0;
@@ -27,46 +49,173 @@ int LookUpEntity(const char* name) {
 // The code point a reference's collected (lowercased) name stands for; 0 for none.
 long CodePointOf(const char* name) {
     if (name[0] == '#') {
-        if (name[1] == 'x') return std::strtol(name + 2, nullptr, 16);
-        return std::strtol(name + 1, nullptr, 10);
+        const bool hex = name[1] == 'x';
+        const char* digits = name + (hex ? 2 : 1);
+        // Plain digits to the end, as nearly all are, read here; anything else
+        // (signs, spaces, "0x", trailing letters) the way strtol reads it.
+        long value = 0;
+        const char* d = digits;
+        for (;; ++d) {
+            const char c = *d;
+            int digit;
+            if (c >= '0' && c <= '9') {
+                digit = c - '0';
+            } else if (hex && c >= 'a' && c <= 'f') {
+                digit = c - 'a' + 10;
+            } else {
+                break;
+            }
+            value = value * (hex ? 16 : 10) + digit;
+        }
+        if (*d == '\0' && d != digits && !(hex && digits[0] == '0' && digits[1] == 'x')) return value;
+        return std::strtol(digits, nullptr, hex ? 16 : 10);
     }
     return LookUpEntity(name);
 }
 
-// The code point in the system code page, or false when the page cannot hold it.
-bool EncodeCodePoint(long cp, std::string& out) {
-    if (cp <= 0 || cp > 0x10FFFF) return false;
-    char16_t units[2];
-    std::size_t count = 1;
-    if (cp > 0xFFFF) {
-        units[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-        units[1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        count = 2;
-    } else {
-        units[0] = static_cast<char16_t>(cp);
+// Writes one code point in a code page to out (room for 5 bytes) and returns
+// its length, or 0 when the page cannot hold it: what FromUtf16 gives without
+// substituting, in at most 5 bytes. ASCII
+// in a page that writes ASCII as itself and UTF-8 are written here; other
+// characters go through ICU once per thread and are remembered.
+std::size_t EncodeCodePoint(long cp, int page, bool asciiPasses, char* out) {
+    if (cp <= 0 || cp > 0x10FFFF) return 0;
+    if (cp < 0x80 && asciiPasses) {
+        out[0] = static_cast<char>(cp);
+        return 1;
     }
-    bool usedDefault = false;
-    if (!textcodec::FromUtf16(textcodec::SystemCodePage(), std::u16string_view(units, count), out, &usedDefault)) {
-        return false;
+    if (page == textcodec::kCpUtf8) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) return 0;  // a lone surrogate is substituted
+        char* b = out;
+        std::size_t n;
+        if (cp < 0x80) {
+            b[0] = static_cast<char>(cp);
+            n = 1;
+        } else if (cp < 0x800) {
+            b[0] = static_cast<char>(0xC0 | (cp >> 6));
+            b[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            n = 2;
+        } else if (cp < 0x10000) {
+            b[0] = static_cast<char>(0xE0 | (cp >> 12));
+            b[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            b[2] = static_cast<char>(0x80 | (cp & 0x3F));
+            n = 3;
+        } else {
+            b[0] = static_cast<char>(0xF0 | (cp >> 18));
+            b[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            b[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            b[3] = static_cast<char>(0x80 | (cp & 0x3F));
+            n = 4;
+        }
+        return n;
     }
-    return !usedDefault && !out.empty() && out.size() <= 5;
+    struct Remembered {
+        int page = 0;
+        long cp = 0;
+        bool ok = false;
+        std::uint8_t length = 0;
+        char bytes[5]{};
+    };
+    thread_local Remembered remembered[64];
+    Remembered& r = remembered[cp & 63];
+    if (r.page != page || r.cp != cp) {
+        char16_t units[2];
+        std::size_t count = 1;
+        if (cp > 0xFFFF) {
+            units[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units[1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            count = 2;
+        } else {
+            units[0] = static_cast<char16_t>(cp);
+        }
+        bool usedDefault = false;
+        std::string bytes;
+        const bool converted = textcodec::FromUtf16(page, std::u16string_view(units, count), bytes, &usedDefault);
+        r.page = page;
+        r.cp = cp;
+        r.ok = converted && !usedDefault && !bytes.empty() && bytes.size() <= 5;
+        r.length = static_cast<std::uint8_t>(r.ok ? bytes.size() : 0);
+        if (r.ok) std::memcpy(r.bytes, bytes.data(), bytes.size());
+    }
+    if (!r.ok) return 0;
+    std::memcpy(out, r.bytes, r.length);
+    return r.length;
+}
+
+// The next '&' at or after p that begins a character, or end; bytes between
+// are copied to out. Single-byte pages look for '&' alone.
+const char* CopyToReference(const char* p, const char* end, const std::uint8_t* lead, bool singleByte,
+                            std::string& out) {
+    if (singleByte) {
+        const auto* amp = static_cast<const char*>(std::memchr(p, '&', static_cast<std::size_t>(end - p)));
+        const char* stop = amp ? amp : end;
+        out.append(p, static_cast<std::size_t>(stop - p));
+        return stop;
+    }
+    const char* run = p;
+    while (p < end) {
+#if defined(__SSE2__)
+        while (end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('&'))) | _mm_movemask_epi8(v);
+            if (mask) {
+                p += __builtin_ctz(static_cast<unsigned>(mask));
+                break;
+            }
+            p += 16;
+        }
+        if (p == end) break;
+#endif
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '&') break;
+        // A character of more bytes is copied whole: an '&' among its trail
+        // bytes is no reference.
+        p += c < 0x80 ? 1 : textcodec::CharLength(lead, p, end);
+    }
+    out.append(run, static_cast<std::size_t>(p - run));
+    return p;
 }
 
 }  // namespace
 
 std::string XmlTextDoc::DecodeEntities(std::string_view text) {
+    // Short ASCII texts without references, as most are, come back as they are.
+    if (text.size() <= 64 && std::none_of(text.begin(), text.end(),
+                                          [](char c) { return c == '&' || static_cast<unsigned char>(c) >= 0x80; })) {
+        return std::string(text);
+    }
     std::string out;
     out.reserve(text.size());
-    const std::uint8_t* lead = textcodec::LeadByteLengths(textcodec::SystemCodePage());
+    const int page = textcodec::SystemCodePage();
+    const std::uint8_t* lead = textcodec::LeadByteLengths(page);
+    const bool singleByte = lead == textcodec::LeadByteLengths(1252);
+    const bool asciiPasses = AsciiPassesTo(page);
     const char* p = text.data();
     const char* const end = p + text.size();
-    std::string bytes;
-    while (p < end) {
-        if (*p != '&') {
-            const int n = textcodec::CharLength(lead, p, end);
-            out.append(p, static_cast<size_t>(n ? n : 1));
-            p += n ? n : 1;
-            continue;
+    char bytes[5];
+    while (true) {
+        p = CopyToReference(p, end, lead, singleByte, out);
+        if (p >= end) break;
+        if (asciiPasses) {
+            // The five of XML as they are mostly written, known at once.
+            const std::size_t left = static_cast<std::size_t>(end - p);
+            char known = 0;
+            std::size_t length = 0;
+            if (left >= 4 && p[2] == 't' && p[3] == ';' && (p[1] == 'l' || p[1] == 'g')) {
+                known = p[1] == 'l' ? '<' : '>';
+                length = 4;
+            } else if (left >= 5 && std::memcmp(p + 1, "amp;", 4) == 0) {
+                known = '&';
+                length = 5;
+            } else if (left >= 6 && (std::memcmp(p + 1, "quot;", 5) == 0 || std::memcmp(p + 1, "apos;", 5) == 0)) {
+                known = p[1] == 'q' ? '"' : '\'';
+                length = 6;
+            }
+            if (length) {
+                out += known;
+                p += length;
+                continue;
+            }
         }
         char name[10];
         int collected = 0;
@@ -77,8 +226,9 @@ std::string XmlTextDoc::DecodeEntities(std::string_view text) {
             name[collected++] = c;
         }
         name[collected] = '\0';
-        if (q < end && *q == ';' && EncodeCodePoint(CodePointOf(name), bytes)) {
-            out += bytes;
+        std::size_t n;
+        if (q < end && *q == ';' && (n = EncodeCodePoint(CodePointOf(name), page, asciiPasses, bytes))) {
+            out.append(bytes, n);
             p = q + 1;
         } else {
             out += '&';

@@ -32,6 +32,18 @@ std::size_t ReferenceLength(const char* p, const char* end) {
     return (q < end && *q == ';') ? static_cast<std::size_t>(q + 1 - p) : 0;
 }
 
+// The bytes EncodeEntities looks at: markup bytes and every byte of 0x80 or
+// more (it may begin a longer character); the rest pass unchanged.
+struct EncodeStops {
+    bool table[256]{};
+    constexpr EncodeStops() {
+        for (int b = 0x80; b < 256; ++b) table[b] = true;
+        for (const char c : {'<', '>', '&', '"', '\''}) table[static_cast<unsigned char>(c)] = true;
+    }
+    constexpr bool operator[](unsigned char b) const { return table[b]; }
+};
+constexpr EncodeStops kEncodeStops;
+
 bool HasMarkupByte(const char* p, int n) {
     for (int i = 0; i < n; ++i) {
         if (p[i] == '<' || p[i] == '>' || p[i] == '&' || p[i] == '"' || p[i] == '\'') return true;
@@ -48,6 +60,13 @@ std::string XmlTextDoc::EncodeEntities(std::string_view text, EncodeMode mode, b
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
+        // Bytes that need nothing done, appended as one run.
+        const char* run = p;
+        while (p < end && !kEncodeStops[static_cast<unsigned char>(*p)]) ++p;
+        if (p != run) {
+            out.append(run, static_cast<std::size_t>(p - run));
+            if (p == end) break;
+        }
         const char c = *p;
         switch (c) {
             case '<':
@@ -131,6 +150,71 @@ bool XmlTextDoc::PutChild(const char* name, const char* text, std::uint32_t flag
     return Put(name, text, flags | kPutChildVariant);
 }
 
+template <class WriteElement>
+XmlTextDoc::Insertion XmlTextDoc::InsertElementText(std::uint32_t parent, std::uint32_t& after,
+                                                    const WriteElement& element, std::uint32_t flags) {
+    int replaced = 0;
+    const bool noBreaks = flags & kPutNoLineBreaks;
+    const ElementEntry* p = parent ? &E(parent) : nullptr;
+    const bool emptyParent = p && p->StartTagLength() >= p->length;
+    const bool noContent = p && p->length - p->StartTagLength() - p->EndTagLength() <= 0;
+
+    std::int64_t x;
+    if (after) {
+        x = std::int64_t{E(after).start} + E(after).length;
+    } else if (emptyParent) {
+        x = std::int64_t{p->start} + p->StartTagLength() - (p->Has(kFlagNoEndTag) ? 0 : 1);
+    } else if (p) {
+        x = std::int64_t{p->start} + p->length - p->EndTagLength();
+    } else {
+        x = static_cast<std::int64_t>(m_text.size());
+    }
+    x = std::clamp<std::int64_t>(x, 0, static_cast<std::int64_t>(m_text.size()));
+
+    if (!noBreaks && !emptyParent) {
+        std::size_t y = static_cast<std::size_t>(x);
+        while (y < m_text.size() && IsWs(m_text[y])) ++y;
+        if (y == m_text.size() || m_text[y] == '<') x = static_cast<std::int64_t>(y);
+    }
+    if (!after && E(parent).firstChild) after = E(E(parent).firstChild).prev;
+    if (!noBreaks && (emptyParent || noContent)) x += 2;
+
+    // The element, with a line break after it unless none are wanted.
+    const auto addElement = [&element, noBreaks](Pieces& insert) {
+        element(insert);
+        if (!noBreaks) insert.Add("\r\n");
+    };
+    Pieces insert;
+    std::size_t at;
+    std::string parentName;  // a copy: the text moves under a view of it
+    if (emptyParent) {
+        ElementEntry& pe = E(parent);
+        parentName = TagNameOf(parent);
+        insert.Add(">");
+        if (!noBreaks) insert.Add("\r\n");
+        addElement(insert);
+        insert.Add("</").Add(parentName);
+        if (pe.Has(kFlagNoEndTag)) {
+            at = static_cast<std::size_t>(pe.start + pe.StartTagLength() - 1);
+            pe.levelFlags &= ~kFlagNoEndTag;
+        } else {
+            at = static_cast<std::size_t>(pe.start + pe.length - 2);
+            replaced = 1;
+            pe.SetStartTagLength(pe.StartTagLength() - 1);
+        }
+        pe.SetEndTagLength(static_cast<int>(parentName.size() + 3));
+    } else if (noContent) {
+        at = static_cast<std::size_t>(E(parent).start) + static_cast<std::size_t>(E(parent).StartTagLength());
+        if (!noBreaks) insert.Add("\r\n");
+        addElement(insert);
+    } else {
+        at = static_cast<std::size_t>(x);
+        addElement(insert);
+    }
+    SpliceText(at, static_cast<std::size_t>(replaced), insert.View());
+    return {static_cast<std::int32_t>(x), static_cast<std::int32_t>(insert.Size()), replaced};
+}
+
 bool XmlTextDoc::Put(const char* name, const char* text, std::uint32_t flags) {
     const bool child = flags & kPutChildVariant;
     if (child && !m_mainPos) return false;
@@ -159,22 +243,38 @@ bool XmlTextDoc::Put(const char* name, const char* text, std::uint32_t flags) {
     }
     const std::uint32_t n = NewIndex();
 
-    std::string element;
+    const std::string_view tagName(name);
+    std::string_view content;
+    std::string value;
+    std::string_view close;  // what ends an element without text
     int startTagLength;
     int endTagLength = 0;
+    std::int32_t length;
     if (hasText) {
-        const std::string value =
-            (flags & kPutCdata) ? WrapCdata(text) : EncodeEntities(text, EncodeMode::Text, flags & kPutKeepReferences);
-        element.reserve(value.size() + 2 * nameLength + 5);
-        element.append("<").append(name).append(">").append(value).append("</").append(name).append(">");
-        startTagLength = static_cast<int>(nameLength + 2);
-        endTagLength = static_cast<int>(nameLength + 3);
+        content = text;
+        // A text without markup bytes or bytes of 0x80 and more is its own encoding.
+        if ((flags & kPutCdata) || std::any_of(content.begin(), content.end(),
+                                               [](char c) { return kEncodeStops[static_cast<unsigned char>(c)]; })) {
+            value = (flags & kPutCdata) ? WrapCdata(text)
+                                        : EncodeEntities(text, EncodeMode::Text, flags & kPutKeepReferences);
+            content = value;
+        }
+        startTagLength = static_cast<int>(tagName.size() + 2);
+        endTagLength = static_cast<int>(tagName.size() + 3);
+        length = static_cast<std::int32_t>(static_cast<std::size_t>(startTagLength + endTagLength) + content.size());
     } else {
-        element.append("<").append(name);
-        element.append((flags & kPutNoEndTag) ? ">" : (flags & kPutSpaceBeforeSlash) ? " />" : "/>");
-        startTagLength = static_cast<int>(element.size());
+        close = (flags & kPutNoEndTag) ? ">" : (flags & kPutSpaceBeforeSlash) ? " />" : "/>";
+        startTagLength = static_cast<int>(tagName.size() + 1 + close.size());
+        length = startTagLength;
     }
-    const auto length = static_cast<std::int32_t>(element.size());
+    // The element's text, written straight into what is inserted.
+    const auto element = [&](Pieces& insert) {
+        if (hasText) {
+            insert.Add("<").Add(tagName).Add(">").Add(content).Add("</").Add(tagName).Add(">");
+        } else {
+            insert.Add("<").Add(tagName).Add(close);
+        }
+    };
 
     const Insertion ins = InsertElementText(parent, after, element, flags);
     ElementEntry& e = E(n);
@@ -192,70 +292,6 @@ bool XmlTextDoc::Put(const char* name, const char* text, std::uint32_t flags) {
         SetPositions(parent, n, 0);
     }
     return true;
-}
-
-XmlTextDoc::Insertion XmlTextDoc::InsertElementText(std::uint32_t parent, std::uint32_t& after,
-                                                    const std::string& elementText, std::uint32_t flags) {
-    int replaced = 0;
-    const bool noBreaks = flags & kPutNoLineBreaks;
-    const ElementEntry* p = parent ? &E(parent) : nullptr;
-    const bool emptyParent = p && p->StartTagLength() >= p->length;
-    const bool noContent = p && p->length - p->StartTagLength() - p->EndTagLength() <= 0;
-
-    std::int64_t x;
-    if (after) {
-        x = std::int64_t{E(after).start} + E(after).length;
-    } else if (emptyParent) {
-        x = std::int64_t{p->start} + p->StartTagLength() - (p->Has(kFlagNoEndTag) ? 0 : 1);
-    } else if (p) {
-        x = std::int64_t{p->start} + p->length - p->EndTagLength();
-    } else {
-        x = static_cast<std::int64_t>(m_text.size());
-    }
-    x = std::clamp<std::int64_t>(x, 0, static_cast<std::int64_t>(m_text.size()));
-
-    if (!noBreaks && !emptyParent) {
-        std::size_t y = static_cast<std::size_t>(x);
-        while (y < m_text.size() && IsWs(m_text[y])) ++y;
-        if (y == m_text.size() || m_text[y] == '<') x = static_cast<std::int64_t>(y);
-    }
-    if (!after && E(parent).firstChild) after = E(E(parent).firstChild).prev;
-
-    std::string t = elementText;
-    if (!noBreaks) {
-        t += "\r\n";
-        if (emptyParent || noContent) x += 2;
-    }
-
-    std::string insert;
-    std::size_t at;
-    if (emptyParent) {
-        ElementEntry& pe = E(parent);
-        const std::string_view name = TagNameOf(parent);
-        insert.reserve(t.size() + name.size() + 5);
-        insert += '>';
-        if (!noBreaks) insert += "\r\n";
-        insert += t;
-        insert += "</";
-        insert.append(name);
-        if (pe.Has(kFlagNoEndTag)) {
-            at = static_cast<std::size_t>(pe.start + pe.StartTagLength() - 1);
-            pe.levelFlags &= ~kFlagNoEndTag;
-        } else {
-            at = static_cast<std::size_t>(pe.start + pe.length - 2);
-            replaced = 1;
-            pe.SetStartTagLength(pe.StartTagLength() - 1);
-        }
-        pe.SetEndTagLength(static_cast<int>(name.size() + 3));
-    } else if (noContent) {
-        at = static_cast<std::size_t>(E(parent).start) + static_cast<std::size_t>(E(parent).StartTagLength());
-        insert = noBreaks ? t : "\r\n" + t;
-    } else {
-        at = static_cast<std::size_t>(x);
-        insert = std::move(t);
-    }
-    SpliceText(at, static_cast<std::size_t>(replaced), insert);
-    return {static_cast<std::int32_t>(x), static_cast<std::int32_t>(insert.size()), replaced};
 }
 
 void XmlTextDoc::LinkElement(std::uint32_t parent, std::uint32_t after, std::uint32_t element) {

@@ -57,6 +57,15 @@ SearchPath::SearchPath(const char* path) : text(path) {
         kind = kAny;
         return;
     }
+    // A plain name, as nearly every search is: relative, the whole path.
+    const char* end = path;
+    while (!IsPathNameEnd(*end)) ++end;
+    if (*end == '\0') {
+        kind = kRelative;
+        name = path;
+        nameLength = static_cast<std::size_t>(end - path);
+        return;
+    }
     const char* p = path;
     if (p[0] == '/' && p[1] == '/') {
         kind = kDescendant;

@@ -1,5 +1,6 @@
 #include "xml/XmlTextDoc.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "textcodec/CodePage.h"
@@ -78,8 +79,24 @@ std::uint32_t XmlTextDoc::FindInChildren(std::uint32_t parent, std::uint32_t aft
     if (sp.kind != SearchPath::kAny && sp.kind != SearchPath::kRelative) return 0;
     std::uint32_t e = after ? E(after).next : E(parent).firstChild;
     if (sp.kind == SearchPath::kAny) return e;
+    // A name of ASCII bytes that do not end a tag name matches a tag whose
+    // name is those bytes followed by a byte that ends it: compared in place.
+    const bool plain = std::all_of(sp.name, sp.name + sp.nameLength, [](char c) {
+        return static_cast<unsigned char>(c) < 0x80 && !IsTagNameEnd(static_cast<unsigned char>(c));
+    });
+    const char* const base = m_text.c_str();
+    const char* const end = base + m_text.size();
     for (; e; e = E(e).next) {
-        if (sp.Matches(TagNameOf(e))) return e;
+        if (!plain) {
+            if (sp.Matches(TagNameOf(e))) return e;
+            continue;
+        }
+        const char* t = base + E(e).start + 1;
+        while (t < end && (*t == ' ' || *t == '\t' || *t == '\n' || *t == '\r')) ++t;
+        if (static_cast<std::size_t>(end - t) >= sp.nameLength && std::memcmp(t, sp.name, sp.nameLength) == 0 &&
+            (t + sp.nameLength == end || IsTagNameEnd(static_cast<unsigned char>(t[sp.nameLength])))) {
+            return e;
+        }
     }
     return 0;
 }

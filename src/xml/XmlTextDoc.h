@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -119,7 +120,41 @@ private:
         std::int32_t inserted;
         std::int32_t replaced;
     };
-    Insertion InsertElementText(std::uint32_t parent, std::uint32_t& after, const std::string& elementText,
+    // A short text built in place (on the stack up to 240 bytes): what one
+    // addition inserts, without a string allocated for each part of it.
+    class Pieces {
+    public:
+        [[gnu::always_inline]] Pieces& Add(std::string_view piece) {
+            if (m_size + piece.size() <= sizeof m_small) {
+                if (piece.size() <= 8) {
+                    for (const char c : piece) m_small[m_size++] = c;  // most parts are a few bytes long
+                } else {
+                    std::memcpy(m_small + m_size, piece.data(), piece.size());
+                    m_size += piece.size();
+                }
+            } else {
+                AddLarge(piece);
+            }
+            return *this;
+        }
+        std::string_view View() const {
+            return m_large ? std::string_view(*m_large) : std::string_view(m_small, m_size);
+        }
+        std::size_t Size() const { return m_large ? m_large->size() : m_size; }
+
+    private:
+        void AddLarge(std::string_view piece) {
+            if (!m_large) m_large = std::make_unique<std::string>(m_small, m_size);
+            m_large->append(piece);
+            m_size = sizeof m_small + 1;  // never small again
+        }
+        char m_small[240];
+        std::size_t m_size = 0;
+        std::unique_ptr<std::string> m_large;
+    };
+    // WriteElement writes the element's text into a Pieces.
+    template <class WriteElement>
+    Insertion InsertElementText(std::uint32_t parent, std::uint32_t& after, const WriteElement& element,
                                 std::uint32_t flags);
     void LinkElement(std::uint32_t parent, std::uint32_t after, std::uint32_t element);
     void ShiftFollowing(std::uint32_t element, std::int32_t delta, bool descend);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 
 #include "textcodec/CodePage.h"
@@ -51,6 +52,21 @@ std::set<std::string> Names(const fs::path& folder) {
 }
 
 const fs::path kEncodings = VESKORA_TESTDATA "/encodings/";
+
+std::string Hex(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        char b[4];
+        std::snprintf(b, sizeof b, "%02X ", static_cast<unsigned char>(c));
+        out += b;
+    }
+    return out;
+}
+
+// Characters of many scripts, for texts in any code page.
+constexpr char16_t kPool[] = {u'\u00A0', u'\u00E3', u'\u00E9', u'\u00FF', u'\u0153', u'\u0394', u'\u03C9', u'\u0416',
+                              u'\u044F', u'\u05D0', u'\u0627', u'\u0E01', u'\u20AC', u'\u2122', u'\u3042', u'\u30A2',
+                              u'\u4E02', u'\u4E2D', u'\uAC00', u'\uD55C', u'\uFF21', u'\uFFFD'};
 
 }  // namespace
 
@@ -384,4 +400,144 @@ TEST_F(XmlFile, MoreRealFilesFromOtherSuitesDecodeAsExpected) {
     XmlTextDoc plain;
     plain.LoadFrom((kEncodings / "synthesized" / "nodecl-utf8.xml").string().c_str());
     EXPECT_EQ(plain.DocText(), ReadFile(kEncodings / "synthesized" / "expected-utf8" / "nodecl-cp949.xml.utf8"));
+}
+
+TEST_F(XmlFile, Gb18030TrailBytesAndFourByteFormsInAsciiRangeSurviveTheLoad) {
+    // 丂 (81 40), ã (81 30 8A 30), 中 (D6 D0): trail bytes and four-byte forms below 0x80.
+    const std::string head = "<?xml version=\"1.0\" encoding=\"GB18030\"?><a>";
+    WriteFile(Path("gb.xml"), head + "\x81\x40\x81\x30\x8A\x30\xD6\xD0</a>");
+    textcodec::ScopedSystemCodePage utf8(65001);
+    XmlTextDoc doc;
+    EXPECT_TRUE(doc.LoadFrom(Path("gb.xml").c_str()));
+    EXPECT_EQ(doc.DocText(), head + "\xE4\xB8\x82\xC3\xA3\xE4\xB8\xAD</a>");
+    EXPECT_EQ(doc.ReportText().find("conversion_loss"), std::string::npos);
+}
+
+TEST(Encodings, CopyingAsciiRunsGivesWhatConvertingTheWholeTextGives) {
+    EXPECT_FALSE(xml::AsciiPassesFrom(54936));
+    for (const int mbcs : {932, 936, 949, 950, 1361, 51949}) EXPECT_FALSE(xml::AsciiPassesFrom(mbcs)) << mbcs;
+    EXPECT_FALSE(xml::AsciiPassesTo(932));
+    for (const int stateful : {50220, 50225, 52936, 65000, 1200, 12000, 57002}) {
+        EXPECT_FALSE(xml::AsciiPassesFrom(stateful)) << stateful;
+        EXPECT_FALSE(xml::AsciiPassesTo(stateful)) << stateful;
+    }
+    std::mt19937 random(20261207);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    int sources = 0;
+    int targets = 0;
+    for (int cp = 1; cp < 65536; ++cp) {
+        if (!textcodec::IsConvertible(cp)) continue;
+        // The page's own characters, written in it.
+        std::vector<std::string> own;
+        for (const char16_t c : kPool) {
+            std::string b;
+            bool lost = false;
+            if (textcodec::FromUtf16(cp, std::u16string_view(&c, 1), b, &lost) && !lost) own.push_back(b);
+        }
+        if (xml::AsciiPassesFrom(cp)) {
+            ++sources;
+            for (int i = 0; i < 1500; ++i) {
+                // ASCII runs between the page's characters and stray bytes of 0x80 and above.
+                std::string in;
+                for (int piece = pick(8); piece >= 0; --piece) {
+                    const int kind = pick(3);
+                    for (int k = pick(4); k >= 0; --k) {
+                        if (kind == 0) in += static_cast<char>(pick(0x80));
+                        if (kind == 1) in += static_cast<char>(0x80 + pick(0x80));
+                        if (kind == 2 && !own.empty())
+                            in += own[static_cast<std::size_t>(pick(static_cast<int>(own.size())))];
+                    }
+                }
+                std::u16string wide;
+                ASSERT_TRUE(textcodec::ToUtf16(cp, in, wide)) << cp;
+                for (const int target : {textcodec::kCpUtf8, 949}) {
+                    std::string whole;
+                    bool wholeLost = false;
+                    textcodec::FromUtf16(target, wide, whole, &wholeLost);
+                    bool lost = false;
+                    EXPECT_EQ(xml::ConvertCodePages(cp, target, in, &lost), whole)
+                        << cp << " to " << target << ": " << Hex(in);
+                    if (target == 949) {
+                        EXPECT_EQ(lost, wholeLost) << cp << ": " << Hex(in);
+                    }
+                }
+            }
+        }
+        if (xml::AsciiPassesTo(cp)) {
+            ++targets;
+            for (int i = 0; i < 1500; ++i) {
+                // ASCII between other characters, surrogate pairs and lone surrogates.
+                std::u16string units;
+                for (int k = pick(12); k >= 0; --k) {
+                    switch (pick(4)) {
+                        case 0: units += static_cast<char16_t>(pick(0x80)); break;
+                        case 1: units += kPool[pick(std::size(kPool))]; break;
+                        case 2: units += u"\U0001D11E"; break;
+                        default: units += static_cast<char16_t>(0xD800 + pick(0x800)); break;
+                    }
+                }
+                std::string whole;
+                bool wholeLost = false;
+                textcodec::FromUtf16(cp, units, whole, &wholeLost);
+                const std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+                bool lost = false;
+                EXPECT_EQ(xml::ConvertCodePages(textcodec::kCpUtf16Le, cp, bytes, &lost), whole)
+                    << cp << ": " << Hex(bytes);
+                if (cp != textcodec::kCpUtf8 && cp != 54936) {  // pages that never flag a loss
+                    EXPECT_EQ(lost, wholeLost) << cp << ": " << Hex(bytes);
+                }
+            }
+        }
+    }
+    EXPECT_GE(sources, 20);
+    EXPECT_GT(targets, sources);
+}
+
+TEST(Encodings, LongTextsConvertedByTablesMatchConvertingTheWholeText) {
+    // Long texts of a page's own characters (Hangul, Chinese, Greek, Latin,
+    // ASCII words and lines), now and then a character a target lacks, one
+    // beyond the BMP, or a stray byte: every pair of pages must give what the
+    // converter gives for the whole text, and flag the same losses.
+    std::mt19937 random(949);
+    const auto pick = [&random](unsigned n) { return random() % n; };
+    for (const int from : {textcodec::kCpUtf8, textcodec::kCpUtf16Le, 51949, 949, 936, 950, 1252, 932, 54936}) {
+        for (const int to : {949, 936, 950, 1252, 51949, 54936, 932}) {
+            for (int round = 0; round < 6; ++round) {
+                std::u16string wide;
+                while (wide.size() < 3000) {
+                    switch (pick(10)) {
+                        case 0: wide += u"ID FFFFFF\r\n"; break;
+                        case 1: wide += static_cast<char16_t>(0x4E00 + pick(0x5000)); break;
+                        case 2: wide += static_cast<char16_t>(0x391 + pick(0x30)); break;
+                        case 3: wide += static_cast<char16_t>(0xA0 + pick(0x60)); break;
+                        case 4: wide += pick(40) ? u' ' : static_cast<char16_t>(0xE01 + pick(0x30)); break;
+                        case 5:
+                            if (!pick(30)) wide += u"\U0001D11E";
+                            break;
+                        default: wide += static_cast<char16_t>(0xAC00 + pick(11172)); break;
+                    }
+                }
+                std::string text;
+                ASSERT_TRUE(textcodec::FromUtf16(from, wide, text));
+                if (round % 2) {
+                    for (int k = 0; k < 3; ++k)
+                        text[pick(static_cast<unsigned>(text.size()))] = static_cast<char>(0x80 + pick(0x80));
+                }
+                // UTF-16 text is taken unit by unit, lone surrogates as they are.
+                std::u16string read(reinterpret_cast<const char16_t*>(text.data()), text.size() / 2);
+                if (from != textcodec::kCpUtf16Le) {
+                    ASSERT_TRUE(textcodec::ToUtf16(from, text, read));
+                }
+                std::string whole;
+                bool wholeLost = false;
+                ASSERT_TRUE(textcodec::FromUtf16(to, read, whole, &wholeLost));
+                bool lost = false;
+                const std::string converted = xml::ConvertCodePages(from, to, text, &lost);
+                ASSERT_EQ(converted, whole) << from << " to " << to << ", round " << round;
+                if (to != 54936) {  // a page that flags no loss
+                    EXPECT_EQ(lost, wholeLost) << from << " to " << to << ", round " << round;
+                }
+            }
+        }
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <vector>
+
 #include "textcodec/CodePage.h"
 #include "xml/SearchPath.h"
 #include "xml/XmlTextDoc.h"
@@ -83,6 +86,21 @@ TEST(XmlNavigation, SearchPathsMatchTheFirstNameExactlyAndIgnorePredicates) {
     EXPECT_EQ(SearchPath("a b").kind, SearchPath::kInvalid);
 }
 
+TEST(XmlNavigation, NamesMatchTheWholeTagNameWhateverBytesTheyHold) {
+    // The child of the root a search finds first, 0 for none.
+    const auto find = [](const char* markup, const char* name) {
+        XmlTextDoc doc(markup);
+        return doc.SeekChild(name) ? doc.ChildPos() : 0u;
+    };
+    const char* markup = "<r><a!b/><ab/><a\tx='1'/><a/></r>";
+    EXPECT_EQ(find(markup, "ab"), 3u);
+    EXPECT_EQ(find(markup, "a"), 2u);  // the name of "<a!b/>" ends at '!'
+    EXPECT_EQ(find(markup, "a!b"), 0u);
+    EXPECT_EQ(find("<r><a\n/></r>", "a"), 2u);
+    textcodec::ScopedSystemCodePage korean(949);
+    EXPECT_EQ(find("<r><\xB0\xA1\xB0/><\xB0\xA1/></r>", "\xB0\xA1"), 3u);
+}
+
 TEST(XmlText, ElementTextDropsMarkupAndKeepsCdataAndWhitespace) {
     EXPECT_EQ(ChildText("<r><x/></r>"), "");
     EXPECT_EQ(ChildText("<r><x></x></r>"), "");
@@ -120,6 +138,39 @@ TEST(XmlText, ReferencesDecodeOnlyWhenWellFormedAndRepresentable) {
     {
         textcodec::ScopedSystemCodePage western(1252);
         EXPECT_EQ(Decode("&#xAC00;&eacute;"), "&#xAC00;\xC9");  // the capital variant's row comes first
+    }
+}
+
+TEST(XmlText, CharacterReferencesDecodeAsTheCodePageConverterWritesThem) {
+    // Every ASCII code point, controls included, and a sample beyond, in pages
+    // that write ASCII as itself, UTF-8, and 932 (whose converter swaps three
+    // controls): what ICU writes without substituting, or the reference as it is.
+    std::vector<long> points;
+    for (long cp = 1; cp < 0x80; ++cp) points.push_back(cp);
+    for (const long cp : {0x80L, 0xA9L, 0x7FFL, 0x800L, 0xAC00L, 0xD7FFL, 0xD800L, 0xDBFFL, 0xDC00L, 0xDFFFL, 0xE000L,
+                          0xFFFDL, 0xFFFFL, 0x10000L, 0x1D11EL, 0x10FFFFL}) {
+        points.push_back(cp);
+    }
+    for (const int page : {949, 65001, 1252, 932, 54936}) {
+        textcodec::ScopedSystemCodePage scoped(page);
+        for (const long cp : points) {
+            char reference[16];
+            std::snprintf(reference, sizeof reference, "&#x%lX;", cp);
+            std::u16string units;
+            if (cp > 0xFFFF) {
+                units = {static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)),
+                         static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF))};
+            } else {
+                units = {static_cast<char16_t>(cp)};
+            }
+            std::string written;
+            bool substituted = false;
+            ASSERT_TRUE(textcodec::FromUtf16(page, units, written, &substituted));
+            const std::string expected = substituted || written.size() > 5 ? reference : written;
+            EXPECT_EQ(Decode(reference), expected) << page << " " << reference;
+            // Twice: the second comes from what the first remembered.
+            EXPECT_EQ(Decode(reference), expected) << page << " " << reference;
+        }
     }
 }
 

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
+#include <random>
+
+#include "textcodec/CodePage.h"
+#include "xml/Scanner.h"
 #include "xml/XmlTextDoc.h"
 
 using xml::XmlTextDoc;
@@ -125,6 +131,18 @@ TEST(XmlParser, NulBytesAndCutLeadBytesEndTheTextSafely) {
     EXPECT_TRUE(doc.SetDocText(nullptr) == false && doc.DocText().empty());
 }
 
+TEST(XmlParser, ANulAfterALeadByteEndsTheTextWhereverTheScanStands) {
+    // Text is scanned 64 bytes at a time: the lead byte here is the last of a
+    // block, the NUL the first of the next, and it still ends the text.
+    for (const int page : {949, 932}) {
+        textcodec::ScopedSystemCodePage scoped(page);
+        XmlTextDoc doc;
+        const std::string text = "<a>" + std::string(63, 'x') + "\x8A" + std::string(1, '\0') + "</a>";
+        EXPECT_FALSE(doc.SetDocText(text)) << page;
+        EXPECT_EQ(doc.ReportText(), "<unended_start_tag tagname=\"a\" offset=\"0\" offset2=\"72\"/>") << page;
+    }
+}
+
 TEST(XmlParser, DeepUnendedNestingIsRepairedInLinearTime) {
     std::string text;
     const int depth = 100000;
@@ -166,4 +184,131 @@ TEST(XmlParser, TagsLongerThanTheirIndexFieldsAreReportedNotCutShort) {
     EXPECT_FALSE(doc.SetDocText("<r><a x=\"" + std::string(1 << 22, 'v') + "\"/></r>"));
     EXPECT_EQ(doc.NextFreeIndex(), 2);
     EXPECT_NE(doc.ReportText().find("tag_too_long"), std::string::npos);
+}
+
+TEST(XmlParser, LoneEndTagsUnderADeepUnendedStackCostLinearTime) {
+    // 1 MB: every start tag left open, then as many end tags that close none.
+    const int n = 150000;
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "<a>";
+    for (int i = 0; i < n; ++i) text += "</b>";
+    XmlTextDoc doc;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(doc.SetDocText(text));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    EXPECT_EQ(doc.ReportText().substr(0, 43), "<lone_end_tag tagname=\"b\" offset=\"450000\"/>");
+    EXPECT_EQ(doc.NextFreeIndex(), n + 1);
+    EXPECT_TRUE(doc.Element(n).Has(xml::kFlagNoEndTag));
+    EXPECT_EQ(doc.Element(doc.Element(0).firstChild).prev, static_cast<std::uint32_t>(n));
+}
+
+TEST(XmlParser, EndTagsDeepInTheStackCloseTheInnermostMatchingName) {
+    // Deep enough that lone end tags are told apart without a search; an end
+    // tag also closes an open name that continues with '=', '[' or ']'.
+    std::string text = "<r>";
+    for (int i = 0; i < 40; ++i) text += "<x>";
+    text += "<a=1><k[2]>";
+    for (int i = 0; i < 3; ++i) text += "<y>";
+    text += "</z></k[2]></q></k></a></x></r>";
+    XmlTextDoc doc;
+    EXPECT_FALSE(doc.SetDocText(text));
+    const std::string& report = doc.ReportText();
+    EXPECT_EQ(report.substr(0, 79),
+              "<lone_end_tag tagname=\"z\" offset=\"143\"/><unended_start_tag tagname=\"y\" offset=\"");
+    EXPECT_NE(report.find("<lone_end_tag tagname=\"q\" offset=\"154\"/>"), std::string::npos);
+    // "</k>" closes nothing left (k[2] ended), "</a>" closes "<a=1>".
+    EXPECT_NE(report.find("<lone_end_tag tagname=\"k\" offset=\"158\"/>"), std::string::npos);
+    const auto& a = doc.Element(42);
+    EXPECT_EQ(doc.TagNameOf(42), "a");  // the name as navigation reads it
+    EXPECT_EQ(a.start, 123);
+    EXPECT_EQ(a.length, 166 - 123);
+    EXPECT_EQ(a.EndTagLength(), 4);
+    EXPECT_FALSE(a.Has(xml::kFlagNoEndTag));
+    const auto& k = doc.Element(43);
+    EXPECT_EQ(k.EndTagLength(), 7);
+    // The innermost x closed at "</x>", the other 39 were left unended.
+    EXPECT_EQ(doc.Element(41).EndTagLength(), 4);
+    EXPECT_TRUE(doc.Element(40).Has(xml::kFlagNoEndTag));
+    EXPECT_EQ(doc.Element(1).length, static_cast<std::int32_t>(text.size()));
+}
+
+TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
+    // Random documents from pieces that exercise every path of the scan:
+    // names with multibyte and path-ending bytes, odd attributes, stray lead
+    // bytes before markup, long multibyte text, NULs, deep and mismatched
+    // nesting, cut-off markup.
+    const char* const names[] = {"a", "ab", "a=1", "k[2]", "\xB0\xA1", "\x81\x40", "\xEA\xB0\x80", ":n"};
+    const char* const attributes[] = {" x=\"1\"",    " x='a>b'", " x=1/", " x=1 /", " x==\"q\"", " y",
+                                      " x=\"\xB0\"", " x=\xB0/", "/ ",    " x=/",   " x=\"a"};
+    const char* const other[] = {"text",
+                                 "\r\n",
+                                 "a>b",
+                                 "&amp;",
+                                 "\xB0<",
+                                 "\x81",
+                                 "\xE0<",
+                                 "<!-- c -->",
+                                 "<![CDATA[x<y]]>",
+                                 "<?pi x?>",
+                                 "<!DOCTYPE a [<!ENTITY e \"x>y\">]>",
+                                 "<!x>",
+                                 "<1>",
+                                 "< a>",
+                                 "</ a>",
+                                 "</>",
+                                 "<",
+                                 "<!-- ",
+                                 "<a",
+                                 "</a",
+                                 std::string_view("\0", 1).data()};
+    std::mt19937 random(7);
+    const auto pick = [&random](std::size_t n) { return random() % n; };
+    for (int round = 0; round < 1000; ++round) {
+        std::string text;
+        for (std::size_t piece = 1 + pick(40); piece > 0; --piece) {
+            const std::string name = names[pick(std::size(names))];
+            switch (pick(9)) {
+                case 7:
+                    // Text long enough to be passed in blocks: lead bytes, trail
+                    // bytes in ASCII, now and then a '<' or a NUL among them.
+                    for (std::size_t k = 10 + pick(150); k > 0; --k) {
+                        const char bytes[] = {'\xB0', '\xA1', '\xEA', '\x80', 'A', 'z', ' ', '<', '\0'};
+                        text += bytes[pick(pick(4) ? 7 : 9)];
+                    }
+                    break;
+                case 0:
+                case 1: text += "<" + name + ">"; break;
+                case 2: text += "</" + name + ">"; break;
+                case 3: text += "<" + name + attributes[pick(std::size(attributes))] + (pick(2) ? ">" : "/>"); break;
+                case 4:
+                    for (std::size_t k = pick(50); k > 0; --k) text += "<d>";
+                    break;
+                case 5:
+                    for (std::size_t k = pick(50); k > 0; --k) text += "</d>";
+                    break;
+                case 6: text += static_cast<char>(1 + pick(255)); break;
+                default: {
+                    const std::size_t k = pick(std::size(other));
+                    text.append(other[k], k + 1 == std::size(other) ? 1 : std::strlen(other[k]));
+                }
+            }
+        }
+        for (const int page : {949, 65001, 1252, 932}) {
+            textcodec::ScopedSystemCodePage scoped(page);
+            XmlTextDoc fast;
+            XmlTextDoc tokens;
+            const bool fastOk = fast.SetDocText(text);
+            ASSERT_EQ(fastOk, xml::SetDocTextByTokens(tokens, text)) << page << ": " << text;
+            ASSERT_EQ(fast.ReportText(), tokens.ReportText()) << page << ": " << text;
+            ASSERT_EQ(fast.NextFreeIndex(), tokens.NextFreeIndex()) << page << ": " << text;
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(fast.NextFreeIndex()); ++i) {
+                const auto& f = fast.Element(i);
+                const auto& t = tokens.Element(i);
+                ASSERT_TRUE(f.start == t.start && f.length == t.length && f.tagLengths == t.tagLengths &&
+                            f.levelFlags == t.levelFlags && f.parent == t.parent && f.firstChild == t.firstChild &&
+                            f.next == t.next && f.prev == t.prev)
+                    << page << ", element " << i << ": " << text;
+            }
+        }
+    }
 }
