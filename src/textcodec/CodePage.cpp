@@ -324,7 +324,7 @@ bool BuildReadTables(UConverter* cnv, PlainTables& t) {
     for (int b = 1; b < 0x80; ++b) {
         if (t.single[static_cast<std::size_t>(b)] != b) return false;  // ASCII must read as itself
     }
-    t.pairs.assign(128 * 256, 0);
+    t.pairs.assign(std::size_t{128} * 256, 0);
     for (std::size_t i = 0; i < t.pairs.size(); ++i) {
         if (t.single[0x80 + i / 256]) continue;  // a character of its own is no lead byte
         t.pairs[i] = plain(singles + i * 3, 2);
@@ -473,10 +473,8 @@ std::size_t PlainFromUtf8(const std::uint32_t* write, std::string_view in, Plain
         } else if (d >= 0xC2 && d <= 0xDF && n - i >= 2 && (p[i + 1] & 0xC0) == 0x80) {
             if (!Put(write[((d & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu)], o)) break;
             i += 2;
-        } else if ((d & 0xF0) != 0xE0) {
-            break;  // four bytes, a stray byte
         } else {
-            break;  // a three-byte character cut short or miswritten
+            break;  // four bytes, a stray byte, or a three-byte character cut short or miswritten
         }
     }
     w.Done(o);

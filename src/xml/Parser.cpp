@@ -322,7 +322,7 @@ const char* Parser::SkipToMarkup(const char* p) const {
             std::uint64_t nuls = 0;
             std::uint64_t leads = 0;
             for (int k = 0; k < 4; ++k) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + std::ptrdiff_t{16} * k));
                 lts |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lt))) << (16 * k);
                 nuls |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) << (16 * k);
                 leads |= static_cast<std::uint64_t>(LeadMask(v)) << (16 * k);
