@@ -31,8 +31,10 @@ inline void PageMessageBox(QWidget* page, const QString& text) {
 
 // The cells of one column, row by row.
 inline std::vector<std::string> ColumnCells(const res::ListCtrl* list, int column) {
+    const int rows = list->GetItemCount();
     std::vector<std::string> cells;
-    for (int r = 0; r < list->GetItemCount(); ++r) cells.push_back(Cell(list, r, column));
+    cells.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0));
+    for (int r = 0; r < rows; ++r) cells.push_back(Cell(list, r, column));
     return cells;
 }
 
