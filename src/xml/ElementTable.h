@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace xml {
 
@@ -50,7 +51,6 @@ public:
     static constexpr int kSegmentSize = 1 << kSegmentBits;
 
     ElementTable() = default;
-    ~ElementTable();
     ElementTable(const ElementTable&) = delete;
     ElementTable& operator=(const ElementTable&) = delete;
 
@@ -61,7 +61,7 @@ public:
 
     // The segments, for loops that look entries up often; valid until the
     // table grows.
-    ElementEntry* const* Segments() const { return m_segments; }
+    ElementEntry* const* Segments() const { return m_segments.get(); }
 
     // Entries allocated.
     std::int32_t Size() const { return m_size; }
@@ -78,7 +78,19 @@ public:
     void Release();
 
 private:
-    ElementEntry** m_segments = nullptr;
+    // Segments are raw storage (entries are written whole when taken into
+    // use), so they are freed with the operator that allocated them.
+    struct SegmentFree {
+        void operator()(ElementEntry* segment) const { ::operator delete[](segment); }
+    };
+    using Segment = std::unique_ptr<ElementEntry[], SegmentFree>;
+
+    void Reallocate(int s, int oldLength, int newLength);
+
+    // m_owned holds the segments; m_segments is the plain pointer array the
+    // lookups read, one step shorter than going through the owners.
+    std::unique_ptr<Segment[]> m_owned;
+    std::unique_ptr<ElementEntry*[]> m_segments;
     std::int32_t m_size = 0;
     std::int32_t m_capacity = 0;
 };
