@@ -57,6 +57,11 @@ bool SocketChannel::Open(const QString& host, quint16 port, int timeoutMs, QStri
 
 void SocketChannel::Close() { m_socket.disconnectFromHost(); }
 
+void SocketChannel::Flush(int timeoutMs) {
+    while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(timeoutMs)) {
+    }
+}
+
 void SocketChannel::Send(const std::string& line) { m_socket.write(line.data(), static_cast<qint64>(line.size())); }
 
 void SocketChannel::OnReadyRead() {
@@ -82,7 +87,11 @@ Request ForModule(std::string line, std::string_view code, std::string_view id) 
 GatewayClient::GatewayClient(Channel& channel, QObject* parent) : QObject(parent), m_channel(channel) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        Finish({false, {}, QStringLiteral("no answer within %1 ms").arg(m_timeoutMs)});
+        if (m_settling) {
+            Finish({true, {}, {}});
+        } else {
+            Finish({false, {}, QStringLiteral("no answer within %1 ms").arg(m_timeoutMs)});
+        }
     });
     connect(&m_channel, &Channel::FrameReceived, this, &GatewayClient::OnFrame);
     connect(&m_channel, &Channel::Closed, this, &GatewayClient::OnClosed);
@@ -104,8 +113,14 @@ void GatewayClient::Next() {
         }
         m_busy = true;
         if (!m_current.request.line.empty()) m_channel.Send(m_current.request.line);
-        if (m_current.request.tag.empty()) {
-            Finish({true, {}, {}});  // nothing answers a service line
+        if (m_current.request.line.empty()) {
+            Finish({true, {}, {}});
+        } else if (m_current.request.tag.empty()) {
+            // A service line has no reply frame, but the gateway may say "$…":
+            // the next command waits for that or a moment, so that the two
+            // do not arrive as one read.
+            m_settling = true;
+            m_timer.start(kSettleMs);
         } else {
             m_timer.start(m_timeoutMs);
         }
@@ -115,6 +130,7 @@ void GatewayClient::Next() {
 void GatewayClient::Finish(Outcome outcome) {
     m_timer.stop();
     m_busy = false;
+    m_settling = false;
     Done done = std::move(m_current.done);
     m_current = {};
     if (done) done(outcome);
@@ -123,6 +139,10 @@ void GatewayClient::Finish(Outcome outcome) {
 
 void GatewayClient::OnFrame(const std::string& frame) {
     Reply reply = DecodeReply(frame, false);
+    if (m_settling && reply.textMessage) {
+        Finish({true, std::move(reply), {}});
+        return;
+    }
     const Request& wanted = m_current.request;
     const bool answers = m_busy && !wanted.tag.empty() && reply.tag == wanted.tag &&
                          (wanted.id.empty() || network::SameId(reply.moduleId, wanted.id));
@@ -141,6 +161,7 @@ void GatewayClient::OnClosed(const QString& reason) {
     if (m_busy) {
         m_timer.stop();
         m_busy = false;
+        m_settling = false;
         Done done = std::move(m_current.done);
         m_current = {};
         if (done) done({false, {}, why});

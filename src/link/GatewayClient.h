@@ -39,6 +39,9 @@ public:
     // Connects to host:port, waiting at most timeoutMs; the reason on failure.
     bool Open(const QString& host, quint16 port, int timeoutMs, QString* error);
     void Close();
+    // Waits until what was sent has left, at most timeoutMs: for a last line
+    // before the program ends.
+    void Flush(int timeoutMs);
     void Send(const std::string& line) override;
     bool IsOpen() const override { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
@@ -71,6 +74,10 @@ class GatewayClient : public QObject {
     Q_OBJECT
 
 public:
+    // How long the command after a service line ("AT+STOP") waits for the
+    // gateway's "$" message, if it sends one.
+    static constexpr int kSettleMs = 300;
+
     using Done = std::function<void(const Outcome&)>;
 
     explicit GatewayClient(Channel& channel, QObject* parent = nullptr);
@@ -99,6 +106,7 @@ private:
     std::deque<Entry> m_queue;
     Entry m_current;
     bool m_busy = false;
+    bool m_settling = false;  // a service line went out; its "$" message may follow
     int m_timeoutMs = 3000;
     QTimer m_timer;
 };

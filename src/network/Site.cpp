@@ -41,35 +41,62 @@ bool ApplyRadio(Site& site, const devlink::Reply& reply, int first, int last, st
 // One walk for the const and the mutable site.
 template <typename SiteT, typename Visit>
 void Walk(SiteT& site, const Visit& visit) {
-    for (int k = 0; k < kNetKeys; ++k) {
-        visit(std::string("gateway / NET KEY ") + (k == 0 ? "AUTO" : std::to_string(k - 1)),
-              site.gateway.netKeys[static_cast<std::size_t>(k)]);
-    }
-    for (std::size_t r = 0; r < 2; ++r) {
-        visit(std::string("gateway / ") + kGatewayModules[r + 1] + " / frequency", site.gateway.radioFrequency[r]);
-    }
-    for (std::size_t k = 0; k < site.repeaters.size(); ++k) {
-        auto& repeater = site.repeaters[k];
-        const std::string prefix = "repeater " + std::to_string(k + 1) + " / ";
-        for (std::size_t m = 0; m < repeater.radios.size(); ++m) {
-            const std::string module = prefix + kRepeaterModules[m + 1] + " / ";
-            visit(module + "frequency", repeater.radios[m].frequency);
-            visit(module + "NET key", repeater.radios[m].netKey);
-            visit(module + "busy/SF", repeater.radios[m].busySf);
+    for (int k = 0; k < kNetKeys; ++k) visit(path::NetKey(k), site.gateway.netKeys[static_cast<std::size_t>(k)]);
+    for (int r = 0; r < 2; ++r)
+        visit(path::GatewayFrequency(r), site.gateway.radioFrequency[static_cast<std::size_t>(r)]);
+    for (int k = 0; k < kRepeaters; ++k) {
+        auto& repeater = site.repeaters[static_cast<std::size_t>(k)];
+        for (int m = 0; m < 5; ++m) {
+            auto& radio = repeater.radios[static_cast<std::size_t>(m)];
+            visit(path::Radio(k, m, kFrequency), radio.frequency);
+            visit(path::Radio(k, m, kNetKey), radio.netKey);
+            visit(path::Radio(k, m, kBusySf), radio.busySf);
         }
-        for (std::size_t n = 0; n < repeater.nodeTable.size(); ++n) {
-            visit(prefix + "MCU / node table / " + (n == 0 ? std::string("SNT") : "node " + std::to_string(n)),
-                  repeater.nodeTable[n]);
-        }
+        for (int n = 0; n < kNodeTableRows; ++n)
+            visit(path::NodeTable(k, n), repeater.nodeTable[static_cast<std::size_t>(n)]);
     }
     for (auto& [id, node] : site.nodes) {
-        for (std::size_t a = 0; a < node.attributes.size(); ++a) {
-            visit("node " + id + " / " + kAttributes[a], node.attributes[a]);
+        for (int a = 0; a < kNodeAttributes; ++a)
+            visit(path::Node(id, a), node.attributes[static_cast<std::size_t>(a)]);
+    }
+}
+
+template <typename SiteT, typename Visit>
+void WalkIds(SiteT& site, const Visit& visit) {
+    for (int m = 0; m < 3; ++m) visit(path::GatewayModule(m), site.gateway.ids[static_cast<std::size_t>(m)]);
+    for (int k = 0; k < kRepeaters; ++k) {
+        for (int m = 0; m < 6; ++m) {
+            visit(path::RepeaterModule(k, m),
+                  site.repeaters[static_cast<std::size_t>(k)].ids[static_cast<std::size_t>(m)]);
         }
     }
 }
 
 }  // namespace
+
+namespace path {
+
+std::string GatewayModule(int row) {
+    return std::string("gateway / ") + kGatewayModules[static_cast<std::size_t>(row)];
+}
+std::string RepeaterModule(int k, int row) {
+    return "repeater " + std::to_string(k + 1) + " / " + kRepeaterModules[static_cast<std::size_t>(row)];
+}
+
+std::string NetKey(int k) { return "gateway / NET KEY " + (k == 0 ? std::string("AUTO") : std::to_string(k - 1)); }
+std::string GatewayFrequency(int r) { return GatewayModule(r + 1) + " / frequency"; }
+std::string Radio(int k, int m, RadioField field) {
+    static constexpr std::array<const char*, 3> kFields{"frequency", "NET key", "busy/SF"};
+    return RepeaterModule(k, m + 1) + " / " + kFields[static_cast<std::size_t>(field)];
+}
+std::string NodeTable(int k, int n) {
+    return RepeaterModule(k, 0) + " / node table / " + (n == 0 ? std::string("SNT") : "node " + std::to_string(n));
+}
+std::string Node(const std::string& id, int a) {
+    return "node " + id + " / " + kAttributes[static_cast<std::size_t>(a)];
+}
+
+}  // namespace path
 
 const char* OriginName(Origin origin) {
     switch (origin) {
@@ -81,6 +108,44 @@ const char* OriginName(Origin origin) {
         case Origin::NoAnswer: return "no answer";
     }
     return "unknown";
+}
+
+std::vector<std::string> FieldNames(std::string_view code) {
+    std::vector<std::string> names;
+    if (code == "GM") {
+        for (int k = 0; k < kNetKeys; ++k)
+            names.push_back(k == 0 ? "NET KEY AUTO" : "NET KEY " + std::to_string(k - 1));
+    } else if (code == "G2") {
+        names = {"frequency"};
+    } else if (code == "R2" || code == "R9") {
+        names = {"frequency", "NET key", "busy/SF"};
+    } else if (code == "RM") {
+        names.push_back("SNT");
+        for (int n = 1; n < kNodeTableRows; ++n) names.push_back("node " + std::to_string(n));
+    } else if (code == "N9") {
+        names.assign(kAttributes.begin(), kAttributes.end());
+    }
+    return names;
+}
+
+std::vector<std::string> ReplyValues(const devlink::Reply& reply) {
+    switch (reply.tagIndex) {
+        case devlink::kTagGM: return reply.netKeys;
+        case devlink::kTagG2: return {reply.g2Frequency};
+        case devlink::kTagR2:
+        case devlink::kTagR9: return {At(reply.values, 1), At(reply.values, 2), At(reply.values, 3)};
+        case devlink::kTagRM: {
+            std::vector<std::string> out;
+            for (int n = 0; n < kNodeTableRows; ++n) out.push_back(At(reply.values, static_cast<std::size_t>(n)));
+            return out;
+        }
+        case devlink::kTagN9: {
+            std::vector<std::string> out;
+            for (int a = 0; a < kNodeAttributes; ++a) out.push_back(At(reply.values, static_cast<std::size_t>(a)));
+            return out;
+        }
+        default: return {};
+    }
 }
 
 bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now) {
@@ -122,6 +187,14 @@ void ForEachValue(const Site& site, const std::function<void(const std::string&,
 }
 
 void ForEachValue(Site& site, const std::function<void(const std::string&, Value&)>& visit) { Walk(site, visit); }
+
+void ForEachModuleId(const Site& site, const std::function<void(const std::string&, const std::string&)>& visit) {
+    WalkIds(site, visit);
+}
+
+void ForEachModuleId(Site& site, const std::function<void(const std::string&, std::string&)>& visit) {
+    WalkIds(site, visit);
+}
 
 std::vector<Difference> Compare(const Site& left, const Site& right) {
     std::map<std::string, Value> rightValues;

@@ -65,6 +65,26 @@ struct Site {
     std::map<std::string, Node> nodes;  // by node ID
 };
 
+// The paths of values, as ForEachValue and Compare name them. k counts the
+// repeaters from 0 (shown from 1), m the radio modules 0-4 (SX1280 A, B,
+// SX1276 1-3), n the node table's rows (0 the SNT), a the node's attributes.
+enum RadioField { kFrequency, kNetKey, kBusySf };
+namespace path {
+std::string GatewayModule(int row);          // 0 MCU, 1 SX1280 A, 2 SX1280 B
+std::string RepeaterModule(int k, int row);  // 0 MCU, 1-5 the radio modules
+std::string NetKey(int k);                   // 0 AUTO, then keys 0-19
+std::string GatewayFrequency(int r);         // 0 SX1280 A, 1 SX1280 B
+std::string Radio(int k, int m, RadioField field);
+std::string NodeTable(int k, int n);
+std::string Node(const std::string& id, int a);
+}  // namespace path
+
+// The names of the values a reply of code carries, and a reply's values in
+// that order (GM: the 21 NET KEYs, G2: the frequency, R2/R9: three, RM: 31,
+// N9: nine).
+std::vector<std::string> FieldNames(std::string_view code);
+std::vector<std::string> ReplyValues(const devlink::Reply& reply);
+
 // Stores what a decoded reply says into the value it answers (found by tag
 // and ID) as Read at `now`; false when no value of the site answers to it.
 bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now);
@@ -73,6 +93,10 @@ bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now);
 // in a fixed order: the gateway, the repeaters 1-6, the nodes by ID.
 void ForEachValue(const Site& site, const std::function<void(const std::string& path, const Value&)>& visit);
 void ForEachValue(Site& site, const std::function<void(const std::string& path, Value&)>& visit);
+
+// Every module ID with its path ("gateway / SX1280 A", "repeater 2 / MCU").
+void ForEachModuleId(const Site& site, const std::function<void(const std::string& path, const std::string&)>& visit);
+void ForEachModuleId(Site& site, const std::function<void(const std::string& path, std::string&)>& visit);
 
 // A path whose values differ between two sites: a value known on one side
 // only, or known on both with other text.

@@ -34,6 +34,16 @@ std::string Fixed(const std::string& text, std::size_t width) {
     return out;
 }
 
+// The SNT and n nodes whose IDs follow from the repeater's, so that a full
+// site needs no set-up; the rows past n are empty.
+std::vector<std::string> GeneratedNodes(const std::string& repeater, int n) {
+    std::vector<std::string> nodes;
+    const std::string stem = "N" + Fixed(repeater.size() > 3 ? repeater.substr(repeater.size() - 3) : repeater, 3);
+    nodes.push_back(stem + "00");
+    for (int k = 1; k <= 30; ++k) nodes.push_back(k <= n ? stem + (k < 10 ? "0" : "") + std::to_string(k) : "");
+    return nodes;
+}
+
 }  // namespace
 
 Model::Model() {
@@ -92,8 +102,13 @@ std::vector<std::string> Answer(Model& m, const std::string& line) {
         return {BuildFrame(code, id, Join({r.frequency, r.netKey, r.busySf}))};
     }
     if (code == "RM") {
+        const bool known = m.nodeTables.count(id) != 0;
         std::vector<std::string>& nodes = m.nodeTables[id];
-        if (set) nodes = args;
+        if (set) {
+            nodes = args;
+        } else if (!known && m.nodesPerRepeater > 0) {
+            nodes = GeneratedNodes(id, m.nodesPerRepeater);
+        }
         return {BuildFrame("RM", id, Join(nodes))};
     }
     if (code == "N9") {

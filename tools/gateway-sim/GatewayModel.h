@@ -23,6 +23,7 @@ struct Model {
     bool serviceStopped = false;
     bool rfConfigService = false;
     int commands = 0;
+    int nodesPerRepeater = 0;  // a node table not yet set holds this many generated nodes
 
     Model();
 };

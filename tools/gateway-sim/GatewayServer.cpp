@@ -1,6 +1,7 @@
 #include "GatewayServer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -10,12 +11,9 @@ namespace gatewaysim {
 
 GatewayServer::GatewayServer(Options options, QObject* parent) : QObject(parent), m_options(options) {
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        QTcpSocket* s = m_server.nextPendingConnection();
-        if (m_socket) {
-            delete s;  // one connection at a time
-            return;
-        }
-        Adopt(s);
+        // One connection at a time: a second waits until the first ends.
+        if (m_socket) return;
+        Adopt(m_server.nextPendingConnection());
         if (m_options.stopListeningAfterAccept) m_server.close();
     });
 }
@@ -41,7 +39,9 @@ void GatewayServer::Adopt(QTcpSocket* socket) {
     m_buffer.clear();
     connect(socket, &QTcpSocket::readyRead, this, &GatewayServer::OnReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-        if (m_socket.get() == socket) m_socket.release()->deleteLater();
+        if (m_socket.get() != socket) return;
+        m_socket.release()->deleteLater();
+        if (m_server.hasPendingConnections()) Adopt(m_server.nextPendingConnection());
     });
     if (m_options.verbose) std::fprintf(stderr, "gateway-sim: connected\n");
     if (m_options.floodOnConnect > 0) {
@@ -70,7 +70,9 @@ void GatewayServer::OnReadyRead() {
     m_received.append(bytes.constData(), static_cast<size_t>(bytes.size()));
     for (const std::string& command : TakeCommands(m_buffer)) {
         Log("<-", command);
+        m_model.nodesPerRepeater = m_options.nodesPerRepeater;
         std::vector<std::string> replies = Answer(m_model, command);
+        if (Unanswered(command, ++m_commands)) replies.clear();
         for (std::string& reply : replies) {
             if (m_options.badTags && (m_replies % 3) == 2 && reply.size() > 21 && reply[0] != '$') {
                 reply[20] = static_cast<char>(reply[20] | 0x20);
@@ -86,7 +88,7 @@ void GatewayServer::OnReadyRead() {
                     Send(std::exchange(m_held, std::string()) + reply);
                 }
             } else {
-                Send(reply);
+                Send(reply, m_options.latencyMs);
             }
             if (m_options.dollarMessages && reply[0] != '$') Send("$DONE");
             ++m_replies;
@@ -108,17 +110,28 @@ void GatewayServer::OnReadyRead() {
     }
 }
 
-void GatewayServer::Send(const std::string& bytes) {
+bool GatewayServer::Unanswered(const std::string& command, int n) const {
+    if (m_options.dropEvery > 0 && n % m_options.dropEvery == 0) return true;
+    // The ID is the third word of "AT+GET <code> <id>".
+    const std::size_t code = command.find(' ');
+    const std::size_t id = code == std::string::npos ? code : command.find(' ', code + 1);
+    if (id == std::string::npos) return false;
+    std::string word = command.substr(id + 1, command.find(' ', id + 1) - id - 1);
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return m_options.silentIds.count(word) != 0;
+}
+
+void GatewayServer::Send(const std::string& bytes, int delayMs) {
     if (!m_socket) return;
     Log("->", bytes);
     if (m_options.splitReplies && bytes.size() > 22) {
         // The first part carries the whole header, so that it reads as the
         // start of a frame rather than as a short message.
         const std::size_t half = std::max<std::size_t>(21, bytes.size() / 2);
-        m_outgoing.push_back({bytes.substr(0, half), false});
-        m_outgoing.push_back({bytes.substr(half), true});
+        m_outgoing.push_back({bytes.substr(0, half), delayMs});
+        m_outgoing.push_back({bytes.substr(half), 50});
     } else {
-        m_outgoing.push_back({bytes, false});
+        m_outgoing.push_back({bytes, delayMs});
     }
     Pump();
 }
@@ -126,10 +139,10 @@ void GatewayServer::Send(const std::string& bytes) {
 void GatewayServer::Pump() {
     while (!m_waiting && !m_outgoing.empty()) {
         Piece& next = m_outgoing.front();
-        if (next.delayed) {
-            next.delayed = false;
+        if (next.delayMs > 0) {
+            const int delay = std::exchange(next.delayMs, 0);
             m_waiting = true;
-            QTimer::singleShot(50, this, [this] {
+            QTimer::singleShot(delay, this, [this] {
                 m_waiting = false;
                 Pump();
             });

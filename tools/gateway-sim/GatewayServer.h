@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <deque>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "GatewayModel.h"
 
@@ -23,6 +25,10 @@ struct Options {
     bool stopListeningAfterAccept = false;  // free the port for the tool's own listening
     bool verbose = true;                    // log what goes in and out to stderr
     int floodOnConnect = 0;                 // send this many G2 replies at once after a connection
+    int latencyMs = 0;                      // each reply waits this long before it goes out
+    int dropEvery = 0;                      // no reply to every Nth command (0: answer all)
+    std::set<std::string> silentIds;        // modules that never answer (upper case)
+    int nodesPerRepeater = 0;               // node tables not yet set hold this many generated nodes
 };
 
 // Plays one gateway on 127.0.0.1: one connection at a time.
@@ -41,8 +47,10 @@ public:
 private:
     void Adopt(QTcpSocket* socket);
     void OnReadyRead();
-    void Send(const std::string& bytes);
-    // Writes queued pieces in order; a piece marked delayed waits 50 ms.
+    void Send(const std::string& bytes, int delayMs = 0);
+    // Whether the command that came in as the Nth gets no reply.
+    bool Unanswered(const std::string& command, int n) const;
+    // Writes queued pieces in order, each after its delay.
     void Pump();
     void Log(const char* direction, const std::string& bytes) const;
 
@@ -54,10 +62,11 @@ private:
     std::string m_received;
     Model m_model;
     int m_replies = 0;
+    int m_commands = 0;
     int m_sinceConnect = 0;
     struct Piece {
         std::string bytes;
-        bool delayed;
+        int delayMs;  // waited before this piece goes out
     };
     std::deque<Piece> m_outgoing;
     bool m_waiting = false;

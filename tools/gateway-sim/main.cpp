@@ -2,6 +2,7 @@
 // can be tried and tested without hardware.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 
 #include "GatewayServer.h"
@@ -28,7 +29,19 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption flood(QStringLiteral("flood"),
                                    QStringLiteral("Send N replies as fast as possible after connecting."),
                                    QStringLiteral("n"));
-    parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet, flood});
+    const QCommandLineOption latency(QStringLiteral("latency-ms"), QStringLiteral("Delay each reply by this much."),
+                                     QStringLiteral("ms"));
+    const QCommandLineOption dropEvery(QStringLiteral("drop-every"),
+                                       QStringLiteral("Answer no Nth command (every Nth counted from the start)."),
+                                       QStringLiteral("n"));
+    const QCommandLineOption silentIds(QStringLiteral("silent-ids"),
+                                       QStringLiteral("Never answer commands for these module IDs (comma-separated)."),
+                                       QStringLiteral("ids"));
+    const QCommandLineOption nodes(QStringLiteral("nodes"),
+                                   QStringLiteral("Node tables not yet set hold N generated nodes (0-30)."),
+                                   QStringLiteral("n"));
+    parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet, flood, latency,
+                       dropEvery, silentIds, nodes});
     parser.process(app);
 
     gatewaysim::Options o;
@@ -42,6 +55,12 @@ int main(int argc, char* argv[]) {
     o.stopListeningAfterAccept = parser.isSet(stopListening);
     o.verbose = !parser.isSet(quiet);
     o.floodOnConnect = parser.value(flood).toInt();
+    o.latencyMs = parser.value(latency).toInt();
+    o.dropEvery = parser.value(dropEvery).toInt();
+    for (const QString& id : parser.value(silentIds).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        o.silentIds.insert(id.trimmed().toUpper().toStdString());
+    }
+    o.nodesPerRepeater = std::clamp(parser.value(nodes).toInt(), 0, 30);
 
     gatewaysim::GatewayServer server(o);
     if (!server.Start()) {

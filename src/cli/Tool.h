@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "link/GatewayClient.h"
+#include "link/SiteWriter.h"
+#include "network/Site.h"
+
+namespace cli {
+
+// Exit codes, as --help lists them.
+enum Exit { kSuccess = 0, kDifferences = 1, kUsage = 2, kLinkFailure = 3, kInterrupted = 130 };
+
+struct GlobalOptions {
+    std::string host = "192.168.1.200";
+    unsigned port = 5555;
+    std::string idFile;  // the user's own when empty
+    int timeoutMs = 3000;
+    bool json = false;
+    bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
+};
+
+// One run of a subcommand against one gateway. Waits turn the event loop,
+// so a Ctrl+C (Interrupt) ends them and the service is restarted all the same.
+class Tool {
+public:
+    Tool(GlobalOptions options, std::FILE* out, std::FILE* err);
+    ~Tool();
+
+    int Get(const QStringList& args);
+    int Set(const QStringList& args);
+    int ReadAll(const QString& outputFile);
+    int Diff(const QString& file);
+    int Apply(const QString& file, bool dryRun, bool keepGoing);
+    int Monitor();
+
+    // Called from the signal handler's notifier.
+    void Interrupt() { m_interrupted = true; }
+
+private:
+    bool Connect();
+    // Sends a request and turns the event loop until it is answered.
+    devlink::Outcome Call(const devlink::Request& request);
+    // Turns the event loop until done() or an interrupt.
+    void Spin(const std::function<bool()>& done);
+    // Reads every value of the modules named in site; false if the link failed.
+    bool ReadSite(network::Site& site, int* unanswered);
+    // Restarts the service if this run stopped it, and lets the line leave.
+    void Finish();
+    int Fail(int code, const std::string& message);
+    void Progress(int done, int total, const std::string& item);
+    void PrintJson(const QJsonObject& object);
+
+    GlobalOptions m_options;
+    std::FILE* m_out;
+    std::FILE* m_err;
+    bool m_progress = false;
+    bool m_interrupted = false;
+    std::unique_ptr<devlink::SocketChannel> m_channel;
+    std::unique_ptr<devlink::GatewayClient> m_client;
+    std::unique_ptr<devlink::ServiceSession> m_service;
+    QString m_linkError;
+};
+
+}  // namespace cli

@@ -1,0 +1,192 @@
+// veskora: the gateway's protocol from the command line. Reads and writes
+// single values, backs a whole site up to a network file, compares a file
+// with the site and writes the differences with every write read back.
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+
+#include "cli/Arguments.h"
+#include "cli/Tool.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+const char* const kDescription =
+    "Talks to a gateway over TCP, one command at a time, each matched with its reply.\n"
+    "\n"
+    "Commands:\n"
+    "  get WHAT [ID]                  read one module's values\n"
+    "  set WHAT ID VALUE...           write them and read them back\n"
+    "  read-all -o FILE               read the whole site named by the ID file into a network file\n"
+    "  diff FILE                      compare a network file with the live site\n"
+    "  apply FILE [--dry-run] [--keep-going]\n"
+    "                                 write the file's differences, each read back\n"
+    "  monitor                        print every frame that arrives, decoded\n"
+    "WHAT: netkeys (GM, no ID), radio (G2, a gateway radio), sx1280 (R2), sx1276 (R9),\n"
+    "      nodes (RM, a repeater's node table), node (N9).\n"
+    "'veskora COMMAND --help' tells more of each.\n"
+    "\n"
+    "Configuration commands stop the gateway's service first (AT+STOP) and start it\n"
+    "again at the end (AT+SEND R), after an error or Ctrl+C too.\n"
+    "\n"
+    "Exit codes: 0 success (diff: no difference), 1 differences found or a write not\n"
+    "confirmed, 2 usage error or bad file, 3 link failure (refused, dropped, timed out),\n"
+    "130 interrupted.";
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* help;
+};
+
+constexpr Command kCommands[] = {
+    {"get", "get WHAT [ID]",
+     "Reads one module's values and prints them by name.\n"
+     "  veskora get netkeys\n  veskora get radio A00001\n  veskora get node N00101"},
+    {"set", "set WHAT ID VALUE...",
+     "Writes a module's values, reads them back and says whether they took.\n"
+     "Counts: netkeys 21 (no ID), radio 1 (frequency), sx1280/sx1276 3 (frequency,\n"
+     "NET key, busy/SF), nodes 31 (SNT, nodes 1-30), node 7.\n"
+     "  veskora set radio A00001 2410000000"},
+    {"read-all", "read-all -o FILE",
+     "Reads every value of the modules in the ID file (--ids) and of the nodes\n"
+     "their node tables name, and saves them as a network file."},
+    {"diff", "diff FILE", "Reads the live site for the file's modules and lists each value the file\nholds otherwise."},
+    {"apply", "apply FILE [--dry-run] [--keep-going]",
+     "Writes each module whose values differ from the file, then reads it back.\n"
+     "Each ends confirmed, differs after write, no answer or cannot write; the first\n"
+     "failure stops the rest (not attempted) unless --keep-going.\n"
+     "--dry-run prints the exact lines it would send and sends none of them."},
+    {"monitor", "monitor", "Prints every frame the gateway sends, decoded, with a timestamp, until Ctrl+C."},
+};
+
+const Command* FindCommand(const QString& name) {
+    for (const Command& c : kCommands) {
+        if (name == QLatin1String(c.name)) return &c;
+    }
+    return nullptr;
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "veskora: %s\n(veskora --help lists the commands)\n", message.c_str());
+    return cli::kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("veskora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VESKORA_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+    const QCommandLineOption gateway(QStringLiteral("gateway"),
+                                     QStringLiteral("The gateway, ADDRESS[:PORT] (192.168.1.200:5555)."),
+                                     QStringLiteral("address"));
+    const QCommandLineOption ids(QStringLiteral("ids"),
+                                 QStringLiteral("The ID file (the user's own, Documents/Brenholt/Veskora/ids.xml)."),
+                                 QStringLiteral("file"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("How long a command waits for its reply (3000)."),
+                                     QStringLiteral("ms"));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print results as JSON."));
+    const QCommandLineOption stopped(QStringLiteral("service-stopped"),
+                                     QStringLiteral("The service is stopped already: send neither stop nor restart."));
+    parser.addOptions({help, version, gateway, ids, timeout, json, stopped});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("get, set, read-all, diff, apply, monitor"));
+    if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return cli::kSuccess;
+    }
+    if (parser.isSet(version)) {
+        std::printf("veskora %s\n", VESKORA_VERSION);
+        return cli::kSuccess;
+    }
+
+    cli::GlobalOptions options;
+    std::string error;
+    if (parser.isSet(gateway) &&
+        !cli::ParseGateway(parser.value(gateway).toStdString(), &options.host, &options.port, &error)) {
+        return Usage(error);
+    }
+    options.idFile = parser.value(ids).toStdString();
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        options.timeoutMs = parser.value(timeout).toInt(&ok);
+        if (!ok || options.timeoutMs < 1 || options.timeoutMs > 600000) {
+            return Usage("--timeout takes milliseconds from 1 to 600000, not \"" + parser.value(timeout).toStdString() +
+                         "\"");
+        }
+    }
+    options.json = parser.isSet(json);
+    options.serviceStopped = parser.isSet(stopped);
+
+    QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty()) return Usage("a command is missing");
+    const QString name = rest.takeFirst();
+    const Command* command = FindCommand(name);
+    if (!command) return Usage("unknown command \"" + name.toStdString() + "\"");
+
+    QCommandLineParser sub;
+    sub.setApplicationDescription(QString::fromUtf8(command->help));
+    const QCommandLineOption subHelp({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The network file to write."), QStringLiteral("file"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Print the lines; send none."));
+    const QCommandLineOption keepGoing(QStringLiteral("keep-going"), QStringLiteral("Go on after a failed write."));
+    sub.addOption(subHelp);
+    if (name == QLatin1String("read-all")) sub.addOption(output);
+    if (name == QLatin1String("apply")) sub.addOptions({dryRun, keepGoing});
+    // Values may start with '-' only as options; negative numbers are no value here.
+    if (!sub.parse(QStringList{QStringLiteral("veskora ") + name} + rest)) return Usage(sub.errorText().toStdString());
+    if (sub.isSet(subHelp)) {
+        std::printf("Usage: veskora [global options] %s\n\n%s\n", command->usage, command->help);
+        return cli::kSuccess;
+    }
+    const QStringList args = sub.positionalArguments();
+
+    // Ctrl+C and termination end the waits, so the service is restarted.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+    }
+    cli::Tool tool(options, stdout, stderr);
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [&tool] { tool.Interrupt(); });
+
+    if (name == QLatin1String("get")) {
+        if (args.isEmpty()) return Usage("get: WHAT is missing");
+        return tool.Get(args);
+    }
+    if (name == QLatin1String("set")) {
+        if (args.isEmpty()) return Usage("set: WHAT is missing");
+        return tool.Set(args);
+    }
+    if (name == QLatin1String("read-all")) {
+        if (!sub.isSet(output)) return Usage("read-all: -o FILE is missing");
+        if (!args.isEmpty()) return Usage("read-all: unexpected argument \"" + args.front().toStdString() + "\"");
+        return tool.ReadAll(sub.value(output));
+    }
+    if (name == QLatin1String("diff") || name == QLatin1String("apply")) {
+        if (args.size() != 1) return Usage(name.toStdString() + ": expected one FILE");
+        if (name == QLatin1String("diff")) return tool.Diff(args.front());
+        return tool.Apply(args.front(), sub.isSet(dryRun), sub.isSet(keepGoing));
+    }
+    if (!args.isEmpty()) return Usage("monitor takes no arguments");
+    return tool.Monitor();
+}
