@@ -73,6 +73,8 @@ devlink::Outcome Tool::Call(const devlink::Request& request) {
 }
 
 void Tool::Finish() {
+    // Whatever an interrupted run left queued goes no further, and nothing calls back into it.
+    if (m_client) m_client->Cancel();
     if (m_service && m_channel && m_channel->IsOpen()) {
         const bool restarting = m_service->StoppedIt();
         m_service->Restart();
@@ -193,6 +195,7 @@ bool Tool::ReadSite(network::Site& site, int* unanswered) {
                      [this](int done, int total) { Progress(done, total, "reading"); });
     reader.Start();
     Spin([&] { return !reader.Running(); });
+    if (reader.Running()) m_client->Cancel();  // its callbacks must not outlive it
     *unanswered = reader.Unanswered();
     return m_linkError.isEmpty();
 }
@@ -299,7 +302,7 @@ int Tool::Apply(const QString& file, bool dryRun, bool keepGoing) {
         [this](int done, int total, const QString& module) { Progress(done, total, module.toStdString()); });
     writer.Start(items, keepGoing);
     Spin([&] { return !writer.Running(); });
-    if (m_interrupted) writer.Cancel();
+    if (writer.Running()) m_client->Cancel();  // its callbacks must not outlive it
     Finish();
     Progress(static_cast<int>(items.size()), static_cast<int>(items.size()), "done");
 

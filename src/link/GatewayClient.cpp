@@ -102,6 +102,14 @@ void GatewayClient::Submit(Request request, Done done) {
     if (!m_busy) Next();
 }
 
+void GatewayClient::Cancel() {
+    m_timer.stop();
+    m_queue.clear();
+    m_current = {};
+    m_busy = false;
+    m_settling = false;
+}
+
 void GatewayClient::Next() {
     while (!m_busy && !m_queue.empty()) {
         m_current = std::move(m_queue.front());

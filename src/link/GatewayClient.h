@@ -85,6 +85,9 @@ public:
     void SetTimeout(int ms) { m_timeoutMs = ms; }
     // Queues a request; done is called once, with its answer or its failure.
     void Submit(Request request, Done done);
+    // Forgets the outstanding request and everything queued, without calling
+    // their done: for a run that ends early. A late reply is then Unmatched.
+    void Cancel();
     std::size_t Pending() const { return m_queue.size() + (m_busy ? 1 : 0); }
 
 signals:

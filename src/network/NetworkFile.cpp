@@ -1,5 +1,6 @@
 #include "network/NetworkFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -207,15 +208,49 @@ private:
 
 bool ReadDocument(const xml::XmlTextDoc& doc, Site& site, std::string* error) { return Reader(doc).Read(site, error); }
 
-// Where the parser stopped, as a line, for a file that is not one tree.
+// The first fault the parser reported, with its line, for a file that is not
+// one tree ("<lone_end_tag tagname=\"Valu\" offset=\"45\"/>…").
 std::string NotWellFormed(const xml::XmlTextDoc& doc) {
-    const std::string& text = doc.DocText();
-    const auto at = static_cast<std::size_t>(std::max<std::int32_t>(doc.PositionOffset(), 0));
-    int line = 1;
-    for (std::size_t i = 0; i < at && i < text.size(); ++i) line += text[i] == '\n';
-    std::string what = doc.PositionDescription() ? doc.PositionDescription() : "";
-    return "line " + std::to_string(line) + ": expected well-formed XML with one root element" +
-           (what.empty() ? std::string() : " (" + what + ")");
+    // Records of how the file was read carry no offset; the first that does is the fault.
+    const std::string& report = doc.ReportText();
+    std::string_view record;
+    std::vector<Attribute> attributes;
+    for (std::size_t open = report.find('<'); open != std::string::npos; open = report.find('<', open + 1)) {
+        const std::size_t close = report.find('>', open);
+        if (close == std::string::npos) break;
+        record = std::string_view(report).substr(open, close - open + 1);
+        attributes = AttributesOf(record);
+        if (Find(attributes, "offset")) break;
+        record = {};
+    }
+    if (record.empty()) return "expected XML with one root element, found none";
+    const std::string kind(record.substr(1, record.find_first_of(" />", 1) - 1));
+    const std::string* tag = Find(attributes, "tagname");
+    if (tag &&
+        (tag->size() > 40 || !std::all_of(tag->begin(), tag->end(), [](char c) { return c > ' ' && c < 0x7F; }))) {
+        tag = nullptr;  // binary junk is not worth showing
+    }
+    const std::string* offset = Find(attributes, "offset");
+    std::string what;
+    if (kind == "lone_end_tag" && tag) {
+        what = "an end tag </" + *tag + "> that closes no open element";
+    } else if (kind == "unended_start_tag" && tag) {
+        what = "<" + *tag + "> is never closed";
+    } else if (kind == "root_has_sibling") {
+        what = "more than one root element";
+    } else {
+        what = kind;
+        for (char& c : what) c = c == '_' ? ' ' : c;
+    }
+    std::string line;
+    if (offset && !offset->empty() && AllDigits(*offset) && offset->size() < 10) {
+        const std::string& text = doc.DocText();
+        const std::size_t at = std::min<std::size_t>(std::stoul(*offset), text.size());
+        int n = 1;
+        for (std::size_t i = 0; i < at; ++i) n += text[i] == '\n';
+        line = "line " + std::to_string(n) + ": ";
+    }
+    return line + "expected well-formed XML, found " + what;
 }
 
 }  // namespace

@@ -1,0 +1,193 @@
+// The command-line tool as a technician runs it: a process against a
+// simulated gateway on a free loopback port.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+#include "GatewayServer.h"
+#include "support/Files.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+class Cli : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Write("ids.xml",
+              "<LORAID><Gatewy><GM>FFFFFF</GM><G2A>A00001</G2A><G2B>A00002</G2B></Gatewy><Repeater><R1>"
+              "<RM>R00001</RM><R2A>R10001</R2A><R2B>R10002</R2B><R91>R10091</R91><R92>R10092</R92><R93>R10093</R93>"
+              "</R1></Repeater></LORAID>");
+    }
+    void StartGateway(gatewaysim::Options o = {}) {
+        o.port = 0;
+        o.verbose = false;
+        o.nodesPerRepeater = 3;
+        sim = std::make_unique<gatewaysim::GatewayServer>(o);
+        ASSERT_TRUE(sim->Start());
+    }
+    std::string Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)).toStdString(); }
+    void Write(const char* name, const std::string& text) const { std::ofstream(Path(name), std::ios::binary) << text; }
+    // Runs veskora with the gateway and ID file set; the event loop turns, so
+    // the in-process gateway answers. onStarted runs once the process is up.
+    ToolRun Veskora(std::initializer_list<std::string> words,
+                    const std::function<void(QProcess&)>& whileRunning = nullptr) {
+        QStringList args;
+        for (const std::string& w : words) args << QString::fromStdString(w);
+        QProcess process;
+        QStringList global{QStringLiteral("--ids"), QString::fromStdString(Path("ids.xml")),
+                           QStringLiteral("--timeout"), QStringLiteral("500")};
+        if (sim) global << QStringLiteral("--gateway") << QStringLiteral("127.0.0.1:%1").arg(sim->Port());
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VESKORA_CLI), global + args);
+        const QDeadlineTimer deadline(60000);
+        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (whileRunning) whileRunning(process);
+            process.waitForFinished(1);
+        }
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+    }
+    // Whether the last line the gateway got restarted its service; the
+    // gateway may read it a moment after the tool has ended.
+    bool Restarted() const {
+        return QTest::qWaitFor(
+            [&] {
+                const std::string& got = sim->Received();
+                return got.size() >= 11 && got.compare(got.size() - 11, 11, "AT+SEND R\r\n") == 0;
+            },
+            2000);
+    }
+    static void Replace(std::string& text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<gatewaysim::GatewayServer> sim;
+};
+
+}  // namespace
+
+TEST_F(Cli, BackUpEditDiffApplyAndReadBackTheSame) {
+    StartGateway();
+    ToolRun r = Veskora({"read-all", "-o", "site.xml"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The service is stopped first and started again at the end.
+    EXPECT_EQ(sim->Received().rfind("AT+STOP\r\n", 0), 0u);
+    EXPECT_TRUE(Restarted());
+
+    std::string file = ReadFile(Path("site.xml"));
+    Replace(file, "path=\"repeater 1 / SX1276 2 / frequency\" state=\"read\"",
+            "path=\"repeater 1 / SX1276 2 / frequency\"");
+    Replace(file, ">2402000000</Value>\r\n<Value path=\"repeater 1 / SX1276 2 / NET key\"",
+            ">868000000</Value>\r\n<Value path=\"repeater 1 / SX1276 2 / NET key\"");
+    Write("plan.xml", file);
+
+    r = Veskora({"diff", "plan.xml"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("repeater 1 / SX1276 2 / frequency: file \"868000000\", network \"2402000000\""),
+              std::string::npos)
+        << r.out;
+
+    const std::size_t before = sim->Received().size();
+    r = Veskora({"apply", "--dry-run", "plan.xml"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "AT+SET R9 R10092 868000000 0000 7\n");
+    EXPECT_EQ(sim->Received().find("AT+SET", before), std::string::npos) << "a dry run sent a SET";
+
+    r = Veskora({"apply", "plan.xml"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "repeater 1 / SX1276 2: confirmed\n");
+    EXPECT_EQ(Veskora({"diff", "plan.xml"}).exitCode, 0);
+    ASSERT_EQ(Veskora({"read-all", "-o", "after.xml"}).exitCode, 0);
+    EXPECT_EQ(Veskora({"diff", "after.xml"}).exitCode, 0);
+    EXPECT_EQ(Veskora({"--json", "get", "sx1276", "R10092"}).out,
+              "{\"code\":\"R9\",\"id\":\"R10092\",\"values\":{\"NET key\":\"0000\",\"busy/SF\":\"7\",\"frequency\":"
+              "\"868000000\"}}\n");
+}
+
+TEST_F(Cli, EveryFailureEndsWithItsResultAndExitCode) {
+    // Usage and bad input: 2, nothing sent.
+    EXPECT_EQ(Veskora({"get", "frequency", "A00001"}).exitCode, 2);
+    EXPECT_EQ(Veskora({"set", "radio", "A00001", "24x"}).exitCode, 2);
+    EXPECT_EQ(Veskora({"diff", "missing.xml"}).exitCode, 2);
+    EXPECT_EQ(Veskora({"--gateway", "127.0.0.1:70000", "get", "netkeys"}).exitCode, 2);
+    // A closed port: 3.
+    ToolRun r = Veskora({"--gateway", "127.0.0.1:1", "get", "netkeys"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("cannot connect to 127.0.0.1:1"), std::string::npos) << r.err;
+
+    StartGateway();
+    ASSERT_EQ(Veskora({"read-all", "-o", "site.xml"}).exitCode, 0);
+    std::string plan = ReadFile(Path("site.xml"));
+    // busy/SF 9 for the first four radio modules (SX1280 A, B, SX1276 1, 2).
+    for (int n = 0; n < 4; ++n) {
+        Replace(plan, "\">7</Value>\r\n<Value path=\"repeater 1 / S", "\">9</Value>\r\n<Value path=\"repeater 1 / S");
+    }
+    Write("plan.xml", plan);
+
+    // A module that never answers: that write ends "no answer", the rest are
+    // not attempted unless told to go on; exit 1, the service started again.
+    sim.reset();
+    gatewaysim::Options silent;
+    silent.silentIds = {"R10091"};
+    StartGateway(silent);
+    r = Veskora({"apply", "plan.xml"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out,
+              "repeater 1 / SX1280 A: confirmed\nrepeater 1 / SX1280 B: confirmed\n"
+              "repeater 1 / SX1276 1: no answer (read-back: no answer within 500 ms)\n"
+              "repeater 1 / SX1276 2: not attempted\n");
+    EXPECT_TRUE(Restarted());
+    r = Veskora({"apply", "--keep-going", "plan.xml"});
+    EXPECT_NE(r.out.find("repeater 1 / SX1276 2: confirmed"), std::string::npos) << r.out;
+
+    // The link dropped in the middle: the item on the wire fails with the reason, the rest are not attempted; 3.
+    sim.reset();
+    gatewaysim::Options drops;
+    drops.closeAfter = 16;  // the stop, 13 reads, then the first write and its read-back, then the second SET
+    StartGateway(drops);
+    r = Veskora({"apply", "plan.xml"});
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_EQ(r.out,
+              "repeater 1 / SX1280 A: confirmed\n"
+              "repeater 1 / SX1280 B: link failed (read-back: link closed: the gateway closed the link)\n"
+              "repeater 1 / SX1276 1: not attempted\nrepeater 1 / SX1276 2: not attempted\n");
+
+    // Replies with the wrong tag answer nothing: read-all marks them and says so.
+    sim.reset();
+    gatewaysim::Options badTags;
+    badTags.badTags = true;
+    StartGateway(badTags);
+    r = Veskora({"read-all", "-o", "bad.xml"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(ReadFile(Path("bad.xml")).find("state=\"no answer\""), std::string::npos);
+}
+
+TEST_F(Cli, CtrlCEndsTheRunAndStartsTheServiceAgain) {
+    gatewaysim::Options slow;
+    slow.latencyMs = 200;
+    StartGateway(slow);
+    bool sent = false;
+    const ToolRun r = Veskora({"read-all", "-o", "site.xml"}, [&](QProcess& p) {
+        if (!sent && sim->Received().find("AT+GET G2") != std::string::npos) {
+            ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+            sent = true;
+        }
+    });
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_TRUE(Restarted());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("site.xml"))));
+}

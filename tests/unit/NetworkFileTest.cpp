@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "network/NetworkFile.h"
+#include "network/WritePlan.h"
+#include "support/Files.h"
+
+using network::Origin;
+
+namespace {
+
+network::Site SmallSite() {
+    network::Site site;
+    site.gateway.ids = {"FFFFFF", "A00001", "A00002"};
+    site.repeaters[2].ids = {"R00003", "R30001", "R30002", "R30091", "R30092", "R30093"};
+    for (int k = 0; k < network::kNetKeys; ++k) site.gateway.netKeys[k] = {"K" + std::to_string(k), Origin::Read, 1000};
+    site.gateway.radioFrequency[0] = {"2402000000", Origin::Confirmed, 1765123456789};
+    site.gateway.radioFrequency[1] = {"", Origin::NoAnswer, 0};
+    site.repeaters[2].radios[3] = {{"915000000", Origin::Read, 5}, {"0A0B", Origin::Read, 5}, {"7", Origin::Read, 5}};
+    site.repeaters[2].nodeTable[1] = {"N00301", Origin::Read, 6};
+    site.nodes["N00301"].attributes[0] = {"2402000000", Origin::Planned, 0};
+    site.nodes["N00301"].attributes[4] = {"a & <b>", Origin::Read, 7};
+    return site;
+}
+
+}  // namespace
+
+TEST(NetworkFile, ASiteComesBackFromItsFileValueForValue) {
+    const network::Site site = SmallSite();
+    TempFolder folder;
+    const std::string path = folder.path() + "/site.xml";
+    std::string error;
+    ASSERT_TRUE(network::SaveNetworkFile(site, path, &error)) << error;
+    network::Site back;
+    ASSERT_TRUE(network::LoadNetworkFile(path, back, &error)) << error;
+    EXPECT_TRUE(network::Compare(site, back).empty());
+    EXPECT_EQ(back.repeaters[2].ids, site.repeaters[2].ids);
+    EXPECT_EQ(back.gateway.radioFrequency[0].origin, Origin::Confirmed);
+    EXPECT_EQ(back.gateway.radioFrequency[0].when, 1765123456789);
+    EXPECT_EQ(back.gateway.radioFrequency[1].origin, Origin::NoAnswer);
+    EXPECT_EQ(back.nodes.at("N00301").attributes[4].text, "a & <b>");
+    EXPECT_EQ(back.nodes.at("N00301").attributes[1].origin, Origin::Unknown);  // never written, never read
+    EXPECT_EQ(network::FormatTime(1765123456789), "2025-12-07T16:04:16.789Z");
+}
+
+TEST(NetworkFile, ABadFileNamesTheLineAndWhatWasExpectedAndChangesNothing) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"<Other format=\"1\"/>", "line 1: expected the root element <VeskoraNetwork>, found <Other>"},
+        {"<VeskoraNetwork/>", "line 1: expected a format number"},
+        {"<VeskoraNetwork format=\"2\"/>", "line 1: format 2 is not one this program reads (1)"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / SX1280 A / frequency\">24x</Value>\n</VeskoraNetwork>",
+         "line 2: expected a frequency in Hz (digits only), found \"24x\""},
+        {"<VeskoraNetwork format=\"1\">\n\n<Value path=\"repeater 7 / MCU / node table / "
+         "SNT\">1</Value>\n</VeskoraNetwork>",
+         "line 3: expected a value path, found \"repeater 7 / MCU / node table / SNT\""},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / NET KEY 1\" "
+         "state=\"sure\">1</Value>\n</VeskoraNetwork>",
+         "line 2: expected a state of unknown, read, planned, confirmed, differs or no answer, found \"sure\""},
+        {"<VeskoraNetwork format=\"1\">\n<Module path=\"gateway / MCU\" id=\"FFFFFF\"/>\n<Module path=\"gateway / "
+         "MCU\" "
+         "id=\"FFFFFF\"/>\n</VeskoraNetwork>",
+         "line 3: the path \"gateway / MCU\" comes twice"},
+        {"<VeskoraNetwork format=\"1\">\n<Value>1</Value>\n</VeskoraNetwork>",
+         "line 2: expected a path attribute on <Value>"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"x\">1</Valu>\n</VeskoraNetwork>",
+         "line 2: expected well-formed XML, found an end tag </Valu> that closes no open element"},
+    };
+    for (const auto& c : cases) {
+        network::Site site = SmallSite();
+        std::string error;
+        EXPECT_FALSE(network::ReadNetworkText(c.text, site, &error)) << c.text;
+        EXPECT_EQ(error.substr(0, std::string(c.error).size()), c.error) << c.text;
+        EXPECT_TRUE(network::Compare(site, SmallSite()).empty()) << "a failed read changed the site: " << c.text;
+    }
+}
+
+TEST(WritePlan, EachModuleThatDiffersGetsOneSetCarryingItsOtherValuesAsRead) {
+    network::Site live = SmallSite();
+    network::Site plan;
+    plan.gateway.ids = live.gateway.ids;
+    plan.repeaters = live.repeaters;
+    for (auto& repeater : plan.repeaters) repeater.radios = {}, repeater.nodeTable = {};
+    plan.gateway.netKeys[3] = {"ABCD", Origin::Planned, 0};                     // differs
+    plan.gateway.radioFrequency[0] = {"2402000000", Origin::Planned, 0};        // the same: no write
+    plan.repeaters[2].radios[3].frequency = {"868000000", Origin::Planned, 0};  // SX1276 2
+    plan.nodes["N00301"].attributes[8] = {"9", Origin::Planned, 0};             // cannot be set
+
+    const std::vector<network::WriteItem> items = network::PlanWrites(plan, live);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].setLine,
+              "AT+SET GM FFFFFF K0 K1 K2 ABCD K4 K5 K6 K7 K8 K9 K10 K11 K12 K13 K14 K15 K16 K17 K18 K19 K20\r\n");
+    EXPECT_EQ(items[0].getLine, "AT+GET GM FFFFFF\r\n");
+    EXPECT_EQ(items[1].module, "repeater 3 / SX1276 2");
+    EXPECT_EQ(items[1].setLine, "AT+SET R9 R30092 868000000 0A0B 7\r\n");
+    EXPECT_TRUE(items[1].problem.empty());
+    EXPECT_NE(items[2].problem.find("read-only"), std::string::npos);
+
+    // The read-back decides, regardless of a-z case and padding blanks.
+    network::Site after = live;
+    after.repeaters[2].radios[3].frequency.text = "868000000 ";
+    after.repeaters[2].radios[3].netKey.text = "0a0b";
+    EXPECT_TRUE(network::Unconfirmed(items[1], after).empty());
+    after.repeaters[2].radios[3].busySf.text = "8";
+    EXPECT_EQ(network::Unconfirmed(items[1], after), std::vector<std::string>{"repeater 3 / SX1276 2 / busy/SF"});
+    network::MarkWritten(items[1], after, 42);
+    EXPECT_EQ(after.repeaters[2].radios[3].frequency.origin, Origin::Confirmed);
+    EXPECT_EQ(after.repeaters[2].radios[3].busySf.origin, Origin::Differs);
+
+    // A value neither planned nor read cannot be filled in: the item says so.
+    live.gateway.netKeys[5] = {};
+    EXPECT_EQ(network::PlanWrites(plan, live)[0].problem, "gateway / NET KEY 4 is neither planned nor read");
+}
