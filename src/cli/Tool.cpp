@@ -221,20 +221,25 @@ int Tool::ReadAll(const QString& outputFile) {
     return unanswered ? kLinkFailure : kSuccess;
 }
 
-int Tool::Diff(const QString& file) {
+int Tool::Diff(const QString& file, const QString& other) {
     network::Site plan;
     std::string error;
     if (!network::LoadNetworkFile(file.toStdString(), plan, &error)) return Fail(kUsage, error);
-    if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
-    m_service->Stop();
     network::Site live;
-    live.gateway.ids = plan.gateway.ids;
-    for (std::size_t k = 0; k < live.repeaters.size(); ++k) live.repeaters[k].ids = plan.repeaters[k].ids;
     int unanswered = 0;
-    const bool linkHeld = ReadSite(live, &unanswered);
-    Finish();
-    if (m_interrupted) return Fail(kInterrupted, "interrupted");
-    if (!linkHeld) return Fail(kLinkFailure, m_linkError.toStdString());
+    if (!other.isEmpty()) {
+        // Two files: the second stands for the network, no gateway needed.
+        if (!network::LoadNetworkFile(other.toStdString(), live, &error)) return Fail(kUsage, error);
+    } else {
+        if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
+        m_service->Stop();
+        live.gateway.ids = plan.gateway.ids;
+        for (std::size_t k = 0; k < live.repeaters.size(); ++k) live.repeaters[k].ids = plan.repeaters[k].ids;
+        const bool linkHeld = ReadSite(live, &unanswered);
+        Finish();
+        if (m_interrupted) return Fail(kInterrupted, "interrupted");
+        if (!linkHeld) return Fail(kLinkFailure, m_linkError.toStdString());
+    }
 
     const std::vector<network::Difference> differences = network::PlanDifferences(plan, live);
     const auto shown = [](const network::Value& v) {
@@ -249,8 +254,8 @@ int Tool::Diff(const QString& file) {
                             {QStringLiteral("network"), d.right.Known() ? QJsonValue(Q(d.right.text)) : QJsonValue()},
                             {QStringLiteral("state"), QString::fromLatin1(network::OriginName(d.right.origin))}});
         } else {
-            std::fprintf(m_out, "%s: file %s, network %s\n", d.path.c_str(), shown(d.left).c_str(),
-                         shown(d.right).c_str());
+            std::fprintf(m_out, "%s: file %s, %s %s\n", d.path.c_str(), shown(d.left).c_str(),
+                         other.isEmpty() ? "network" : "other", shown(d.right).c_str());
         }
     }
     if (m_options.json) {

@@ -36,7 +36,8 @@ public:
     int Get(const QStringList& args);
     int Set(const QStringList& args);
     int ReadAll(const QString& outputFile);
-    int Diff(const QString& file);
+    // Against the live site, or with other given, against that file.
+    int Diff(const QString& file, const QString& other = {});
     int Apply(const QString& file, bool dryRun, bool keepGoing);
     int Monitor();
 

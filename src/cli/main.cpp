@@ -28,7 +28,7 @@ const char* const kDescription =
     "  get WHAT [ID]                  read one module's values\n"
     "  set WHAT ID VALUE...           write them and read them back\n"
     "  read-all -o FILE               read the whole site named by the ID file into a network file\n"
-    "  diff FILE                      compare a network file with the live site\n"
+    "  diff FILE [OTHER]              compare a network file with the live site (or another file)\n"
     "  apply FILE [--dry-run] [--keep-going]\n"
     "                                 write the file's differences, each read back\n"
     "  monitor                        print every frame that arrives, decoded\n"
@@ -61,7 +61,9 @@ constexpr Command kCommands[] = {
     {"read-all", "read-all -o FILE",
      "Reads every value of the modules in the ID file (--ids) and of the nodes\n"
      "their node tables name, and saves them as a network file."},
-    {"diff", "diff FILE", "Reads the live site for the file's modules and lists each value the file\nholds otherwise."},
+    {"diff", "diff FILE [OTHER]",
+     "Reads the live site for the file's modules and lists each value the file\nholds otherwise. With OTHER, "
+     "compares the two files instead; no gateway is needed."},
     {"apply", "apply FILE [--dry-run] [--keep-going]",
      "Writes each module whose values differ from the file, then reads it back.\n"
      "Each ends confirmed, differs after write, no answer or cannot write; the first\n"
@@ -182,9 +184,12 @@ int main(int argc, char* argv[]) {
         if (!args.isEmpty()) return Usage("read-all: unexpected argument \"" + args.front().toStdString() + "\"");
         return tool.ReadAll(sub.value(output));
     }
-    if (name == QLatin1String("diff") || name == QLatin1String("apply")) {
-        if (args.size() != 1) return Usage(name.toStdString() + ": expected one FILE");
-        if (name == QLatin1String("diff")) return tool.Diff(args.front());
+    if (name == QLatin1String("diff")) {
+        if (args.isEmpty() || args.size() > 2) return Usage("diff: expected FILE [OTHER]");
+        return tool.Diff(args.front(), args.value(1));
+    }
+    if (name == QLatin1String("apply")) {
+        if (args.size() != 1) return Usage("apply: expected one FILE");
         return tool.Apply(args.front(), sub.isSet(dryRun), sub.isSet(keepGoing));
     }
     if (!args.isEmpty()) return Usage("monitor takes no arguments");

@@ -136,11 +136,13 @@ std::vector<std::string> ReplyValues(const devlink::Reply& reply) {
         case devlink::kTagR9: return {At(reply.values, 1), At(reply.values, 2), At(reply.values, 3)};
         case devlink::kTagRM: {
             std::vector<std::string> out;
+            out.reserve(kNodeTableRows);
             for (int n = 0; n < kNodeTableRows; ++n) out.push_back(At(reply.values, static_cast<std::size_t>(n)));
             return out;
         }
         case devlink::kTagN9: {
             std::vector<std::string> out;
+            out.reserve(kNodeAttributes);
             for (int a = 0; a < kNodeAttributes; ++a) out.push_back(At(reply.values, static_cast<std::size_t>(a)));
             return out;
         }

@@ -92,6 +92,7 @@ std::vector<WriteItem> PlanWrites(const Site& plan, const Site& live) {
     };
 
     std::vector<std::string> paths;
+    paths.reserve(kNodeTableRows);
     for (int k = 0; k < kNetKeys; ++k) paths.push_back(path::NetKey(k));
     add("gateway / NET KEYs", "GM", "FFFFFF", paths);
     for (int r = 0; r < 2; ++r) {
