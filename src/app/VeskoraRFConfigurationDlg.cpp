@@ -31,7 +31,9 @@ CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialo
     m_pages = {
         Tab(res::strings::kTabRfConfig, m_dlgRfConfig, 20),
         Tab(res::strings::kTabIdSetting, m_dlgIdSetting, 30),
+        Tab("Network", m_pageNetwork, 20),
     };
+    m_pageNetwork.SetLink(&m_rfLink);
 }
 
 CVeskoraRFConfigurationDlg::~CVeskoraRFConfigurationDlg() = default;

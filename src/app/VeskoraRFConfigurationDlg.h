@@ -5,7 +5,9 @@
 #include <functional>
 #include <vector>
 
+#include "app/RfPageLink.h"
 #include "ids/IDSettingDlg.h"
+#include "netview/NetworkPage.h"
 #include "rfconfig/RFConfigDlg.h"
 
 class QMenuBar;
@@ -57,6 +59,9 @@ public:
 
     IDSettingDlg m_dlgIdSetting;
     RFConfigDlg m_dlgRfConfig;
+    // The Network tab works over the RF page's link.
+    RfPageLink m_rfLink{m_dlgRfConfig};
+    netview::NetworkPage m_pageNetwork;
     // The tabs in their order; the first one's page shows at start.
     std::vector<TabPage> m_pages;
     QWidget* m_pwndShow = nullptr;

@@ -18,6 +18,7 @@ SocketChannel::SocketChannel() {
         if (m_assembler.HasPending()) emit FrameReceived(m_assembler.Flush());
     });
     connect(&m_socket, &QTcpSocket::readyRead, this, &SocketChannel::OnReadyRead);
+    connect(&m_socket, &QTcpSocket::connected, this, &Channel::Opened);
     connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
         m_assembler.Discard();
         m_frameWait.stop();
@@ -120,10 +121,14 @@ void GatewayClient::Next() {
             continue;
         }
         m_busy = true;
-        if (!m_current.request.line.empty()) m_channel.Send(m_current.request.line);
-        if (m_current.request.line.empty()) {
+        if (!m_current.request.line.empty()) {
+            emit Sending(QString::fromStdString(m_current.request.line).trimmed());
+            m_channel.Send(m_current.request.line);
+        }
+        const Request& request = m_current.request;
+        if (request.line.empty() && request.tag != kSettleTag) {
             Finish({true, {}, {}});
-        } else if (m_current.request.tag.empty()) {
+        } else if (request.tag.empty() || request.tag == kSettleTag) {
             // A service line has no reply frame, but the gateway may say "$…":
             // the next command waits for that or a moment, so that the two
             // do not arrive as one read.

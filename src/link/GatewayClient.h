@@ -26,6 +26,7 @@ public:
 
 signals:
     void FrameReceived(const std::string& frame);
+    void Opened();
     void Closed(const QString& reason);
 };
 
@@ -61,6 +62,10 @@ struct Request {
     std::string id;
 };
 
+// A request of no line with this tag waits as after a service line: for a
+// "$" message or kSettleMs, for a line someone else sent.
+inline constexpr char kSettleTag[] = "$";
+
 // A GET or SET of code for id: answered by a reply of the same code and ID.
 Request ForModule(std::string line, std::string_view code, std::string_view id);
 
@@ -91,6 +96,8 @@ public:
     std::size_t Pending() const { return m_queue.size() + (m_busy ? 1 : 0); }
 
 signals:
+    // A line going out now, for views that show what is under way.
+    void Sending(const QString& line);
     // A frame that answers nothing outstanding: another command's reply, a
     // "$" message, an unknown tag. Never matched by mistake.
     void Unmatched(const devlink::Reply& reply);

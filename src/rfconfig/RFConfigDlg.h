@@ -209,6 +209,8 @@ signals:
     // reading the page's members or its log text.
     void CommandSent(int kind, const std::string& command, bool sent);
     void ReplyDecoded(const devlink::Reply& reply);
+    // Each frame or message as the receive path cut it, before it was decoded.
+    void FrameHandled(const std::string& frame);
     void LinkStateChanged(RFConfigDlg::LinkState state);
 
 protected:

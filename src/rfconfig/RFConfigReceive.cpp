@@ -55,6 +55,7 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
     ShowReply(network::ShowReplyCase(reply));
     AppendLog(reply.logEntry, true);
     emit ReplyDecoded(reply);
+    emit FrameHandled(frame);
 }
 
 void RFConfigDlg::ShowReply(int nKind) {

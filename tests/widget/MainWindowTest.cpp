@@ -44,9 +44,11 @@ TEST_F(MainWindow, StartsMinimizedAndRestoresMaximizedOnTheRfTab) {
     EXPECT_TRUE(main.windowTitle().isEmpty());
     EXPECT_FALSE(main.windowIcon().isNull());
 
-    ASSERT_EQ(main.m_tabMain->GetItemCount(), 2);
+    // The two specified tabs first, then the Network tab.
+    ASSERT_EQ(main.m_tabMain->GetItemCount(), 3);
     EXPECT_EQ(main.m_tabMain->Bar()->tabText(0), QStringLiteral("RF Configuration"));
     EXPECT_EQ(main.m_tabMain->Bar()->tabText(1), QStringLiteral("ID Setting"));
+    EXPECT_EQ(main.m_tabMain->Bar()->tabText(2), QStringLiteral("Network"));
     EXPECT_EQ(main.m_tabMain->GetCurSel(), 0);
     EXPECT_EQ(main.m_pwndShow, &main.m_dlgRfConfig);
     EXPECT_FALSE(main.m_dlgRfConfig.isHidden());
@@ -98,13 +100,13 @@ TEST_F(MainWindow, SwitchingTabsSwapsThePagesAndKeepsTheRfPageState) {
     EXPECT_EQ(rf.m_listNetKeys->GetItemCount(), 21);
 }
 
-TEST_F(MainWindow, SelectionOutsideTheTwoTabsLeavesNoPageUntilAValidOne) {
+TEST_F(MainWindow, SelectionOutsideTheTabsLeavesNoPageUntilAValidOne) {
     main.OnTcnSelchangeTab(-1);
     EXPECT_EQ(main.m_pwndShow, nullptr);
     EXPECT_TRUE(main.m_dlgRfConfig.isHidden());
     EXPECT_TRUE(main.m_dlgIdSetting.isHidden());
 
-    main.OnTcnSelchangeTab(2);
+    main.OnTcnSelchangeTab(static_cast<int>(main.m_pages.size()));  // one past the last tab
     EXPECT_EQ(main.m_pwndShow, nullptr);
 
     main.OnTcnSelchangeTab(1);

@@ -1,0 +1,533 @@
+#include "netview/NetworkPage.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "link/CommandText.h"
+#include "netview/FrequencyPlanView.h"
+#include "network/NetworkFile.h"
+#include "network/WritePlan.h"
+#include "res/DocumentsFolder.h"
+#include "res/UserPrompts.h"
+
+namespace netview {
+namespace {
+
+enum Column { kItem, kValue, kPlan, kState, kTime };
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QColor Tint(ShownState state) {
+    switch (state) {
+        case ShownState::Edited: return {255, 246, 200};
+        case ShownState::DiffersFromPlan: return {255, 226, 198};
+        case ShownState::Confirmed: return {214, 243, 214};
+        case ShownState::WrittenDiffers: return {248, 208, 208};
+        case ShownState::NoAnswer: return {228, 228, 228};
+        case ShownState::NotWritten: return {232, 222, 244};
+        default: return {};
+    }
+}
+
+// The tree's parent of a path: its prefix before the last " / "; nodes sit
+// under one "nodes" item rather than beside the gateway and repeaters.
+std::string ParentOf(const std::string& path) {
+    const std::size_t cut = path.rfind(" / ");
+    if (cut != std::string::npos) return path.substr(0, cut);
+    return path.rfind("node ", 0) == 0 ? "nodes" : "";
+}
+
+std::string LastSegment(const std::string& path) {
+    const std::size_t cut = path.rfind(" / ");
+    return cut == std::string::npos ? path : path.substr(cut + 3);
+}
+
+QString ChooseWithDialog(QWidget* parent, const QString& caption, const QString& filter, bool save) {
+    return save ? QFileDialog::getSaveFileName(parent, caption, QString(), filter)
+                : QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+}  // namespace
+
+NetworkPage::NetworkPage()
+    : m_chooseFile(ChooseWithDialog), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(100);
+    connect(&m_refresh, &QTimer::timeout, this, &NetworkPage::RefreshTree);
+}
+
+NetworkPage::~NetworkPage() {
+    // Nothing may call back into a page on its way out.
+    if (m_client) m_client->Cancel();
+}
+
+void NetworkPage::Create(QWidget* parent) {
+    setParent(parent);
+    Build();
+    RefreshTree();
+    RefreshLink();
+}
+
+void NetworkPage::SetLink(SiteLink* link) {
+    m_link = link;
+    if (!m_link) return;
+    connect(&m_link->Channel(), &devlink::Channel::Opened, this, &NetworkPage::RefreshLink);
+    connect(&m_link->Channel(), &devlink::Channel::Closed, this, &NetworkPage::RefreshLink);
+    RefreshLink();
+}
+
+void NetworkPage::Build() {
+    auto* layout = new QVBoxLayout(this);
+    auto* linkRow = new QHBoxLayout;
+    m_linkLabel = new QLabel(this);
+    m_connect = new QPushButton(QStringLiteral("Connect"), this);
+    linkRow->addWidget(m_linkLabel, 1);
+    linkRow->addWidget(m_connect);
+    layout->addLayout(linkRow);
+
+    auto* actions = new QHBoxLayout;
+    const auto button = [&](const char* text, void (NetworkPage::*slot)()) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        connect(b, &QPushButton::clicked, this, slot);
+        actions->addWidget(b);
+        return b;
+    };
+    m_readAll = button("Read all", &NetworkPage::ReadAll);
+    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan);
+    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan);
+    m_compare = button("Compare", &NetworkPage::Compare);
+    m_write = button("Write differences…", &NetworkPage::WriteDifferences);
+    m_export = button("Export report…", &NetworkPage::ExportReport);
+    actions->addStretch(1);
+    layout->addLayout(actions);
+
+    auto* progressRow = new QHBoxLayout;
+    m_progress = new QProgressBar(this);
+    m_current = new QLabel(this);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    connect(m_cancel, &QPushButton::clicked, this, &NetworkPage::Cancel);
+    progressRow->addWidget(m_progress, 1);
+    progressRow->addWidget(m_current, 2);
+    progressRow->addWidget(m_cancel);
+    layout->addLayout(progressRow);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    m_tree = new QTreeWidget(splitter);
+    m_tree->setColumnCount(5);
+    m_tree->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Value"), QStringLiteral("Plan"),
+                             QStringLiteral("State"), QStringLiteral("Time")});
+    m_tree->header()->setSectionResizeMode(QHeaderView::Interactive);
+    m_tree->setColumnWidth(kItem, 260);
+    m_tree->setColumnWidth(kValue, 170);
+    m_tree->setColumnWidth(kPlan, 170);
+    m_tree->setColumnWidth(kState, 160);
+    m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    connect(m_tree, &QTreeWidget::itemChanged, this, &NetworkPage::OnItemChanged);
+    m_planView = new FrequencyPlanView(splitter);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
+    m_summaryLabel = new QLabel(this);
+    layout->addWidget(m_summaryLabel);
+
+    connect(m_connect, &QPushButton::clicked, this, [this] {
+        if (m_link) m_link->Connect();
+        RefreshLink();
+    });
+    SetBusy(false);
+}
+
+void NetworkPage::RefreshLink() {
+    if (!m_linkLabel) return;
+    const bool open = m_link && m_link->Channel().IsOpen();
+    const QString address = m_link ? m_link->Address() : QString();
+    m_linkLabel->setText(open ? QStringLiteral("Connected to the gateway at %1.").arg(address)
+                              : QStringLiteral("Not connected. Connect links the RF Configuration page to %1; "
+                                               "this tab then works over the same link.")
+                                    .arg(address));
+    m_connect->setVisible(!open);
+}
+
+void NetworkPage::SetBusy(bool busy) {
+    for (QPushButton* b : {m_readAll, m_openPlan, m_savePlan, m_compare, m_write, m_export}) b->setEnabled(!busy);
+    m_cancel->setEnabled(busy);
+    m_progress->setVisible(busy);
+    m_current->setVisible(busy);
+    m_cancel->setVisible(busy);
+}
+
+void NetworkPage::Tell(const QString& text, bool error) {
+    res::WindowMessageBox(this, text, QStringLiteral("Network"),
+                          error ? res::PromptIcon::Warning : res::PromptIcon::Information);
+}
+
+bool NetworkPage::EnsureLink() {
+    if (m_link && m_link->Channel().IsOpen()) return true;
+    const QString address = m_link ? m_link->Address() : QString();
+    if (m_link && res::WindowMessageBox(this,
+                                        QStringLiteral("Not connected to the gateway. Connect to %1 now? "
+                                                       "Press the button again once the link is up.")
+                                            .arg(address),
+                                        QStringLiteral("Network"), res::PromptIcon::Question,
+                                        res::PromptButtons::YesNo) == res::kIdYes) {
+        m_link->Connect();
+        RefreshLink();
+    }
+    return false;
+}
+
+bool NetworkPage::EnsureServiceStopped() {
+    if (m_link->ServiceStopped()) return true;
+    if (res::WindowMessageBox(this,
+                              QStringLiteral("The gateway's service is running; configuration needs it stopped. "
+                                             "Stop it now? It is started again at the end."),
+                              QStringLiteral("Network"), res::PromptIcon::Question,
+                              res::PromptButtons::YesNo) != res::kIdYes) {
+        return false;
+    }
+    m_link->StopService();
+    m_stoppedService = true;
+    return true;
+}
+
+void NetworkPage::StartClient() {
+    m_client = std::make_unique<devlink::GatewayClient>(m_link->Channel());
+    connect(m_client.get(), &devlink::GatewayClient::Sending, this,
+            [this](const QString& line) { m_current->setText(line); });
+    // The stop went out through the page: its "$" message must not join the first reply.
+    if (m_stoppedService) m_client->Submit({{}, devlink::kSettleTag, {}}, nullptr);
+}
+
+void NetworkPage::ReadAll() {
+    if (Busy() || !m_link || !EnsureLink()) return;
+    network::Site ids;
+    std::string error;
+    if (!network::LoadSiteIds(res::LocateIdFile().idFilePath, ids, &error)) {
+        Tell(QStringLiteral("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1")
+                 .arg(Q(error)),
+             true);
+        return;
+    }
+    if (!EnsureServiceStopped()) return;
+    m_live = network::Site{};
+    m_live.gateway.ids = ids.gateway.ids;
+    for (std::size_t k = 0; k < m_live.repeaters.size(); ++k) m_live.repeaters[k].ids = ids.repeaters[k].ids;
+    for (auto& [path, notes] : m_notes) notes.written = notes.differs = false;
+    m_compared = false;
+    StartClient();
+    m_reader = std::make_unique<devlink::SiteReader>(*m_client, m_live, m_clock);
+    connect(m_reader.get(), &devlink::SiteReader::Progress, this, [this](int done, int total) {
+        ShowProgress(done, total);
+        ScheduleRefresh();
+    });
+    connect(m_reader.get(), &devlink::SiteReader::Finished, this, [this] {
+        m_summary = QStringLiteral("Read all: %1 answered, %2 without answer.")
+                        .arg(m_reader->Answered())
+                        .arg(m_reader->Unanswered());
+        EndOperation();
+    });
+    SetBusy(true);
+    ShowProgress(0, 1);
+    m_reader->Start();
+}
+
+void NetworkPage::ShowProgress(int done, int total) {
+    m_progress->setRange(0, std::max(total, 1));
+    m_progress->setValue(done);
+}
+
+void NetworkPage::ScheduleRefresh() {
+    if (!m_refresh.isActive()) m_refresh.start();
+}
+
+void NetworkPage::Cancel() {
+    if (m_writer) {
+        // The item on the wire ends; the rest are not written.
+        m_writer->Cancel();
+        m_current->setText(QStringLiteral("Cancelling after the current item…"));
+        return;
+    }
+    if (m_reader) {
+        m_client->Cancel();
+        m_summary = QStringLiteral("Read all cancelled: %1 answered so far.").arg(m_reader->Answered());
+        EndOperation();
+    }
+}
+
+void NetworkPage::EndOperation() {
+    // Called from the client's own callbacks: the objects go once they have returned.
+    if (m_reader) m_reader.release()->deleteLater();
+    if (m_writer) m_writer.release()->deleteLater();
+    if (m_client) m_client.release()->deleteLater();
+    m_refresh.stop();
+    SetBusy(false);
+    RefreshTree();
+    RefreshLink();
+    OfferRestart();
+    emit Finished();
+}
+
+void NetworkPage::OfferRestart() {
+    if (!m_stoppedService || !m_link || !m_link->Channel().IsOpen()) return;
+    if (res::WindowMessageBox(this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
+                              QStringLiteral("Network"), res::PromptIcon::Question,
+                              res::PromptButtons::YesNo) == res::kIdYes) {
+        m_link->RestartService();
+        m_stoppedService = false;
+    }
+}
+
+void NetworkPage::OpenPlan() {
+    const QString file = m_chooseFile(this, QStringLiteral("Open plan"), QStringLiteral("Network files (*.xml)"), false);
+    if (file.isEmpty()) return;
+    network::Site plan;
+    std::string error;
+    if (!network::LoadNetworkFile(file.toStdString(), plan, &error)) {
+        Tell(QStringLiteral("The plan was not opened:\n%1").arg(Q(error)), true);
+        return;
+    }
+    m_plan = std::move(plan);
+    m_planName = QFileInfo(file).fileName();
+    for (auto& [path, notes] : m_notes) notes.edited = notes.differs = false;
+    m_compared = false;
+    m_summary = QStringLiteral("Plan %1 opened.").arg(m_planName);
+    RefreshTree();
+}
+
+network::Site NetworkPage::Merged() const {
+    network::Site merged = m_live;
+    std::map<std::string, const network::Value*> planned;
+    network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
+        if (v.Known()) planned.emplace(path, &v);
+    });
+    for (const auto& [id, node] : m_plan.nodes) merged.nodes[id];
+    network::ForEachValue(merged, [&](const std::string& path, network::Value& v) {
+        const auto it = planned.find(path);
+        if (it != planned.end()) v = {it->second->text, network::Origin::Planned, 0};
+    });
+    std::map<std::string, std::string> planIds;
+    network::ForEachModuleId(m_plan, [&](const std::string& path, const std::string& id) { planIds[path] = id; });
+    network::ForEachModuleId(merged, [&](const std::string& path, std::string& id) {
+        if (id.empty()) id = planIds[path];
+    });
+    return merged;
+}
+
+void NetworkPage::SavePlan() {
+    const QString file =
+        m_chooseFile(this, QStringLiteral("Save as plan"), QStringLiteral("Network files (*.xml)"), true);
+    if (file.isEmpty()) return;
+    std::string error;
+    if (!network::SaveNetworkFile(Merged(), file.toStdString(), &error)) {
+        Tell(QStringLiteral("The plan was not saved:\n%1").arg(Q(error)), true);
+        return;
+    }
+    m_summary = QStringLiteral("Saved as plan: %1.").arg(file);
+    RefreshTree();
+}
+
+void NetworkPage::Compare() {
+    std::size_t planned = 0;
+    network::ForEachValue(m_plan, [&](const std::string&, const network::Value& v) { planned += v.Known(); });
+    if (planned == 0) {
+        Tell(QStringLiteral("There is no plan to compare with: open one, or edit values in the tree."));
+        return;
+    }
+    for (auto& [path, notes] : m_notes) notes.differs = false;
+    const std::vector<network::Difference> differences = network::PlanDifferences(m_plan, m_live);
+    for (const network::Difference& d : differences) m_notes[d.path].differs = true;
+    m_compared = true;
+    m_summary = QStringLiteral("Compared with the plan: %1 of %2 planned values differ.")
+                    .arg(differences.size())
+                    .arg(planned);
+    RefreshTree();
+}
+
+void NetworkPage::WriteDifferences() {
+    if (Busy() || !m_link) return;
+    std::vector<network::WriteItem> items = network::PlanWrites(m_plan, m_live);
+    if (items.empty()) {
+        Tell(QStringLiteral("Nothing to write: every planned value is on the gateway already."));
+        return;
+    }
+    QString text = QStringLiteral("These lines will be sent, each followed by a GET that reads it back:\n\n");
+    for (const network::WriteItem& item : items) {
+        text += item.problem.empty() ? Q(item.setLine).trimmed() + QLatin1Char('\n')
+                                     : QStringLiteral("(%1: cannot write: %2)\n").arg(Q(item.module), Q(item.problem));
+    }
+    if (res::WindowMessageBox(this, text + QStringLiteral("\nWrite them?"), QStringLiteral("Write differences"),
+                              res::PromptIcon::Question, res::PromptButtons::YesNo) != res::kIdYes) {
+        return;
+    }
+    if (!EnsureLink() || !EnsureServiceStopped()) return;
+    StartClient();
+    m_writer = std::make_unique<devlink::SiteWriter>(*m_client, m_live, m_clock);
+    connect(m_writer.get(), &devlink::SiteWriter::Progress, this, [this](int done, int total, const QString& module) {
+        ShowProgress(done, total);
+        m_current->setText(module);
+        ScheduleRefresh();
+    });
+    connect(m_writer.get(), &devlink::SiteWriter::Finished, this, &NetworkPage::OnWriteFinished);
+    SetBusy(true);
+    ShowProgress(0, static_cast<int>(items.size()));
+    // Every item is tried: a failure marks it and the next goes on, unless the link is gone.
+    m_writer->Start(std::move(items), true);
+}
+
+void NetworkPage::OnWriteFinished() {
+    int counts[6] = {};
+    for (const devlink::WriteReport& report : m_writer->Reports()) {
+        ++counts[static_cast<int>(report.result)];
+        for (const std::string& path : report.item.paths) {
+            ValueNotes& notes = m_notes[path];
+            notes.written = true;
+            notes.result = report.result;
+            if (report.result == devlink::WriteResult::Confirmed) notes.edited = false;
+        }
+    }
+    using R = devlink::WriteResult;
+    const int notWritten = counts[static_cast<int>(R::NotAttempted)] + counts[static_cast<int>(R::LinkFailed)] +
+                           counts[static_cast<int>(R::CannotWrite)];
+    m_summary = QStringLiteral("Written: %1 confirmed, %2 differ after the write, %3 without answer, %4 not written.")
+                    .arg(counts[static_cast<int>(R::Confirmed)])
+                    .arg(counts[static_cast<int>(R::DiffersAfterWrite)])
+                    .arg(counts[static_cast<int>(R::NoAnswer)])
+                    .arg(notWritten);
+    const bool linkLost = counts[static_cast<int>(R::LinkFailed)] > 0;
+    EndOperation();
+    if (linkLost) {
+        Tell(QStringLiteral("The link to the gateway dropped during the write: %1 items were not written.")
+                 .arg(notWritten),
+             true);
+    }
+}
+
+void NetworkPage::ExportReport() {
+    const QString file =
+        m_chooseFile(this, QStringLiteral("Export report"), QStringLiteral("PDF documents (*.pdf)"), true);
+    if (file.isEmpty()) return;
+    QString error;
+    if (!WriteReport(Report(), file, &error)) {
+        Tell(QStringLiteral("The report was not written:\n%1").arg(error), true);
+        return;
+    }
+    m_summary = QStringLiteral("Report written: %1 (and .html).").arg(file);
+    RefreshTree();
+}
+
+ReportData NetworkPage::Report() const {
+    ReportData report;
+    report.site = m_planName.isEmpty() ? QStringLiteral("(no plan opened)") : m_planName;
+    report.gateway = m_link ? m_link->Address() : QString();
+    report.when = QDateTime::fromMSecsSinceEpoch(m_clock()).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const network::Site shown = Merged();
+    std::map<std::string, std::string> planned;
+    network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
+        if (v.Known()) planned[path] = v.text;
+    });
+    std::map<std::string, const network::Value*> live;
+    network::ForEachValue(m_live, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
+    network::ForEachValue(shown, [&](const std::string& path, const network::Value&) {
+        const auto it = live.find(path);
+        const network::Value value = it != live.end() ? *it->second : network::Value{};
+        if (!value.Known() && value.origin == network::Origin::Unknown && !planned.count(path)) return;
+        ReportRow row{Q(path), Q(value.text), Q(planned[path]), QString::fromLatin1(ShownStateName(StateAt(path))),
+                      value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
+                                 : QString()};
+        const ShownState state = StateAt(path);
+        if (state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers ||
+            state == ShownState::NotWritten || (state == ShownState::NoAnswer && planned.count(path))) {
+            report.open.push_back(row);
+        }
+        report.rows.push_back(std::move(row));
+    });
+    report.frequencyPlan = m_planView ? m_planView->Render(QSize(1200, 420)) : QImage();
+    return report;
+}
+
+ShownState NetworkPage::StateAt(const std::string& path) const {
+    network::Value value;
+    network::ForEachValue(m_live, [&](const std::string& p, const network::Value& v) {
+        if (p == path) value = v;
+    });
+    const auto it = m_notes.find(path);
+    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{});
+}
+
+QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
+    const auto it = m_items.find(path);
+    return it == m_items.end() ? nullptr : it->second;
+}
+
+QString NetworkPage::Summary() const { return m_summary; }
+
+QTreeWidgetItem* NetworkPage::EnsureItem(const std::string& path) {
+    if (const auto it = m_items.find(path); it != m_items.end()) return it->second;
+    const std::string parentPath = ParentOf(path);
+    QTreeWidgetItem* item = parentPath.empty() ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(EnsureItem(parentPath));
+    item->setText(kItem, Q(LastSegment(path)));
+    item->setData(kItem, Qt::UserRole, Q(path));
+    if (parentPath.empty()) item->setExpanded(true);
+    m_items.emplace(path, item);
+    return item;
+}
+
+void NetworkPage::RefreshTree() {
+    if (!m_tree) return;
+    m_refreshing = true;
+    const network::Site shown = Merged();
+    network::ForEachModuleId(shown, [&](const std::string& path, const std::string& id) {
+        EnsureItem(path)->setText(kValue, Q(id));
+    });
+    std::map<std::string, const network::Value*> planned, live;
+    network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) { planned[path] = &v; });
+    network::ForEachValue(m_live, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
+    network::ForEachValue(shown, [&](const std::string& path, const network::Value&) {
+        QTreeWidgetItem* item = EnsureItem(path);
+        const auto l = live.find(path);
+        const network::Value value = l != live.end() ? *l->second : network::Value{};
+        const auto p = planned.find(path);
+        const auto n = m_notes.find(path);
+        const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{});
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setText(kValue, Q(value.text));
+        item->setText(kPlan, p != planned.end() && p->second->Known() ? Q(p->second->text) : QString());
+        item->setText(kState, QString::fromLatin1(ShownStateName(state)));
+        item->setText(kTime, value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
+                                        : QString());
+        const QColor tint = Tint(state);
+        for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
+        item->setToolTip(kState, QString::fromLatin1(ShownStateName(state)));
+    });
+    m_planView->SetPlacements(PlaceModules(m_live, m_plan));
+    m_summaryLabel->setText(m_summary);
+    m_refreshing = false;
+}
+
+void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
+    if (m_refreshing || column != kValue) return;
+    const std::string path = item->data(kItem, Qt::UserRole).toString().toStdString();
+    bool found = false;
+    network::Site planned = Merged();  // so that a node the plan lacks exists in it
+    for (const auto& [id, node] : planned.nodes) m_plan.nodes[id];
+    network::ForEachValue(m_plan, [&](const std::string& p, network::Value& v) {
+        if (p != path) return;
+        v = {item->text(kValue).trimmed().toStdString(), network::Origin::Planned, 0};
+        found = true;
+    });
+    if (!found) return;  // a module's ID or a group: not a value
+    m_notes[path].edited = true;
+    m_notes[path].written = false;
+    RefreshTree();
+}
+
+}  // namespace netview

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "link/SiteReader.h"
+#include "link/SiteWriter.h"
+#include "netview/Report.h"
+#include "netview/SiteLink.h"
+#include "netview/SiteView.h"
+#include "network/Site.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace netview {
+
+class FrequencyPlanView;
+
+// The Network tab: the whole site as a tree (value, plan, state, time), read
+// all, a plan opened, compared and written with read-backs, and a report.
+// It works over its link's one connection to the gateway.
+class NetworkPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // Asks for a file: caption, filter, whether to save. Empty: cancelled.
+    using FileChooser = std::function<QString(QWidget*, const QString&, const QString&, bool)>;
+    using Clock = std::function<std::int64_t()>;
+
+    NetworkPage();
+    ~NetworkPage() override;
+    void Create(QWidget* parent);
+    void SetLink(SiteLink* link);
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+
+    // The buttons' work, callable from tests as from clicks.
+    void ReadAll();
+    void OpenPlan();
+    void SavePlan();
+    void Compare();
+    void WriteDifferences();
+    void ExportReport();
+    void Cancel();
+
+    bool Busy() const { return m_reader || m_writer; }
+    const network::Site& Live() const { return m_live; }
+    const network::Site& Plan() const { return m_plan; }
+    ShownState StateAt(const std::string& path) const;
+    QTreeWidgetItem* ItemAt(const std::string& path) const;
+    QString Summary() const;
+    ReportData Report() const;
+
+signals:
+    // An operation (read all or a write) has ended.
+    void Finished();
+
+private:
+    void Build();
+    bool EnsureLink();
+    bool EnsureServiceStopped();
+    void StartClient();
+    void EndOperation();
+    void OfferRestart();
+    void OnWriteFinished();
+    void OnItemChanged(QTreeWidgetItem* item, int column);
+    void RefreshTree();
+    void RefreshLink();
+    void ScheduleRefresh();
+    QTreeWidgetItem* EnsureItem(const std::string& path);
+    void ShowProgress(int done, int total);
+    void SetBusy(bool busy);
+    void Tell(const QString& text, bool error = false);
+    network::Site Merged() const;
+
+    SiteLink* m_link = nullptr;
+    FileChooser m_chooseFile;
+    Clock m_clock;
+    network::Site m_live, m_plan;
+    std::map<std::string, ValueNotes> m_notes;
+    std::map<std::string, QTreeWidgetItem*> m_items;
+    std::unique_ptr<devlink::GatewayClient> m_client;
+    std::unique_ptr<devlink::SiteReader> m_reader;
+    std::unique_ptr<devlink::SiteWriter> m_writer;
+    bool m_stoppedService = false;
+    bool m_compared = false;
+    bool m_refreshing = false;
+    QString m_planName;
+    QString m_summary;
+    QTimer m_refresh;
+
+    QLabel* m_linkLabel = nullptr;
+    QPushButton* m_connect = nullptr;
+    QPushButton* m_readAll = nullptr;
+    QPushButton* m_openPlan = nullptr;
+    QPushButton* m_savePlan = nullptr;
+    QPushButton* m_compare = nullptr;
+    QPushButton* m_write = nullptr;
+    QPushButton* m_export = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_current = nullptr;
+    QLabel* m_summaryLabel = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    FrequencyPlanView* m_planView = nullptr;
+};
+
+}  // namespace netview

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <vector>
+
+namespace netview {
+
+struct ReportRow {
+    QString path, value, plan, state, time;
+};
+
+struct ReportData {
+    QString site;     // the plan's file name, or what the tab calls the site
+    QString gateway;  // address:port
+    QString when;     // date and time of the report
+    std::vector<ReportRow> rows;
+    std::vector<ReportRow> open;  // differences left open
+    QImage frequencyPlan;
+};
+
+// The commissioning report as HTML; imageSource names the frequency plan's picture.
+QString ReportHtml(const ReportData& data, const QString& imageSource);
+
+// Writes the report as PDF to pdfPath and as HTML (the picture inside) beside
+// it, with ".html" for the suffix. False with the reason when either fails.
+bool WriteReport(const ReportData& data, const QString& pdfPath, QString* error);
+
+}  // namespace netview

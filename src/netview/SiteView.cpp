@@ -1,0 +1,79 @@
+#include "netview/SiteView.h"
+
+#include <cstdlib>
+
+namespace netview {
+
+const char* ShownStateName(ShownState state) {
+    switch (state) {
+        case ShownState::Unknown: return "unknown";
+        case ShownState::Read: return "read";
+        case ShownState::Edited: return "edited";
+        case ShownState::DiffersFromPlan: return "differs from plan";
+        case ShownState::Confirmed: return "written and confirmed";
+        case ShownState::WrittenDiffers: return "written but differs";
+        case ShownState::NoAnswer: return "no answer";
+        case ShownState::NotWritten: return "not written";
+    }
+    return "unknown";
+}
+
+ShownState StateOf(const network::Value& live, const ValueNotes& notes) {
+    if (notes.written) {
+        switch (notes.result) {
+            case devlink::WriteResult::Confirmed: return ShownState::Confirmed;
+            case devlink::WriteResult::DiffersAfterWrite: return ShownState::WrittenDiffers;
+            case devlink::WriteResult::NoAnswer: return ShownState::NoAnswer;
+            default: return ShownState::NotWritten;
+        }
+    }
+    if (notes.edited) return ShownState::Edited;
+    if (notes.differs) return ShownState::DiffersFromPlan;
+    switch (live.origin) {
+        case network::Origin::Read: return ShownState::Read;
+        case network::Origin::Confirmed: return ShownState::Confirmed;
+        case network::Origin::Differs: return ShownState::WrittenDiffers;
+        case network::Origin::NoAnswer: return ShownState::NoAnswer;
+        default: return ShownState::Unknown;
+    }
+}
+
+namespace {
+
+const network::Value& Pick(const network::Value& live, const network::Value& plan) {
+    return live.Known() ? live : plan;
+}
+
+void Place(std::vector<Placement>& out, const std::string& label, const network::Value& value, bool subGigahertz) {
+    if (!value.Known() || value.text.empty()) return;
+    char* end = nullptr;
+    const double hz = std::strtod(value.text.c_str(), &end);
+    if (end == value.text.c_str() || hz <= 0) return;
+    out.push_back({label, hz / 1e6, subGigahertz, false});
+}
+
+}  // namespace
+
+std::vector<Placement> PlaceModules(const network::Site& live, const network::Site& plan) {
+    std::vector<Placement> out;
+    for (int r = 0; r < 2; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        Place(out, network::path::GatewayModule(r + 1) + " (" + live.gateway.ids[i + 1] + ")",
+              Pick(live.gateway.radioFrequency[i], plan.gateway.radioFrequency[i]), false);
+    }
+    // The two gateway radios must not share a frequency, as the RF page refuses.
+    if (out.size() == 2 && out[0].megahertz == out[1].megahertz) out[0].clash = out[1].clash = true;
+    for (int k = 0; k < network::kRepeaters; ++k) {
+        const auto& repeater = live.repeaters[static_cast<std::size_t>(k)];
+        const auto& planned = plan.repeaters[static_cast<std::size_t>(k)];
+        for (int m = 0; m < 5; ++m) {
+            const auto i = static_cast<std::size_t>(m);
+            if (repeater.ids[i + 1].empty()) continue;
+            Place(out, network::path::RepeaterModule(k, m + 1) + " (" + repeater.ids[i + 1] + ")",
+                  Pick(repeater.radios[i].frequency, planned.radios[i].frequency), m >= 2);
+        }
+    }
+    return out;
+}
+
+}  // namespace netview
