@@ -56,9 +56,8 @@ void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
             low = std::min(low, p.megahertz);
             high = std::max(high, p.megahertz);
         }
-        std::sort(here.begin(), here.end(), [](const Placement* a, const Placement* c) {
-            return a->megahertz < c->megahertz;
-        });
+        std::sort(here.begin(), here.end(),
+                  [](const Placement* a, const Placement* c) { return a->megahertz < c->megahertz; });
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(box.left(), box.top() + metrics.ascent() + 2, QString::fromLatin1(band.name));
         const int axisY = box.top() + metrics.height() + 12;

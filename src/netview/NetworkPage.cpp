@@ -212,9 +212,9 @@ void NetworkPage::ReadAll() {
     network::Site ids;
     std::string error;
     if (!network::LoadSiteIds(res::LocateIdFile().idFilePath, ids, &error)) {
-        Tell(QStringLiteral("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1")
-                 .arg(Q(error)),
-             true);
+        Tell(
+            QStringLiteral("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1").arg(Q(error)),
+            true);
         return;
     }
     if (!EnsureServiceStopped()) return;
@@ -287,7 +287,8 @@ void NetworkPage::OfferRestart() {
 }
 
 void NetworkPage::OpenPlan() {
-    const QString file = m_chooseFile(this, QStringLiteral("Open plan"), QStringLiteral("Network files (*.xml)"), false);
+    const QString file =
+        m_chooseFile(this, QStringLiteral("Open plan"), QStringLiteral("Network files (*.xml)"), false);
     if (file.isEmpty()) return;
     network::Site plan;
     std::string error;
@@ -346,9 +347,8 @@ void NetworkPage::Compare() {
     const std::vector<network::Difference> differences = network::PlanDifferences(m_plan, m_live);
     for (const network::Difference& d : differences) m_notes[d.path].differs = true;
     m_compared = true;
-    m_summary = QStringLiteral("Compared with the plan: %1 of %2 planned values differ.")
-                    .arg(differences.size())
-                    .arg(planned);
+    m_summary =
+        QStringLiteral("Compared with the plan: %1 of %2 planned values differ.").arg(differences.size()).arg(planned);
     RefreshTree();
 }
 
@@ -440,9 +440,9 @@ ReportData NetworkPage::Report() const {
         const auto it = live.find(path);
         const network::Value value = it != live.end() ? *it->second : network::Value{};
         if (!value.Known() && value.origin == network::Origin::Unknown && !planned.count(path)) return;
-        ReportRow row{Q(path), Q(value.text), Q(planned[path]), QString::fromLatin1(ShownStateName(StateAt(path))),
-                      value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
-                                 : QString()};
+        ReportRow row{
+            Q(path), Q(value.text), Q(planned[path]), QString::fromLatin1(ShownStateName(StateAt(path))),
+            value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString()};
         const ShownState state = StateAt(path);
         if (state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers ||
             state == ShownState::NotWritten || (state == ShownState::NoAnswer && planned.count(path))) {
@@ -473,7 +473,8 @@ QString NetworkPage::Summary() const { return m_summary; }
 QTreeWidgetItem* NetworkPage::EnsureItem(const std::string& path) {
     if (const auto it = m_items.find(path); it != m_items.end()) return it->second;
     const std::string parentPath = ParentOf(path);
-    QTreeWidgetItem* item = parentPath.empty() ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(EnsureItem(parentPath));
+    QTreeWidgetItem* item =
+        parentPath.empty() ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(EnsureItem(parentPath));
     item->setText(kItem, Q(LastSegment(path)));
     item->setData(kItem, Qt::UserRole, Q(path));
     if (parentPath.empty()) item->setExpanded(true);
@@ -485,9 +486,8 @@ void NetworkPage::RefreshTree() {
     if (!m_tree) return;
     m_refreshing = true;
     const network::Site shown = Merged();
-    network::ForEachModuleId(shown, [&](const std::string& path, const std::string& id) {
-        EnsureItem(path)->setText(kValue, Q(id));
-    });
+    network::ForEachModuleId(
+        shown, [&](const std::string& path, const std::string& id) { EnsureItem(path)->setText(kValue, Q(id)); });
     std::map<std::string, const network::Value*> planned, live;
     network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) { planned[path] = &v; });
     network::ForEachValue(m_live, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
@@ -502,8 +502,9 @@ void NetworkPage::RefreshTree() {
         item->setText(kValue, Q(value.text));
         item->setText(kPlan, p != planned.end() && p->second->Known() ? Q(p->second->text) : QString());
         item->setText(kState, QString::fromLatin1(ShownStateName(state)));
-        item->setText(kTime, value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
-                                        : QString());
+        item->setText(kTime, value.when
+                                 ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
+                                 : QString());
         const QColor tint = Tint(state);
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
         item->setToolTip(kState, QString::fromLatin1(ShownStateName(state)));

@@ -19,9 +19,9 @@ QString Table(const std::vector<ReportRow>& rows, bool withTime) {
     if (withTime) html += QStringLiteral("<th align=\"left\">Time</th>");
     html += QStringLiteral("</tr>");
     for (const ReportRow& r : rows) {
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>")
-                    .arg(r.path.toHtmlEscaped(), r.value.toHtmlEscaped(), r.plan.toHtmlEscaped(),
-                         r.state.toHtmlEscaped());
+        html +=
+            QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>")
+                .arg(r.path.toHtmlEscaped(), r.value.toHtmlEscaped(), r.plan.toHtmlEscaped(), r.state.toHtmlEscaped());
         if (withTime) html += QStringLiteral("<td>%1</td>").arg(r.time.toHtmlEscaped());
         html += QStringLiteral("</tr>");
     }
@@ -67,8 +67,9 @@ bool WriteReport(const ReportData& data, const QString& pdfPath, QString* error)
     const QString htmlPath = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
     QSaveFile html(htmlPath);
     if (!html.open(QIODevice::WriteOnly) ||
-        html.write(ReportHtml(data, QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64()))
-                       .toUtf8()) < 0 ||
+        html.write(
+            ReportHtml(data, QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64())).toUtf8()) <
+            0 ||
         !html.commit()) {
         if (error) *error = QStringLiteral("cannot write %1: %2").arg(htmlPath, html.errorString());
         return false;

@@ -17,9 +17,9 @@ const char* ShownStateName(ShownState state);
 
 // What the tab knows of one value beyond the value itself.
 struct ValueNotes {
-    bool edited = false;    // typed in on the tab, not yet written
-    bool differs = false;   // the last compare found it other than the plan
-    bool written = false;   // a write of it ended with `result`
+    bool edited = false;   // typed in on the tab, not yet written
+    bool differs = false;  // the last compare found it other than the plan
+    bool written = false;  // a write of it ended with `result`
     devlink::WriteResult result = devlink::WriteResult::NotAttempted;
 };
 
@@ -27,10 +27,10 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes);
 
 // One module on the frequency plan.
 struct Placement {
-    std::string label;      // "gateway / SX1280 A (A00001)"
-    double megahertz = 0;   // where it sits
+    std::string label;          // "gateway / SX1280 A (A00001)"
+    double megahertz = 0;       // where it sits
     bool subGigahertz = false;  // SX1276 band, else the 2.4 GHz band
-    bool clash = false;     // shares its frequency where it must not
+    bool clash = false;         // shares its frequency where it must not
 };
 
 // Every module whose frequency is known, from the live values (or the plan's

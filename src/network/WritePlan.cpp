@@ -81,7 +81,14 @@ std::vector<Difference> PlanDifferences(const Site& plan, const Site& live) {
     return out;
 }
 
-std::vector<WriteItem> PlanWrites(const Site& plan, const Site& live) {
+std::vector<WriteItem> PlanWrites(const Site& planned, const Site& live) {
+    // A plan made of edits names no modules: the site's IDs stand where it is silent.
+    Site plan = planned;
+    std::map<std::string, std::string> liveIds;
+    ForEachModuleId(live, [&](const std::string& path, const std::string& id) { liveIds[path] = id; });
+    ForEachModuleId(plan, [&](const std::string& path, std::string& id) {
+        if (id.empty()) id = liveIds[path];
+    });
     std::set<std::string> differing;
     for (const Difference& d : PlanDifferences(plan, live)) differing.insert(d.path);
     const ItemBuilder builder(plan, live, differing);

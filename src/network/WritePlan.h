@@ -27,7 +27,8 @@ struct WriteItem {
 };
 
 // The writes that bring the site to the plan: one per module with a
-// difference, in the order of ForEachValue.
+// difference, in the order of ForEachValue. Modules are addressed by the
+// plan's IDs, or the site's where the plan has none.
 std::vector<WriteItem> PlanWrites(const Site& plan, const Site& live);
 
 // Values compare as the gateway echoes them: blanks at the ends and the case

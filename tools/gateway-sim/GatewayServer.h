@@ -40,6 +40,10 @@ public:
     bool Start();
     quint16 Port() const { return m_port; }
     Model& State() { return m_model; }
+    // The misbehaviours, changeable while it runs.
+    Options& Settings() { return m_options; }
+    // Commands taken on the current connection.
+    int CommandsSinceConnect() const { return m_sinceConnect; }
     int RepliesSent() const { return m_replies; }
     // Every byte the tool has sent, as it arrived.
     const std::string& Received() const { return m_received; }

@@ -1,0 +1,175 @@
+// The Network tab against the simulated gateway, over the RF page's link,
+// driven by clicks on the main window.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "GatewayServer.h"
+#include "app/VeskoraRFConfigurationDlg.h"
+#include "flow/Keyboard.h"
+#include "flow/TechnicianFlow.h"
+#include "network/NetworkFile.h"
+#include "res/DocumentsFolder.h"
+#include "res/TabCtrl.h"
+#include "support/PromptRecorder.h"
+
+using netview::ShownState;
+
+namespace {
+
+class NetworkTab : public testing::Test {
+protected:
+    void Start(gatewaysim::Options options = {}) {
+        previous = res::DocumentsFolder();
+        res::SetDocumentsFolder(documents.path());
+        options.nodesPerRepeater = 2;
+        sim = gatewaysim::StartInProcess(options);
+        ASSERT_TRUE(sim);
+        main = std::make_unique<CVeskoraRFConfigurationDlg>();
+        main->Create();
+        main->m_dlgRfConfig.m_listenAddress = QHostAddress::LocalHost;
+        main->showNormal();
+        main->resize(main->sizeHint().expandedTo(QSize(1700, 900)));
+        ASSERT_TRUE(ShowActive(*main));
+        prompts.answer = res::kIdYes;
+        flow = std::make_unique<flow::TechnicianFlow>(*main, QStringLiteral("127.0.0.1"), sim->Port());
+        ASSERT_TRUE(flow->EnterIds() && flow->SaveIds());
+        QTest::mouseClick(main->m_tabMain->Bar(), Qt::LeftButton, {}, main->m_tabMain->Bar()->tabRect(2).center());
+        ASSERT_EQ(main->m_pwndShow, &page());
+        page().SetFileChooser([this](QWidget*, const QString&, const QString&, bool) { return chosenFile; });
+    }
+    void TearDown() override {
+        main.reset();
+        res::SetDocumentsFolder(previous);
+    }
+    netview::NetworkPage& page() { return main->m_pageNetwork; }
+    // Clicks the tab's button with this text and waits for the operation it starts.
+    bool Click(const char* text, bool waitForEnd = true) {
+        for (auto* b : page().findChildren<QPushButton*>()) {
+            if (b->text() != QString::fromUtf8(text)) continue;
+            QSignalSpy finished(&page(), &netview::NetworkPage::Finished);
+            QTest::mouseClick(b, Qt::LeftButton);
+            return !waitForEnd || finished.count() > 0 || finished.wait(10000);
+        }
+        return false;
+    }
+    // A plan file: what the site holds, with values changed.
+    void WritePlan(const std::vector<std::pair<std::string, std::string>>& changes) {
+        network::Site plan = page().Live();
+        network::ForEachValue(plan, [&](const std::string& path, network::Value& v) {
+            for (const auto& [p, text] : changes) {
+                if (p == path) v = {text, network::Origin::Planned, 0};
+            }
+        });
+        chosenFile = documents.filePath(QStringLiteral("plan.xml"));
+        std::string error;
+        ASSERT_TRUE(network::SaveNetworkFile(plan, chosenFile.toStdString(), &error)) << error;
+    }
+
+    PromptRecorder prompts;
+    QTemporaryDir documents;
+    QString previous, chosenFile;
+    std::unique_ptr<gatewaysim::GatewayServer> sim;
+    std::unique_ptr<CVeskoraRFConfigurationDlg> main;
+    std::unique_ptr<flow::TechnicianFlow> flow;
+};
+
+const std::string kModuleFrequency = "repeater 1 / SX1276 1 / frequency";
+
+}  // namespace
+
+TEST_F(NetworkTab, ReadAllCompareWriteWithConfirmationAndReport) {
+    Start();
+    // The tab works over the RF page's link.
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    EXPECT_TRUE(prompts.Texts().join(QLatin1Char('\n')).contains(QStringLiteral("Stop it now?")));
+    EXPECT_EQ(page().Live().repeaters[0].radios[2].frequency.text, "2402000000");
+    QTreeWidgetItem* item = page().ItemAt(kModuleFrequency);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(1), QStringLiteral("2402000000"));
+    EXPECT_EQ(item->text(3), QStringLiteral("read"));
+    ASSERT_NE(page().ItemAt("node N00101 / TX period"), nullptr);  // the nodes the table names
+    // The tab's commands and the replies are the RF page's log entries; the service was started again.
+    const QString log = main->m_dlgRfConfig.m_editLog->toPlainText();
+    EXPECT_TRUE(log.contains(QStringLiteral("[GET][SEND] AT+GET R9 100003")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[SET][SEND] AT+SEND R")));
+    EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+
+    // An edit in place, then compare and write: the item ends confirmed by its read-back.
+    auto* tree = page().findChild<QTreeWidget*>();
+    tree->scrollToItem(item);
+    tree->setCurrentItem(item, 1);
+    tree->editItem(item, 1);
+    auto* editor = tree->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("868000000"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The editor commits on the next turn of the event loop; Enter does not end the window.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page().StateAt(kModuleFrequency) == ShownState::Edited; }, 2000));
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_TRUE(Click("Compare", false));
+    EXPECT_EQ(page().Summary(), QStringLiteral("Compared with the plan: 1 of 1 planned values differ."));
+    ASSERT_TRUE(Click("Write differences…"));
+    EXPECT_TRUE(prompts.Texts().join(QLatin1Char('\n')).contains(QStringLiteral("AT+SET R9 100003 868000000 0000 7")));
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
+    EXPECT_EQ(sim->State().repeaterRadios["100003"].frequency, "868000000");
+
+    chosenFile = documents.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(Click("Export report…", false));
+    ASSERT_TRUE(QFile::exists(chosenFile));
+    ASSERT_TRUE(QFile::exists(documents.filePath(QStringLiteral("report.html"))));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {chosenFile, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(pdf.contains(QStringLiteral("868000000"))) << pdf.left(400).toStdString();
+    EXPECT_TRUE(pdf.contains(QStringLiteral("confirmed")));  // the state column may wrap
+    QProcess render;
+    render.start(
+        QStringLiteral("pdftoppm"),
+        {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-f"), QStringLiteral("1"),
+         QStringLiteral("-l"), QStringLiteral("1"), chosenFile, documents.filePath(QStringLiteral("page"))});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    EXPECT_EQ(render.exitCode(), 0);
+}
+
+TEST_F(NetworkTab, ADroppedLinkLeavesTheRestNotWrittenAndCancelStopsBetweenItems) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    // Three modules to write.
+    WritePlan({{"repeater 1 / SX1280 A / busy/SF", "9"},
+               {"repeater 1 / SX1280 B / busy/SF", "9"},
+               {kModuleFrequency, "868000000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+
+    // Cancel while the first is on the wire: it ends, the other two are not written.
+    sim->Settings().latencyMs = 30;
+    const std::size_t before = sim->Received().size();
+    ASSERT_TRUE(Click("Write differences…", false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->Received().find("AT+SET R2", before) != std::string::npos; }, 5000));
+    QSignalSpy finished(&page(), &netview::NetworkPage::Finished);
+    ASSERT_TRUE(Click("Cancel", false));
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(page().StateAt("repeater 1 / SX1280 A / busy/SF"), ShownState::Confirmed);
+    EXPECT_EQ(page().StateAt("repeater 1 / SX1280 B / busy/SF"), ShownState::NotWritten);
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::NotWritten);
+
+    // The link drops after the stop and the next SET: that item and the rest are not written, and the tab says so.
+    sim->Settings().latencyMs = 0;
+    sim->Settings().closeAfter = sim->CommandsSinceConnect() + 2;
+    ASSERT_TRUE(Click("Write differences…"));
+    EXPECT_EQ(page().StateAt("repeater 1 / SX1280 B / busy/SF"), ShownState::NotWritten);
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::NotWritten);
+    EXPECT_TRUE(prompts.Texts().last().contains(QStringLiteral("2 items were not written")))
+        << prompts.Texts().last().toStdString();
+}
