@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <map>
 
 namespace netview {
 namespace {
@@ -45,53 +46,62 @@ void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
     painter.setRenderHint(QPainter::Antialiasing);
     const int bandHeight = area.height() / 2;
     const QFontMetrics metrics = painter.fontMetrics();
+    const QColor text = palette().color(QPalette::Text);
     for (int b = 0; b < 2; ++b) {
         const Band& band = kBands[b];
-        const QRect box(area.left() + 10, area.top() + b * bandHeight, area.width() - 20, bandHeight);
-        std::vector<const Placement*> here;
-        double low = band.low, high = band.high;
+        const QRect box(area.left() + 10, area.top() + b * bandHeight + 2, area.width() - 20, bandHeight - 4);
+        // Modules at one frequency share one mark and one label.
+        std::map<double, std::vector<const Placement*>> marks;
         for (const Placement& p : m_placements) {
-            if (p.subGigahertz != band.subGigahertz) continue;
-            here.push_back(&p);
-            low = std::min(low, p.megahertz);
-            high = std::max(high, p.megahertz);
+            if (p.subGigahertz == band.subGigahertz) marks[p.megahertz].push_back(&p);
         }
-        std::sort(here.begin(), here.end(),
-                  [](const Placement* a, const Placement* c) { return a->megahertz < c->megahertz; });
-        painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(box.left(), box.top() + metrics.ascent() + 2, QString::fromLatin1(band.name));
-        const int axisY = box.top() + metrics.height() + 12;
+        // The scale spans the modules with a margin, or the whole band without any.
+        double low = band.low, high = band.high;
+        if (!marks.empty()) {
+            const double first = marks.begin()->first, last = marks.rbegin()->first;
+            const double margin = std::max(1.0, 0.08 * (last - first));
+            low = first - margin;
+            high = last + margin;
+        }
+        painter.setPen(text);
+        const int titleY = box.top() + metrics.ascent();
+        painter.drawText(box.left(), titleY, QString::fromLatin1(band.name));
+        const int axisY = titleY + metrics.descent() + 10;
         painter.drawLine(box.left(), axisY, box.right(), axisY);
         const auto xOf = [&](double mhz) {
             return box.left() + static_cast<int>((mhz - low) / (high - low) * (box.width() - 1));
         };
-        for (const double end : {low, high}) {
-            const int x = xOf(end);
-            painter.drawLine(x, axisY - 4, x, axisY + 4);
-            const QString text = QString::number(end, 'f', 1) + QStringLiteral(" MHz");
-            const int w = metrics.horizontalAdvance(text);
-            painter.drawText(std::clamp(x - w / 2, box.left(), box.right() - w), axisY - 6, text);
-        }
-        // Labels step down a line at a time so that neighbours do not overlap.
-        int line = 0;
-        int lastRight = -1000000;
-        for (const Placement* p : here) {
-            const int x = xOf(p->megahertz);
-            const QString text =
-                QString::fromStdString(p->label) + QStringLiteral("  ") + QString::number(p->megahertz, 'f', 3);
-            const int w = metrics.horizontalAdvance(text);
-            const int left = std::clamp(x - 4, box.left(), box.right() - w);
-            line = left <= lastRight ? line + 1 : 0;
-            const int rows = std::max(1, (box.bottom() - axisY - 8) / metrics.height());
-            line %= rows;
-            lastRight = left + w + 6;
-            const QColor colour = p->clash ? QColor(200, 30, 30) : QColor(30, 90, 170);
+        // The scale's ends, right of the title.
+        const QString ends =
+            QStringLiteral("%1 – %2 MHz").arg(QString::number(low, 'f', 1), QString::number(high, 'f', 1));
+        painter.drawText(box.right() - metrics.horizontalAdvance(ends), titleY, ends);
+
+        // Each label takes the first row where it overlaps no other; past the last row only the mark is drawn.
+        const int rows = std::max(1, (box.bottom() - axisY - 4) / metrics.height());
+        std::vector<int> rowEnd(static_cast<std::size_t>(rows), box.left() - 1000);
+        for (const auto& [mhz, modules] : marks) {
+            const int x = xOf(mhz);
+            const bool clash = std::any_of(modules.begin(), modules.end(), [](const Placement* p) { return p->clash; });
+            const QColor colour = clash ? QColor(200, 30, 30) : QColor(30, 90, 170);
             painter.setPen(colour);
             painter.setBrush(colour);
             painter.drawEllipse(QPoint(x, axisY), 4, 4);
-            const int y = axisY + 8 + (line + 1) * metrics.height();
-            painter.drawLine(x, axisY + 4, x, y - metrics.ascent());
-            painter.drawText(left, y, text + (p->clash ? QStringLiteral("  (shared)") : QString()));
+            QString label = QString::number(mhz, 'f', 3) + QStringLiteral(" MHz: ");
+            label += modules.size() == 1 ? QString::fromStdString(modules.front()->label)
+                                         : QStringLiteral("%1 modules").arg(modules.size());
+            if (clash) label += QStringLiteral(" (shared where it must not be)");
+            const int w = metrics.horizontalAdvance(label);
+            const int left = std::clamp(x - 4, box.left(), std::max(box.left(), box.right() - w));
+            for (int r = 0; r < rows; ++r) {
+                if (left <= rowEnd[static_cast<std::size_t>(r)]) continue;
+                rowEnd[static_cast<std::size_t>(r)] = left + w + 8;
+                const int y = axisY + 6 + (r + 1) * metrics.height();
+                painter.setPen(QColor(190, 190, 190));
+                painter.drawLine(x, axisY + 4, x, y - metrics.ascent());
+                painter.setPen(colour);
+                painter.drawText(left, y, label);
+                break;
+            }
         }
         painter.setBrush(Qt::NoBrush);
     }

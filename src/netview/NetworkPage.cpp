@@ -350,6 +350,11 @@ void NetworkPage::Compare() {
     m_summary =
         QStringLiteral("Compared with the plan: %1 of %2 planned values differ.").arg(differences.size()).arg(planned);
     RefreshTree();
+    // The differences are what the technician looks for: open their branches, show the first.
+    for (const network::Difference& d : differences) {
+        for (QTreeWidgetItem* up = ItemAt(d.path); up; up = up->parent()) up->setExpanded(true);
+    }
+    if (!differences.empty()) m_tree->scrollToItem(ItemAt(differences.front().path), QAbstractItemView::PositionAtTop);
 }
 
 void NetworkPage::WriteDifferences() {
@@ -450,7 +455,7 @@ ReportData NetworkPage::Report() const {
         }
         report.rows.push_back(std::move(row));
     });
-    report.frequencyPlan = m_planView ? m_planView->Render(QSize(1200, 420)) : QImage();
+    report.frequencyPlan = m_planView ? m_planView->Render(QSize(900, 380)) : QImage();
     return report;
 }
 

@@ -40,16 +40,19 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes) {
 
 namespace {
 
+// What is being commissioned is the plan: its frequency where it gives one.
 const network::Value& Pick(const network::Value& live, const network::Value& plan) {
-    return live.Known() ? live : plan;
+    return plan.Known() ? plan : live;
 }
 
-void Place(std::vector<Placement>& out, const std::string& label, const network::Value& value, bool subGigahertz) {
+// The band follows the frequency itself: a value in the other band still
+// shows, on the scale where it lies.
+void Place(std::vector<Placement>& out, const std::string& label, const network::Value& value) {
     if (!value.Known() || value.text.empty()) return;
     char* end = nullptr;
     const double hz = std::strtod(value.text.c_str(), &end);
     if (end == value.text.c_str() || hz <= 0) return;
-    out.push_back({label, hz / 1e6, subGigahertz, false});
+    out.push_back({label, hz / 1e6, hz < 1.5e9, false});
 }
 
 }  // namespace
@@ -59,7 +62,7 @@ std::vector<Placement> PlaceModules(const network::Site& live, const network::Si
     for (int r = 0; r < 2; ++r) {
         const auto i = static_cast<std::size_t>(r);
         Place(out, network::path::GatewayModule(r + 1) + " (" + live.gateway.ids[i + 1] + ")",
-              Pick(live.gateway.radioFrequency[i], plan.gateway.radioFrequency[i]), false);
+              Pick(live.gateway.radioFrequency[i], plan.gateway.radioFrequency[i]));
     }
     // The two gateway radios must not share a frequency, as the RF page refuses.
     if (out.size() == 2 && out[0].megahertz == out[1].megahertz) out[0].clash = out[1].clash = true;
@@ -70,7 +73,7 @@ std::vector<Placement> PlaceModules(const network::Site& live, const network::Si
             const auto i = static_cast<std::size_t>(m);
             if (repeater.ids[i + 1].empty()) continue;
             Place(out, network::path::RepeaterModule(k, m + 1) + " (" + repeater.ids[i + 1] + ")",
-                  Pick(repeater.radios[i].frequency, planned.radios[i].frequency), m >= 2);
+                  Pick(repeater.radios[i].frequency, planned.radios[i].frequency));
         }
     }
     return out;

@@ -29,12 +29,12 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes);
 struct Placement {
     std::string label;          // "gateway / SX1280 A (A00001)"
     double megahertz = 0;       // where it sits
-    bool subGigahertz = false;  // SX1276 band, else the 2.4 GHz band
+    bool subGigahertz = false;  // below 1.5 GHz (the SX1276 band), else the 2.4 GHz band
     bool clash = false;         // shares its frequency where it must not
 };
 
-// Every module whose frequency is known, from the live values (or the plan's
-// where the site has none). The two gateway radios clash when they share one.
+// Every module whose frequency is known, planned where the plan gives one,
+// else as read. The two gateway radios clash when they share one.
 std::vector<Placement> PlaceModules(const network::Site& live, const network::Site& plan);
 
 }  // namespace netview

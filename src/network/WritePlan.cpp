@@ -103,8 +103,17 @@ std::vector<WriteItem> PlanWrites(const Site& planned, const Site& live) {
     for (int k = 0; k < kNetKeys; ++k) paths.push_back(path::NetKey(k));
     add("gateway / NET KEYs", "GM", "FFFFFF", paths);
     for (int r = 0; r < 2; ++r) {
+        const std::size_t before = items.size();
         add(path::GatewayModule(r + 1), "G2", plan.gateway.ids[static_cast<std::size_t>(r) + 1],
             {path::GatewayFrequency(r)});
+        // The two gateway radios never share a frequency: the RF page refuses it too.
+        const Value& other = plan.gateway.radioFrequency[static_cast<std::size_t>(1 - r)].Known()
+                                 ? plan.gateway.radioFrequency[static_cast<std::size_t>(1 - r)]
+                                 : live.gateway.radioFrequency[static_cast<std::size_t>(1 - r)];
+        if (items.size() > before && other.Known() && SameValue(items.back().expected[0], other.text)) {
+            items.back().problem =
+                "the frequency is " + path::GatewayModule(2 - r) + "'s; the two gateway radios must not share one";
+        }
     }
     for (int k = 0; k < kRepeaters; ++k) {
         const Repeater& repeater = plan.repeaters[static_cast<std::size_t>(k)];

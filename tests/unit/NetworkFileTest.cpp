@@ -108,6 +108,12 @@ TEST(WritePlan, EachModuleThatDiffersGetsOneSetCarryingItsOtherValuesAsRead) {
     EXPECT_EQ(after.repeaters[2].radios[3].frequency.origin, Origin::Confirmed);
     EXPECT_EQ(after.repeaters[2].radios[3].busySf.origin, Origin::Differs);
 
+    // The gateway radios never share a frequency, as on the RF page.
+    network::Site clash = plan;
+    live.gateway.radioFrequency[1] = {"2480000000", Origin::Read, 1};
+    clash.gateway.radioFrequency[0] = {"2480000000", Origin::Planned, 0};
+    EXPECT_NE(network::PlanWrites(clash, live)[1].problem.find("must not share"), std::string::npos);
+
     // A value neither planned nor read cannot be filled in: the item says so.
     live.gateway.netKeys[5] = {};
     EXPECT_EQ(network::PlanWrites(plan, live)[0].problem, "gateway / NET KEY 4 is neither planned nor read");

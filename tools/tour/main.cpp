@@ -6,8 +6,12 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 
 #include "GatewayServer.h"
@@ -17,9 +21,12 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
+#include "ids/IdFile.h"
+#include "network/NetworkFile.h"
 #include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
 #include "res/UserPrompts.h"
+#include "xml/XmlTextDoc.h"
 
 namespace {
 
@@ -95,6 +102,102 @@ bool WalkTheFlow(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
     return ok && prompts.ok;
 }
 
+// A full site (six repeaters) in the ID file, so that the Network tab reads
+// the gateway, 30 modules and 180 nodes.
+void WriteFullIdFile() {
+    ids::RepeaterRecords records;
+    for (int k = 0; k < 6; ++k) {
+        const std::string n = std::to_string(k + 1);
+        records[static_cast<std::size_t>(k)] = {"R0000" + n,      "R" + n + "0001", "R" + n + "0002",
+                                                "R" + n + "0091", "R" + n + "0092", "R" + n + "0093"};
+    }
+    xml::XmlTextDoc doc;
+    ids::BuildIdDocument(doc, "A00001", "A00002", records);
+    const res::IdFileLocation where = res::LocateIdFile();
+    ids::EnsureIdFolder(where.idFolder, where.idFileName);
+    doc.SaveTo(where.idFilePath.c_str());
+}
+
+// The Network tab over the RF page's link: read all, a plan compared, a
+// write under way and done, and the report's first page.
+bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
+    gatewaysim::Options options;
+    options.nodesPerRepeater = 30;
+    const std::unique_ptr<gatewaysim::GatewayServer> gateway = gatewaysim::StartInProcess(options);
+    if (!gateway) return false;
+    WriteFullIdFile();
+    // Frequencies as a commissioned site has them: the gateway radios apart,
+    // each repeater on its own channels, the SX1276 radios in the sub-GHz band.
+    gatewaysim::Model& model = gateway->State();
+    model.gatewayFrequency = {{"A00001", "2402000000"}, {"A00002", "2480000000"}};
+    for (int k = 1; k <= 6; ++k) {
+        const std::string n = std::to_string(k);
+        model.repeaterRadios["R" + n + "0001"].frequency = std::to_string(2410000000LL + k * 8000000LL);
+        model.repeaterRadios["R" + n + "0002"].frequency = std::to_string(2414000000LL + k * 8000000LL);
+        for (int m = 1; m <= 3; ++m) {
+            model.repeaterRadios["R" + n + "009" + std::to_string(m)].frequency =
+                std::to_string(917100000LL + k * 1200000LL + m * 300000LL);
+        }
+    }
+    PhotographedPrompts prompts(dir);
+    res::UserPrompts* previous = res::InstallUserPrompts(&prompts);
+    prompts.step = QStringLiteral("network");
+    flow::TechnicianFlow flow(main, QStringLiteral("127.0.0.1"), gateway->Port());
+    bool ok = flow.Connect();
+    SelectTab(main, 2);
+    netview::NetworkPage& page = main.m_pageNetwork;
+    QString chosen;
+    page.SetFileChooser([&chosen](QWidget*, const QString&, const QString&, bool) { return chosen; });
+    const auto waitForEnd = [&page](const std::function<void()>& start) {
+        QSignalSpy finished(&page, &netview::NetworkPage::Finished);
+        start();
+        return finished.count() > 0 || finished.wait(60000);
+    };
+    ok &= waitForEnd([&] { page.ReadAll(); });
+    ok &= Save(main, dir, QStringLiteral("network-1-read-all.png"));
+
+    // A plan with three values changed, opened and compared.
+    network::Site plan = page.Live();
+    plan.repeaters[2].radios[3].frequency = {"922900000", network::Origin::Planned, 0};
+    plan.repeaters[4].radios[0].busySf = {"9", network::Origin::Planned, 0};
+    // A plan mistake the tab catches: gateway B on gateway A's frequency.
+    plan.gateway.radioFrequency[1] = {"2402000000", network::Origin::Planned, 0};
+    QTemporaryDir files;
+    chosen = files.filePath(QStringLiteral("plan.xml"));
+    std::string error;
+    ok &= network::SaveNetworkFile(plan, chosen.toStdString(), &error);
+    page.OpenPlan();
+    page.Compare();
+    ok &= Save(main, dir, QStringLiteral("network-2-compare.png"));
+
+    gateway->Settings().latencyMs = 150;
+    bool photographed = false;
+    ok &= waitForEnd([&] {
+        page.WriteDifferences();
+        // Photographed while the second item is on the wire.
+        QTimer::singleShot(450, &page,
+                           [&] { photographed = Save(main, dir, QStringLiteral("network-3-writing.png")); });
+    });
+    ok &= photographed;
+    ok &= Save(main, dir, QStringLiteral("network-4-written.png"));
+
+    chosen = files.filePath(QStringLiteral("report.pdf"));
+    page.ExportReport();
+    ok &= QFile::exists(chosen);
+    // The report's first page as a picture, where pdftoppm is at hand.
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("70"), QStringLiteral("-f"),
+                  QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"), chosen,
+                  dir.filePath(QStringLiteral("network-5-report-page-1"))});
+    if (render.waitForFinished(30000) && render.exitCode() == 0) {
+        std::printf("%s\n", qPrintable(dir.filePath(QStringLiteral("network-5-report-page-1.png"))));
+    }
+    ok &= flow.Disconnect();
+    res::InstallUserPrompts(previous);
+    return ok && prompts.ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -123,6 +226,8 @@ int main(int argc, char* argv[]) {
     SelectTab(main, 1);
     ok &= Save(main, dir, QStringLiteral("main-id-setting.png"));
     ok &= Save(main.m_dlgIdSetting, dir, QStringLiteral("page-id-setting.png"));
+    SelectTab(main, 2);
+    ok &= Save(main, dir, QStringLiteral("main-network.png"));
     SelectTab(main, 0);
 
     TCPIPConn conn(&main);
@@ -136,5 +241,6 @@ int main(int argc, char* argv[]) {
     about.hide();
 
     ok &= WalkTheFlow(main, dir);
+    ok &= WalkTheNetworkTab(main, dir);
     return ok ? 0 : 1;
 }
