@@ -19,8 +19,8 @@ network::Site FullSite() {
     site.gateway.ids = {"FFFFFF", "A00001", "A00002"};
     for (int k = 0; k < network::kRepeaters; ++k) {
         const std::string n = std::to_string(k + 1);
-        site.repeaters[static_cast<std::size_t>(k)].ids = {"R0000" + n, "R" + n + "0001", "R" + n + "0002",
-                                                            "R" + n + "0091", "R" + n + "0092", "R" + n + "0093"};
+        site.repeaters[static_cast<std::size_t>(k)].ids = {"R0000" + n,      "R" + n + "0001", "R" + n + "0002",
+                                                           "R" + n + "0091", "R" + n + "0092", "R" + n + "0093"};
     }
     return site;
 }
