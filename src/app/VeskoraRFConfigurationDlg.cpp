@@ -1,5 +1,6 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -8,9 +9,11 @@
 #include "app/TCPIPConn.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
+#include "res/DocumentsFolder.h"
 #include "res/Strings.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
+#include "res/UserPrompts.h"
 
 namespace {
 
@@ -59,10 +62,14 @@ void CVeskoraRFConfigurationDlg::Create() {
     layout->addWidget(client);
     res::BuildDialog(dlg, client);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
-    resize(res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height()));
+    // The status bar sits below the pages, beside what is specified.
+    m_statusBar = new StatusBar(m_dlgRfConfig, this);
+    layout->addWidget(m_statusBar);
+    resize(res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height() + m_statusBar->sizeHint().height()));
 
     BuildMenu();
     OnInitDialog();
+    m_statusBar->StartSessionLog(QString::fromStdString(res::LocateIdFile().idFolder) + QStringLiteral("logs"));
 }
 
 void CVeskoraRFConfigurationDlg::BuildMenu() {
@@ -73,6 +80,41 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     QAction* ipAddress = connectMenu->addAction(QStringLiteral("IP Address"));
     ipAddress->setData(kCmdIpAddress);
     connect(ipAddress, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnIpAddress);
+
+    QMenu* session = m_menuBar->addMenu(QStringLiteral("Session"));
+    connect(session->addAction(QStringLiteral("Save log as…")), &QAction::triggered, this,
+            &CVeskoraRFConfigurationDlg::OnSaveLogAs);
+}
+
+void CVeskoraRFConfigurationDlg::OnSaveLogAs() {
+    const QString path = m_chooseLogFile(this);
+    if (path.isEmpty()) return;
+    QString error;
+    if (!m_statusBar->Log().SaveAs(path, &error)) {
+        res::WindowMessageBox(this, QStringLiteral("The log was not saved:\n%1").arg(error), QStringLiteral("Session"),
+                              res::PromptIcon::Warning);
+        return;
+    }
+    m_statusBar->showMessage(QStringLiteral("Log saved as %1").arg(path), 10000);
+}
+
+void CVeskoraRFConfigurationDlg::done(int result) {
+    // The program stopped the gateway's service and has not started it again: ask before leaving it so.
+    const bool stoppedHere = m_dlgRfConfig.m_bServiceStopped && m_dlgRfConfig.m_pDataSocket &&
+                             m_statusBar->Status().CurrentService() == LinkStatus::Service::Stopped;
+    if (stoppedHere) {
+        const int answer = res::WindowMessageBox(
+            this,
+            QStringLiteral("This program stopped the gateway's service and has not started it again.\n"
+                           "Yes: start the service again and quit. No: quit and leave it stopped. Cancel: stay."),
+            QStringLiteral("Quit"), res::PromptIcon::Question, res::PromptButtons::YesNoCancel);
+        if (answer == res::kIdCancel) return;
+        if (answer == res::kIdYes) {
+            m_dlgRfConfig.OnBnClickedServiceStop();  // the page's own toggle sends the restart
+            m_dlgRfConfig.m_pDataSocket->flush();
+        }
+    }
+    QDialog::done(result);
 }
 
 void CVeskoraRFConfigurationDlg::OnInitDialog() {

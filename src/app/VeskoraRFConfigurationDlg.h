@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QIcon>
 #include <functional>
 #include <vector>
 
 #include "app/RfPageLink.h"
+#include "app/StatusBar.h"
 #include "ids/IDSettingDlg.h"
 #include "netview/NetworkPage.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -43,6 +45,17 @@ public:
     void OnIpAddress();
     // The tab control's selection changed to sel (-1: none).
     void OnTcnSelchangeTab(int sel);
+
+    // "Session" > "Save log as…": the whole session's log to a file the user chooses.
+    void OnSaveLogAs();
+    // Closing while this program keeps the gateway's service stopped asks first.
+    void done(int result) override;
+    // Where "Save log as…" asks for its file (tests answer without a dialog).
+    std::function<QString(QWidget*)> m_chooseLogFile = [](QWidget* parent) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Save log as"), QString(),
+                                            QStringLiteral("Log files (*.log *.txt)"));
+    };
+    StatusBar* m_statusBar = nullptr;
 
     // The menu item with the given command id, or nullptr.
     QAction* MenuCommand(int id) const;

@@ -108,10 +108,16 @@ public:
     void AppendLog(const std::string& text, bool scrollToEnd);
     // Puts the log's caret at its end, in view (queued by AppendLog).
     void ShowLogTail();
+    // Keeps the log box to about this many characters, the oldest lines
+    // leaving first (0: no limit, as at start). Set once every entry is kept
+    // elsewhere, in the session log file.
+    void SetLogLimit(qsizetype characters) { m_logLimit = characters; }
 
     // Where the page listens for the gateway connecting back: every local
     // address; tests use the loopback address.
     QHostAddress m_listenAddress = QHostAddress::Any;
+    qsizetype m_logLimit = 0;
+    bool m_logTrimmed = false;
 
     // One in-place editor per editable list, with the cell it writes into.
     struct CellEditor {
@@ -211,6 +217,10 @@ signals:
     void ReplyDecoded(const devlink::Reply& reply);
     // Each frame or message as the receive path cut it, before it was decoded.
     void FrameHandled(const std::string& frame);
+    // Each entry the log box got, as it was appended.
+    void LogAppended(const std::string& text);
+    // The log box let its oldest lines go for the first time (SetLogLimit).
+    void LogTrimmed();
     void LinkStateChanged(RFConfigDlg::LinkState state);
 
 protected:

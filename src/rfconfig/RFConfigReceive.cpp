@@ -97,11 +97,26 @@ void RFConfigDlg::AppendLog(const std::string& text, bool scrollToEnd) {
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(shown);
+    // Past the limit the box drops its oldest lines, a tenth of it at a time
+    // so that trimming is rare.
+    if (m_logLimit > 0 && document->characterCount() > m_logLimit) {
+        QTextCursor head(document);
+        head.movePosition(QTextCursor::Start);
+        head.setPosition(static_cast<int>(document->characterCount() - m_logLimit * 9 / 10), QTextCursor::KeepAnchor);
+        head.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        head.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        head.removeSelectedText();
+        if (!m_logTrimmed) {
+            m_logTrimmed = true;
+            emit LogTrimmed();
+        }
+    }
     document->setUndoRedoEnabled(true);
     // The caret and the view follow once per turn of the event loop: scrolling
     // for each entry would redraw the box for every reply of a flood.
     m_bLogScrollPending = m_bLogScrollPending || scrollToEnd;
     if (!m_logTailTurn.isActive()) m_logTailTurn.start();
+    emit LogAppended(text);
 }
 
 void RFConfigDlg::ShowLogTail() {

@@ -1,0 +1,88 @@
+#include "app/StatusBar.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "link/CommandText.h"
+#include "res/IpAddressCtrl.h"
+#include "rfconfig/RFConfigDlg.h"
+#include "textcodec/qt/NarrowText.h"
+
+StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
+    : QStatusBar(parent), m_page(page), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+    setSizeGripEnabled(false);
+    m_link = new QLabel(this);
+    m_service = new QLabel(this);
+    m_activity = new QLabel(this);
+    addPermanentWidget(m_link, 2);
+    addPermanentWidget(m_service, 1);
+    addPermanentWidget(m_activity, 2);
+
+    connect(&m_page, &RFConfigDlg::LinkStateChanged, this,
+            [this](RFConfigDlg::LinkState state) { OnLinkState(static_cast<int>(state)); });
+    connect(&m_page, &RFConfigDlg::CommandSent, this, [this](int, const std::string& line, bool sent) {
+        if (!sent) return;
+        m_status.Sent(static_cast<std::int64_t>(line.size()));
+        if (line == devlink::command::kStopService) m_status.SetService(LinkStatus::Service::Stopped);
+        if (line == devlink::command::kRestartService) m_status.SetService(LinkStatus::Service::Running);
+        Refresh();
+    });
+    connect(&m_page, &RFConfigDlg::FrameHandled, this, [this](const std::string& frame) {
+        m_status.Received(static_cast<std::int64_t>(frame.size()), m_clock());
+    });
+    connect(&m_page, &RFConfigDlg::LogAppended, this, [this](const std::string& text) {
+        if (m_log.Append(textcodec::ToQString(text), m_clock()) || m_logFailureShown || !m_log.Path().size()) return;
+        // Shown once; the link goes on whatever the disk does.
+        m_logFailureShown = true;
+        showMessage(QStringLiteral("Session log: %1").arg(m_log.Error()));
+    });
+    connect(&m_page, &RFConfigDlg::LogTrimmed, this, [this] {
+        showMessage(QStringLiteral("The log box keeps its newest 16 MB; every entry is in %1").arg(m_log.Path()));
+    });
+    m_tick.setInterval(1000);
+    connect(&m_tick, &QTimer::timeout, this, &StatusBar::Refresh);
+    m_tick.start();
+    Refresh();
+}
+
+void StatusBar::StartSessionLog(const QString& folder) {
+    if (!m_log.Open(folder, m_clock())) {
+        m_logFailureShown = true;
+        showMessage(QStringLiteral("Session log: %1").arg(m_log.Error()));
+        return;
+    }
+    m_page.SetLogLimit(kLogBoxLimit);
+}
+
+void StatusBar::OnLinkState(int state) {
+    using S = RFConfigDlg::LinkState;
+    const QString address = m_page.m_ipAddress ? m_page.m_ipAddress->Text() : QString();
+    const auto port = static_cast<quint16>(m_page.m_editPort ? m_page.m_editPort->text().toUInt() : 0);
+    const std::int64_t now = m_clock();
+    switch (static_cast<S>(state)) {
+        case S::Idle: m_status.SetLink(LinkStatus::Link::NotConnected, {}, 0, now); break;
+        case S::Dropped:
+        case S::DroppedAfterPress: m_status.SetLink(LinkStatus::Link::Lost, address, port, now); break;
+        case S::Connected:
+        case S::AcceptedAfterPress: {
+            // After a loss, the gateway is the one that connected: say from where.
+            const bool back = m_status.CurrentLink() == LinkStatus::Link::Lost;
+            const QString peer = m_page.m_pDataSocket ? m_page.m_pDataSocket->peerAddress().toString() : address;
+            m_status.SetLink(back ? LinkStatus::Link::ConnectedBack : LinkStatus::Link::Connected,
+                             back ? peer : address, port, now);
+            break;
+        }
+    }
+    Refresh();
+}
+
+void StatusBar::Refresh() {
+    m_link->setText(m_status.LinkText());
+    m_service->setText(m_status.ServiceText());
+    m_activity->setText(m_status.ActivityText(m_clock()));
+}
+
+QString StatusBar::LinkLabel() const { return m_link->text(); }
+QString StatusBar::ServiceLabel() const { return m_service->text(); }
+QString StatusBar::ActivityLabel() const { return m_activity->text(); }

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QStatusBar>
+#include <QTimer>
+#include <functional>
+
+#include "app/LinkStatus.h"
+#include "app/SessionLog.h"
+
+class QLabel;
+class RFConfigDlg;
+
+// The main window's status bar: the link, the service, the time since the
+// last reply and the bytes each way, kept from the RF page's signals; and
+// the session log file, which gets every entry the page's log box gets.
+class StatusBar : public QStatusBar {
+    Q_OBJECT
+
+public:
+    using Clock = std::function<std::int64_t()>;
+    // The log box keeps this much once the session log holds every entry.
+    static constexpr qsizetype kLogBoxLimit = 16 * 1024 * 1024;
+
+    StatusBar(RFConfigDlg& page, QWidget* parent);
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+    // Starts the session log in folder; the log box is limited once it runs.
+    void StartSessionLog(const QString& folder);
+    void Refresh();
+
+    const LinkStatus& Status() const { return m_status; }
+    const SessionLog& Log() const { return m_log; }
+    QString LinkLabel() const;
+    QString ServiceLabel() const;
+    QString ActivityLabel() const;
+
+private:
+    void OnLinkState(int state);
+
+    RFConfigDlg& m_page;
+    Clock m_clock;
+    LinkStatus m_status;
+    SessionLog m_log;
+    bool m_logFailureShown = false;
+    QTimer m_tick;
+    QLabel* m_link = nullptr;
+    QLabel* m_service = nullptr;
+    QLabel* m_activity = nullptr;
+};

@@ -1,0 +1,146 @@
+// The main window's status bar and session log against the simulated gateway.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "GatewayServer.h"
+#include "app/VeskoraRFConfigurationDlg.h"
+#include "flow/Keyboard.h"
+#include "flow/TechnicianFlow.h"
+#include "link/CommandText.h"
+#include "res/DocumentsFolder.h"
+#include "support/PromptRecorder.h"
+
+namespace {
+
+class StatusAndLog : public testing::Test {
+protected:
+    // Each test has an ID folder of its own, so that its session logs are its own.
+    void SetUp() override {
+        previous = res::DocumentsFolder();
+        res::SetDocumentsFolder(documents.path());
+    }
+    void TearDown() override {
+        main.reset();
+        res::SetDocumentsFolder(previous);
+    }
+    void Start(gatewaysim::Options options = {}) {
+        sim = gatewaysim::StartInProcess(options);
+        ASSERT_TRUE(sim);
+        main = std::make_unique<CVeskoraRFConfigurationDlg>();
+        main->Create();
+        main->m_dlgRfConfig.m_listenAddress = QHostAddress::LocalHost;
+        main->showNormal();
+        ASSERT_TRUE(ShowActive(*main));
+        flow = std::make_unique<flow::TechnicianFlow>(*main, QStringLiteral("127.0.0.1"), sim->Port());
+    }
+    QString LogFolder() const { return QString::fromStdString(res::LocateIdFile().idFolder) + QStringLiteral("logs"); }
+    QString SessionText() const {
+        QFile file(main->m_statusBar->Log().Path());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    PromptRecorder prompts;
+    QTemporaryDir documents;
+    QString previous;
+    std::unique_ptr<gatewaysim::GatewayServer> sim;
+    std::unique_ptr<CVeskoraRFConfigurationDlg> main;
+    std::unique_ptr<flow::TechnicianFlow> flow;
+};
+
+}  // namespace
+
+TEST_F(StatusAndLog, TheStatusBarFollowsTheLinkTheServiceAndTheBytes) {
+    gatewaysim::Options o;
+    o.closeAfter = 2;  // the stop and one GET, then the gateway drops the link and connects back
+    o.reconnectDelayMs = 50;
+    Start(o);
+    StatusBar& bar = *main->m_statusBar;
+    EXPECT_EQ(bar.LinkLabel(), QStringLiteral("Not connected"));
+    ASSERT_TRUE(flow->Connect());
+    EXPECT_EQ(bar.LinkLabel(), QStringLiteral("Connected to 127.0.0.1:%1").arg(sim->Port()));
+    EXPECT_EQ(bar.ServiceLabel(), QStringLiteral("Service unknown (new link)"));
+    ASSERT_TRUE(flow->StopService());
+    EXPECT_EQ(bar.ServiceLabel(), QStringLiteral("Service stopped"));
+    main->m_dlgRfConfig.SendCommand(CMD_GET, devlink::command::Get("G2", "A00001"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Link lost")); }, 3000));
+    EXPECT_EQ(bar.LinkLabel(), QStringLiteral("Link lost — waiting for the gateway on port %1").arg(sim->Port()));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Gateway connected back")); }, 3000));
+    EXPECT_TRUE(bar.LinkLabel().startsWith(QStringLiteral("Gateway connected back from 127.0.0.1 at ")))
+        << bar.LinkLabel().toStdString();
+    // The page still shows its stop; the bar does not pretend to know.
+    EXPECT_EQ(bar.ServiceLabel(), QStringLiteral("Service unknown (new link)"));
+    bar.Refresh();
+    EXPECT_TRUE(bar.ActivityLabel().contains(QStringLiteral("sent 27 B"))) << bar.ActivityLabel().toStdString();
+    EXPECT_FALSE(bar.ActivityLabel().contains(QStringLiteral("received 0 B")));
+}
+
+TEST_F(StatusAndLog, TheSessionLogKeepsEveryEntryAndTheBoxItsNewestText) {
+    // Older sessions beyond the newest 50 go.
+    QDir().mkpath(LogFolder());
+    for (int i = 0; i < 60; ++i) {
+        QFile f(LogFolder() + QStringLiteral("/session-20200101-0000%1-000.log").arg(i, 2, 10, QLatin1Char('0')));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    Start();
+    EXPECT_EQ(QDir(LogFolder()).entryList({QStringLiteral("session-*.log")}, QDir::Files).size(), 50);
+    EXPECT_FALSE(QFile::exists(LogFolder() + QStringLiteral("/session-20200101-000010-000.log")));
+
+    RFConfigDlg& page = main->m_dlgRfConfig;
+    ASSERT_TRUE(flow->Connect());
+    page.SetLogLimit(4000);
+    QSignalSpy trimmed(&page, &RFConfigDlg::LogTrimmed);
+    for (int i = 0; i < 40; ++i)
+        page.SendCommand(CMD_GET, devlink::command::Get("G2", "A000" + std::to_string(10 + i)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->State().commands == 40; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return SessionText().count(QStringLiteral("[Response]")) == 40; }, 3000));
+    EXPECT_EQ(trimmed.count(), 1);
+    EXPECT_LE(page.m_editLog->document()->characterCount(), 4000);
+    // The newest reply (to A00049, its ID in hex) stays; the first command has left.
+    EXPECT_TRUE(page.m_editLog->toPlainText().contains(QStringLiteral("0x41 0x30 0x30 0x30 0x34 0x39")));
+    EXPECT_FALSE(page.m_editLog->toPlainText().contains(QStringLiteral("AT+GET G2 A00010")));
+    // The file has everything, each entry with its time.
+    const QString session = SessionText();
+    EXPECT_TRUE(session.contains(QStringLiteral("] [GET][SEND] AT+GET G2 A00010")));
+    EXPECT_TRUE(main->m_statusBar->currentMessage().contains(QStringLiteral("newest 16 MB")));
+
+    // Save log as: the whole session.
+    QTemporaryDir out;
+    const QString saved = out.filePath(QStringLiteral("copy.log"));
+    main->m_chooseLogFile = [&](QWidget*) { return saved; };
+    main->OnSaveLogAs();
+    QFile copy(saved);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(copy.readAll()), SessionText());
+}
+
+TEST_F(StatusAndLog, ASessionLogThatCannotBeWrittenIsSaidOnceAndTheLinkGoesOn) {
+    // A file where the folder should be: the log cannot start.
+    QDir().mkpath(QString::fromStdString(res::LocateIdFile().idFolder));
+    QFile blocker(LogFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Start();
+    EXPECT_TRUE(main->m_statusBar->currentMessage().startsWith(QStringLiteral("Session log: cannot make")));
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(flow->StopService());
+}
+
+TEST_F(StatusAndLog, ClosingWhileTheProgramKeepsTheServiceStoppedAsksFirst) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(flow->StopService());
+    prompts.answer = res::kIdCancel;
+    main->reject();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(prompts.Texts().last().startsWith(QStringLiteral("This program stopped the gateway's service")));
+    prompts.answer = res::kIdYes;
+    main->reject();
+    EXPECT_FALSE(main->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->Received().find("AT+SEND R\r\n") != std::string::npos; }, 3000));
+}
