@@ -64,6 +64,8 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
     // The status bar sits below the pages, beside what is specified.
     m_statusBar = new StatusBar(m_dlgRfConfig, this);
+    // It records from the start, shown or not.
+    m_framesWindow = new FramesWindow(m_dlgRfConfig, this);
     layout->addWidget(m_statusBar);
     resize(res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height() + m_statusBar->sizeHint().height()));
 
@@ -82,6 +84,10 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     connect(ipAddress, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnIpAddress);
 
     QMenu* session = m_menuBar->addMenu(QStringLiteral("Session"));
+    connect(session->addAction(QStringLiteral("Decoded frames…")), &QAction::triggered, this, [this] {
+        m_framesWindow->show();
+        m_framesWindow->raise();
+    });
     connect(session->addAction(QStringLiteral("Save log as…")), &QAction::triggered, this,
             &CVeskoraRFConfigurationDlg::OnSaveLogAs);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/FramesWindow.h"
 #include "app/RfPageLink.h"
 #include "app/StatusBar.h"
 #include "ids/IDSettingDlg.h"
@@ -56,6 +57,7 @@ public:
                                             QStringLiteral("Log files (*.log *.txt)"));
     };
     StatusBar* m_statusBar = nullptr;
+    FramesWindow* m_framesWindow = nullptr;  // "Session" > "Decoded frames…"
 
     // The menu item with the given command id, or nullptr.
     QAction* MenuCommand(int id) const;

@@ -117,6 +117,7 @@ public:
     // address; tests use the loopback address.
     QHostAddress m_listenAddress = QHostAddress::Any;
     qsizetype m_logLimit = 0;
+    bool m_frameGivenUp = false;  // while a frame whose rest never came is handled
     bool m_logTrimmed = false;
 
     // One in-place editor per editable list, with the cell it writes into.

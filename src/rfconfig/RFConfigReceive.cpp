@@ -43,7 +43,10 @@ void RFConfigDlg::ContinueReceiving() {
 
 void RFConfigDlg::OnFrameWaitElapsed() {
     // The rest of a frame never came: handle what there is.
-    if (m_assembler.HasPending()) HandleReply(m_assembler.Flush());
+    if (!m_assembler.HasPending()) return;
+    m_frameGivenUp = true;
+    HandleReply(m_assembler.Flush());
+    m_frameGivenUp = false;
 }
 
 void RFConfigDlg::HandleReply(const std::string& frame) {

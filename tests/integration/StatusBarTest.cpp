@@ -144,3 +144,25 @@ TEST_F(StatusAndLog, ClosingWhileTheProgramKeepsTheServiceStoppedAsksFirst) {
     EXPECT_FALSE(main->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return sim->Received().find("AT+SEND R\r\n") != std::string::npos; }, 3000));
 }
+
+TEST_F(StatusAndLog, TheDecodedFramesWindowListsCommandsAndRepliesWithTheirBytes) {
+    gatewaysim::Options o;
+    o.badTags = true;  // every third reply's tag in lower case
+    o.splitReplies = true;
+    Start(o);
+    ASSERT_TRUE(flow->Connect());
+    RFConfigDlg& page = main->m_dlgRfConfig;
+    for (const char* id : {"A00001", "A00002", "A00003"}) page.SendCommand(CMD_GET, devlink::command::Get("G2", id));
+    FramesWindow& frames = *main->m_framesWindow;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.Rows() == 6; }, 3000));
+    EXPECT_EQ(frames.Cell(0, 1), QStringLiteral("→ sent"));
+    EXPECT_TRUE(frames.Cell(0, 4).isEmpty());  // a GET carries no values
+    EXPECT_EQ(frames.Cell(0, 2), QStringLiteral("G2"));
+    EXPECT_EQ(frames.Cell(0, 3), QStringLiteral("A00001"));
+    EXPECT_EQ(frames.Cell(3, 1), QStringLiteral("← received"));
+    EXPECT_EQ(frames.Cell(3, 4), QStringLiteral("frequency=2402000000"));
+    EXPECT_EQ(frames.Cell(5, 5), QStringLiteral("lower-case tag \"g2\""));
+    frames.Select(3);
+    EXPECT_TRUE(frames.BytesText().startsWith(QStringLiteral("0000  56 45 53 4b")));  // "VESK…" header
+    EXPECT_TRUE(frames.BytesText().contains(QStringLiteral("length byte")));
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/ReplyFrame.h"
+#include "network/FrameInfo.h"
 #include "network/Site.h"
 
 using network::Origin;
@@ -65,4 +66,30 @@ TEST(Site, ValuesAreWalkedByPathAndComparedKnownAgainstKnown) {
     EXPECT_EQ(differences[1].left.text, "868100000");
     EXPECT_EQ(differences[1].right.text, "868300000");
     EXPECT_TRUE(network::Compare(live, live).empty());
+}
+
+TEST(FrameInfo, RepliesAndCommandsAreNamedAndTheirOdditiesSaid) {
+    std::string frame = devlink::EncodeReply("r9", "200003", "915000000 0A0B 9 extra");
+    network::FrameInfo info = network::DescribeReply(frame, true);
+    EXPECT_EQ(info.tag, "r9");
+    EXPECT_EQ(info.warnings,
+              (std::vector<std::string>{"lower-case tag \"r9\"", "given up after 300 ms: its rest never came"}));
+    // The parts: header around the length byte, tag, ID, payload.
+    ASSERT_EQ(info.spans.size(), 6u);
+    EXPECT_EQ(info.spans[1].offset, 12u);
+    EXPECT_EQ(info.spans[3].kind, network::ByteSpan::Tag);
+    EXPECT_EQ(info.spans[5].offset + info.spans[5].length, frame.size());
+
+    frame = devlink::EncodeReply("R9", "200003", "915000000 0A0B 9 extra");
+    frame.resize(frame.size() - 3);  // the length byte now says more than came
+    info = network::DescribeReply(frame, false);
+    EXPECT_EQ(info.values[0], (std::pair<std::string, std::string>{"frequency", "915000000"}));
+    EXPECT_EQ(info.warnings.size(), 2u);  // beyond the data, and one token too many
+    EXPECT_NE(info.warnings[0].find("is beyond the"), std::string::npos);
+
+    info = network::DescribeCommand("AT+SET N9 N00001 2402000000 0001 000000 7 60 0 0\r\n");
+    EXPECT_TRUE(info.outgoing);
+    EXPECT_EQ(info.id, "N00001");
+    EXPECT_EQ(info.values[4], (std::pair<std::string, std::string>{"TX period", "60"}));
+    EXPECT_EQ(network::DescribeCommand("$end").values[0].second, "$end");
 }
