@@ -12,6 +12,7 @@
 StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
     : QStatusBar(parent), m_page(page), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
     setSizeGripEnabled(false);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_link = new QLabel(this);
     m_service = new QLabel(this);
     m_activity = new QLabel(this);

@@ -59,7 +59,7 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_menuBar = new QMenuBar(this);
     layout->setMenuBar(m_menuBar);
     auto* client = new QWidget(this);
-    layout->addWidget(client);
+    layout->addWidget(client, 1);
     res::BuildDialog(dlg, client);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
     // The status bar sits below the pages, beside what is specified.

@@ -22,6 +22,7 @@
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
 #include "ids/IdFile.h"
+#include "link/CommandText.h"
 #include "network/NetworkFile.h"
 #include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
@@ -155,6 +156,7 @@ bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
     };
     ok &= waitForEnd([&] { page.ReadAll(); });
     ok &= Save(main, dir, QStringLiteral("network-1-read-all.png"));
+    ok &= Save(*main.m_statusBar, dir, QStringLiteral("status-bar-connected.png"));
 
     // A plan with three values changed, opened and compared.
     network::Site plan = page.Live();
@@ -193,7 +195,30 @@ bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
     if (render.waitForFinished(30000) && render.exitCode() == 0) {
         std::printf("%s\n", qPrintable(dir.filePath(QStringLiteral("network-5-report-page-1.png"))));
     }
+
+    // The status bar when the gateway drops the link, and when it connects back.
+    gateway->Settings().closeAfter = gateway->CommandsSinceConnect() + 1;
+    gateway->Settings().reconnectDelayMs = 300;
+    main.m_dlgRfConfig.SendCommand(CMD_GET, "AT+GET G2 A00001\r\n");
+    StatusBar& bar = *main.m_statusBar;
+    const auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 300 && !done(); ++i) QTest::qWait(10);
+        return done();
+    };
+    ok &= waitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Link lost")); });
+    ok &= Save(bar, dir, QStringLiteral("status-bar-link-lost.png"));
+    ok &= waitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Gateway connected back")); });
+    ok &= Save(bar, dir, QStringLiteral("status-bar-connected-back.png"));
+
+    // The decoded frames of the session, a reply selected.
+    FramesWindow& frames = *main.m_framesWindow;
+    frames.show();
+    frames.Select(std::max(0, frames.Rows() - 1));
+    ok &= Save(frames, dir, QStringLiteral("window-decoded-frames.png"));
+    frames.hide();
+
     ok &= flow.Disconnect();
+    ok &= Save(bar, dir, QStringLiteral("status-bar-not-connected.png"));
     res::InstallUserPrompts(previous);
     return ok && prompts.ok;
 }
