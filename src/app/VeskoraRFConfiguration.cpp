@@ -10,6 +10,7 @@
 
 void CVeskoraRFConfigurationApp::InitApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("VeskoraRFConfiguration"));
+    QApplication::setApplicationVersion(QStringLiteral(VESKORA_VERSION));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(res::DialogFont(res::Template(res::kTemplateRfConfig)));
     app.setWindowIcon(res::AppIcon());
