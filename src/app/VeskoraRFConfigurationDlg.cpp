@@ -1,11 +1,16 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/AboutDlg.h"
 #include "app/TCPIPConn.h"
+#include "app/WindowPlacement.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
 #include "res/Strings.h"
@@ -53,14 +58,51 @@ void CVeskoraRFConfigurationDlg::Create() {
     layout->setContentsMargins(0, 0, 0, 0);
     m_menuBar = new QMenuBar(this);
     layout->setMenuBar(m_menuBar);
-    auto* client = new QWidget(this);
-    layout->addWidget(client);
+    // The pages keep their size and places; a window smaller than them
+    // scrolls the tab area instead (scroll bars appear only then).
+    m_scrollTabs = new QScrollArea(this);
+    m_scrollTabs->setFrameShape(QFrame::NoFrame);
+    m_scrollTabs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* client = new QWidget;
     res::BuildDialog(dlg, client);
+    client->resize(res::DialogSize(dlg));
+    m_scrollTabs->setWidget(client);
+    layout->addWidget(m_scrollTabs);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
-    resize(res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height()));
+    // Restored, the window is never larger than the screen's available area.
+    const QSize designed = res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height());
+    resize(app::FitInto(QRect(QPoint(), designed), AvailableArea()).size());
 
     BuildMenu();
     OnInitDialog();
+}
+
+QRect CVeskoraRFConfigurationDlg::AvailableArea() const {
+    const QScreen* s = screen();
+    return s ? s->availableGeometry() : QRect();
+}
+
+void CVeskoraRFConfigurationDlg::KeepFrameOnScreen() {
+    // The window system's own margins: the widget's copy of them follows later.
+    const QWindow* window = windowHandle();
+    if (!window) return;
+    const QMargins border = window->frameMargins();
+    const QRect frame = geometry().marginsAdded(border);
+    const QRect fitted = app::FitInto(frame, AvailableArea());
+    if (fitted != frame) setGeometry(fitted.marginsRemoved(border));
+}
+
+void CVeskoraRFConfigurationDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // The first restore after start fits the window to the screen with its
+    // frame, which is known only once the window shows; later restores return
+    // to that geometry.
+    if (event->type() != QEvent::WindowStateChange || !m_fitFrameOnRestore || windowState() != Qt::WindowNoState)
+        return;
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (!(before & (Qt::WindowMinimized | Qt::WindowMaximized))) return;
+    m_fitFrameOnRestore = false;
+    QMetaObject::invokeMethod(this, &CVeskoraRFConfigurationDlg::KeepFrameOnScreen, Qt::QueuedConnection);
 }
 
 void CVeskoraRFConfigurationDlg::BuildMenu() {

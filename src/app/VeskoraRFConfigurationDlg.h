@@ -9,6 +9,7 @@
 #include "rfconfig/RFConfigDlg.h"
 
 class QMenuBar;
+class QScrollArea;
 class QAction;
 
 namespace res {
@@ -63,9 +64,17 @@ public:
     QIcon m_hIcon;
     res::TabCtrl* m_tabMain = nullptr;
     QMenuBar* m_menuBar = nullptr;
+    // Holds the tab control at its designed size; scrolls when the window is smaller.
+    QScrollArea* m_scrollTabs = nullptr;
+
+    // The available area of the screen the window is on (invalid: no screen).
+    QRect AvailableArea() const;
+    // Restored, the window with its frame is moved and shrunk into the available area.
+    void KeepFrameOnScreen();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -73,4 +82,5 @@ private:
     void SetUpTabs();
 
     bool m_created = false;
+    bool m_fitFrameOnRestore = true;
 };
