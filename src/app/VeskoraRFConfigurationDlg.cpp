@@ -5,14 +5,17 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include "app/AboutDlg.h"
+#include "app/RecentGateways.h"
 #include "app/TCPIPConn.h"
 #include "app/WindowPlacement.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
+#include "res/Settings.h"
 #include "res/Strings.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -69,11 +72,12 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_scrollTabs->setWidget(client);
     layout->addWidget(m_scrollTabs);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
+    BuildMenu();
     // Restored, the window is never larger than the screen's available area.
     const QSize designed = res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height());
     resize(app::FitInto(QRect(QPoint(), designed), AvailableArea()).size());
+    RestorePlace();
 
-    BuildMenu();
     OnInitDialog();
 }
 
@@ -82,10 +86,25 @@ QRect CVeskoraRFConfigurationDlg::AvailableArea() const {
     return s ? s->availableGeometry() : QRect();
 }
 
+namespace {
+const QString kWindowPlace = QStringLiteral("window/place");
+}  // namespace
+
+void CVeskoraRFConfigurationDlg::RestorePlace() {
+    const QRect saved = res::OpenSettings()->value(kWindowPlace).toRect();
+    if (saved.isValid()) setGeometry(app::FitInto(saved, AvailableArea()));
+}
+
+void CVeskoraRFConfigurationDlg::done(int result) {
+    // The restored size and place, also when the window ends maximized or minimized.
+    if (m_created) res::OpenSettings()->setValue(kWindowPlace, normalGeometry());
+    QDialog::done(result);
+}
+
 void CVeskoraRFConfigurationDlg::KeepFrameOnScreen() {
-    // The window system's own margins: the widget's copy of them follows later.
     const QWindow* window = windowHandle();
-    if (!window) return;
+    if (!window || windowState() != Qt::WindowNoState) return;
+    // The window system's own margins: the widget's copy of them follows later.
     const QMargins border = window->frameMargins();
     const QRect frame = geometry().marginsAdded(border);
     const QRect fitted = app::FitInto(frame, AvailableArea());
@@ -94,15 +113,10 @@ void CVeskoraRFConfigurationDlg::KeepFrameOnScreen() {
 
 void CVeskoraRFConfigurationDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    // The first restore after start fits the window to the screen with its
-    // frame, which is known only once the window shows; later restores return
-    // to that geometry.
-    if (event->type() != QEvent::WindowStateChange || !m_fitFrameOnRestore || windowState() != Qt::WindowNoState)
-        return;
-    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
-    if (!(before & (Qt::WindowMinimized | Qt::WindowMaximized))) return;
-    m_fitFrameOnRestore = false;
-    QMetaObject::invokeMethod(this, &CVeskoraRFConfigurationDlg::KeepFrameOnScreen, Qt::QueuedConnection);
+    // A restored window fits the screen with its frame, once the window
+    // system has settled the new state.
+    if (event->type() == QEvent::WindowStateChange && windowState() == Qt::WindowNoState)
+        QMetaObject::invokeMethod(this, &CVeskoraRFConfigurationDlg::KeepFrameOnScreen, Qt::QueuedConnection);
 }
 
 void CVeskoraRFConfigurationDlg::BuildMenu() {
@@ -153,6 +167,7 @@ void CVeskoraRFConfigurationDlg::SetUpTabs() {
     }
 
     m_pwndShow = m_pages.front().page;
+    m_recentGateways = new app::RecentGatewayPicker(m_dlgRfConfig);
     connect(m_tabMain, &res::TabCtrl::SelChange, this, [this] { OnTcnSelchangeTab(m_tabMain->GetCurSel()); });
 }
 

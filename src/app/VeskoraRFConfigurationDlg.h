@@ -15,6 +15,9 @@ class QAction;
 namespace res {
 class TabCtrl;
 }
+namespace app {
+class RecentGatewayPicker;
+}
 
 // The main window: a menu bar and one tab control holding the two pages.
 // Its modal run is the program's run.
@@ -66,11 +69,19 @@ public:
     QMenuBar* m_menuBar = nullptr;
     // Holds the tab control at its designed size; scrolls when the window is smaller.
     QScrollArea* m_scrollTabs = nullptr;
+    // The drop-down of the last gateways beside the RF page's address field.
+    app::RecentGatewayPicker* m_recentGateways = nullptr;
+
+    // Ending the run remembers the window's restored size and place.
+    void done(int result) override;
 
     // The available area of the screen the window is on (invalid: no screen).
     QRect AvailableArea() const;
-    // Restored, the window with its frame is moved and shrunk into the available area.
+    // The restored window with its frame moved and shrunk into the available
+    // area (as far as the window system tells the frame).
     void KeepFrameOnScreen();
+    // The size and place remembered from the last run, fitted to the screen.
+    void RestorePlace();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -82,5 +93,4 @@ private:
     void SetUpTabs();
 
     bool m_created = false;
-    bool m_fitFrameOnRestore = true;
 };

@@ -24,6 +24,7 @@
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
 #include "res/DocumentsFolder.h"
+#include "res/Settings.h"
 #include "res/TabCtrl.h"
 #include "res/UserPrompts.h"
 
@@ -167,9 +168,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    // The ID file goes to a folder of the tour's own, never the user's documents.
+    // The ID file and the settings go to a folder of the tour's own, never the user's.
     QTemporaryDir documents;
     res::SetDocumentsFolder(documents.path());
+    res::SetSettingsFile(documents.filePath(QStringLiteral("settings.ini")));
 
     bool ok = true;
     CVeskoraRFConfigurationDlg main;
