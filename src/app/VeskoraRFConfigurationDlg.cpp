@@ -189,6 +189,13 @@ void CVeskoraRFConfigurationDlg::OnSysCommand(unsigned nID) {
     }
 }
 
+void CVeskoraRFConfigurationDlg::BringToFront() {
+    if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void CVeskoraRFConfigurationDlg::OnIpAddress() {
     TCPIPConn dlg(this);
     dlg.exec();

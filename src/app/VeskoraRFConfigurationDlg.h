@@ -41,6 +41,8 @@ public:
 
     // A window-menu command: the about item opens the about box.
     void OnSysCommand(unsigned nID);
+    // Shows the window restored (if it was minimized) and active, above others.
+    void BringToFront();
     // "Connect" > "IP Address": the connection dialog, modally.
     void OnIpAddress();
     // The tab control's selection changed to sel (-1: none).
