@@ -34,6 +34,9 @@ CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialo
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    m_fitTurn.setSingleShot(true);
+    m_fitTurn.setInterval(0);
+    connect(&m_fitTurn, &QTimer::timeout, this, &CVeskoraRFConfigurationDlg::KeepFrameOnScreen);
 
     // The ID Setting page is ten pixels shorter than the RF page.
     m_pages = {
@@ -115,8 +118,7 @@ void CVeskoraRFConfigurationDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     // A restored window fits the screen with its frame, once the window
     // system has settled the new state.
-    if (event->type() == QEvent::WindowStateChange && windowState() == Qt::WindowNoState)
-        QMetaObject::invokeMethod(this, &CVeskoraRFConfigurationDlg::KeepFrameOnScreen, Qt::QueuedConnection);
+    if (event->type() == QEvent::WindowStateChange && windowState() == Qt::WindowNoState) m_fitTurn.start();
 }
 
 void CVeskoraRFConfigurationDlg::BuildMenu() {

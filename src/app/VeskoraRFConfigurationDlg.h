@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -95,4 +96,6 @@ private:
     void SetUpTabs();
 
     bool m_created = false;
+    // The next turn of the event loop, when a restored window is fitted to the screen.
+    QTimer m_fitTurn;
 };
