@@ -1,5 +1,6 @@
 #include "app/RecentGateways.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QSettings>
@@ -52,7 +53,7 @@ void SaveRecentGateways(QSettings& settings, const QList<GatewayAddress>& recent
 
 RecentGatewayPicker::RecentGatewayPicker(RFConfigDlg& page) : QToolButton(&page), m_page(page) {
     setObjectName(QStringLiteral("recentGateways"));
-    setToolTip(QStringLiteral("최근 연결한 게이트웨이"));
+    setToolTip(QCoreApplication::translate("Veskora", "최근 연결한 게이트웨이"));
     setArrowType(Qt::DownArrow);
     setPopupMode(QToolButton::InstantPopup);
     setFocusPolicy(Qt::NoFocus);

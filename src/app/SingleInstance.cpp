@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
 #include <unistd.h>
+#include <QCoreApplication>
 #include <QLocalSocket>
 
 #include "res/UserPrompts.h"
@@ -56,11 +57,12 @@ void InstanceGuard::OnNewConnection() {
 
 SecondStart AskAboutSecondStart() {
     const int answer =
-        res::AppMessageBox(QStringLiteral("VeskoraRFConfiguration 창이 이미 열려 있습니다.\n\n"
-                                          "예: 열려 있는 창을 앞으로 가져옵니다.\n"
-                                          "아니요: 그래도 새 창을 엽니다. 두 창은 같은 ID 파일(ids.xml)에 "
-                                          "씁니다.\n"
-                                          "취소: 아무것도 열지 않습니다."),
+        res::AppMessageBox(QCoreApplication::translate("Veskora",
+                                                       "VeskoraRFConfiguration 창이 이미 열려 있습니다.\n\n"
+                                                       "예: 열려 있는 창을 앞으로 가져옵니다.\n"
+                                                       "아니요: 그래도 새 창을 엽니다. 두 창은 같은 ID 파일(ids.xml)에 "
+                                                       "씁니다.\n"
+                                                       "취소: 아무것도 열지 않습니다."),
                            res::PromptIcon::Question, res::PromptButtons::YesNoCancel);
     switch (answer) {
         case res::kIdYes: return SecondStart::BringFirstToFront;

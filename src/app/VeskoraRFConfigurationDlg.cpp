@@ -1,5 +1,7 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 
+#include <QActionGroup>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -15,10 +17,12 @@
 #include "app/WindowPlacement.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
+#include "res/Readings.h"
 #include "res/Settings.h"
 #include "res/Strings.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
+#include "res/UserPrompts.h"
 
 namespace {
 
@@ -122,21 +126,49 @@ void CVeskoraRFConfigurationDlg::changeEvent(QEvent* event) {
 }
 
 void CVeskoraRFConfigurationDlg::BuildMenu() {
-    QAction* file = m_menuBar->addAction(QStringLiteral("파일"));
+    QAction* file = m_menuBar->addAction(QCoreApplication::translate("Veskora", "파일"));
     file->setData(kCmdFile);
 
     QMenu* connectMenu = m_menuBar->addMenu(QStringLiteral("Connect"));
     QAction* ipAddress = connectMenu->addAction(QStringLiteral("IP Address"));
     ipAddress->setData(kCmdIpAddress);
     connect(ipAddress, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnIpAddress);
+
+    BuildLanguageMenu();
+}
+
+void CVeskoraRFConfigurationDlg::BuildLanguageMenu() {
+    QMenu* menu = m_menuBar->addMenu(QCoreApplication::translate("Veskora", "언어(&L)"));
+    auto* group = new QActionGroup(menu);
+    const res::Language saved = res::SavedLanguage();
+    const std::pair<QString, res::Language> choices[] = {
+        {QCoreApplication::translate("Veskora", "한국어"), res::Language::Korean},
+        {QStringLiteral("English"), res::Language::English},
+    };
+    for (const auto& choice : choices) {
+        const res::Language language = choice.second;
+        QAction* item = menu->addAction(choice.first);
+        item->setCheckable(true);
+        item->setChecked(language == saved);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, language] { OnLanguage(language); });
+    }
+}
+
+void CVeskoraRFConfigurationDlg::OnLanguage(res::Language language) {
+    if (language == res::SavedLanguage()) return;
+    res::SaveLanguage(language);
+    // The windows are made in one language; the other one applies from the next start.
+    res::AppMessageBox(QCoreApplication::translate("Veskora", "언어는 프로그램을 다시 시작하면 바뀝니다."),
+                       res::PromptIcon::Information);
 }
 
 void CVeskoraRFConfigurationDlg::OnInitDialog() {
     // This desktop's window manager owns the window menu, so the about item
     // goes where users look for it: a help menu at the end of the menu bar.
-    const QString aboutText = QString::fromUtf8(res::strings::kAboutItem);
+    const QString aboutText = res::Reading(res::strings::kAboutItem);
     if (!aboutText.isEmpty()) {
-        QMenu* help = m_menuBar->addMenu(QStringLiteral("도움말(&H)"));
+        QMenu* help = m_menuBar->addMenu(QCoreApplication::translate("Veskora", "도움말(&H)"));
         QAction* about = help->addAction(aboutText);
         about->setData(kCmdAbout);
         connect(about, &QAction::triggered, this, [this] { OnSysCommand(kCmdAbout); });

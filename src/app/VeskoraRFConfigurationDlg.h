@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ids/IDSettingDlg.h"
+#include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 
 class QMenuBar;
@@ -44,6 +45,8 @@ public:
     void OnSysCommand(unsigned nID);
     // Shows the window restored (if it was minimized) and active, above others.
     void BringToFront();
+    // A language chosen in the language menu: remembered for the next start.
+    void OnLanguage(res::Language language);
     // "Connect" > "IP Address": the connection dialog, modally.
     void OnIpAddress();
     // The tab control's selection changed to sel (-1: none).
@@ -93,6 +96,7 @@ protected:
 private:
     void OnInitDialog();
     void BuildMenu();
+    void BuildLanguageMenu();
     void SetUpTabs();
 
     bool m_created = false;

@@ -3,6 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/VeskoraRFConfiguration.h"
+#include "res/Readings.h"
 
 int main(int argc, char* argv[]) {
     // The command line is read before the window system or any file is
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     CVeskoraRFConfigurationApp::InitApplication(app);
+    res::ApplyLanguage(res::SavedLanguage());
     CVeskoraRFConfigurationApp theApp;
     theApp.InitInstance();
     return 0;

@@ -2,8 +2,9 @@
 // screenshot of each into the folder given as the first argument; then walks
 // a technician's session against a simulated gateway, a screenshot per step
 // and one of every message box on the way. Last it shows the window on
-// laptop-sized screens: "--screen WxH dir" runs only that part, on an
-// offscreen screen of that size.
+// laptop-sized screens: "--screen WxH [--english] dir" runs only that part,
+// on an offscreen screen of that size. Between them it shows the windows in
+// English.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
 #include "res/DocumentsFolder.h"
+#include "res/Readings.h"
 #include "res/Settings.h"
 #include "res/TabCtrl.h"
 #include "res/UserPrompts.h"
@@ -133,16 +135,46 @@ bool PhotographSmallScreen(CVeskoraRFConfigurationDlg& main, const QDir& dir, co
     return ok;
 }
 
-// Runs this tour again for each small screen, each on a screen of its own.
+// Runs this tour again for each small screen, each on a screen of its own;
+// the laptop screen once more in English.
 bool RunSmallScreens(const QDir& dir) {
     bool ok = true;
-    for (const char* size : {"1366x768", "1024x600"}) {
+    const QStringList runs[] = {{QStringLiteral("1366x768")},
+                                {QStringLiteral("1024x600")},
+                                {QStringLiteral("1366x768"), QStringLiteral("--english")}};
+    for (const QStringList& run : runs) {
         const int code = QProcess::execute(QCoreApplication::applicationFilePath(),
-                                           {QStringLiteral("--screen"), QString::fromLatin1(size), dir.path()});
-        if (code != 0) std::fprintf(stderr, "tour: the %s screen run failed (%d)\n", size, code);
+                                           QStringList{QStringLiteral("--screen")} + run + QStringList{dir.path()});
+        if (code != 0) std::fprintf(stderr, "tour: the %s screen run failed (%d)\n", qPrintable(run.join(u' ')), code);
         ok &= code == 0;
     }
     return ok;
+}
+
+// The windows and a message read in English.
+bool PhotographEnglish(const QDir& dir) {
+    res::ApplyLanguage(res::Language::English);
+    CVeskoraRFConfigurationDlg main;
+    main.Create();
+    main.showNormal();
+    bool ok = true;
+    SelectTab(main, 0);
+    ok &= Save(main, dir, QStringLiteral("english-rf-configuration.png"));
+    SelectTab(main, 1);
+    ok &= Save(main, dir, QStringLiteral("english-id-setting.png"));
+    SelectTab(main, 0);
+    CAboutDlg about(&main);
+    about.show();
+    ok &= Save(about, dir, QStringLiteral("english-dialog-about.png"));
+    about.hide();
+
+    PhotographedPrompts prompts(dir);
+    prompts.step = QStringLiteral("english");
+    res::UserPrompts* previous = res::InstallUserPrompts(&prompts);
+    main.m_dlgRfConfig.OnBnClickedServiceStop();  // not connected: says so
+    res::InstallUserPrompts(previous);
+    res::ApplyLanguage(res::Language::Korean);
+    return ok && prompts.ok;
 }
 
 }  // namespace
@@ -157,6 +189,7 @@ int main(int argc, char* argv[]) {
         screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
         args = args.mid(2);
     }
+    const bool english = args.removeAll(QStringLiteral("--english")) > 0;
     const QTemporaryDir platformFolder;
     UseOffscreenScreen(screen, platformFolder);
 
@@ -173,11 +206,15 @@ int main(int argc, char* argv[]) {
     res::SetDocumentsFolder(documents.path());
     res::SetSettingsFile(documents.filePath(QStringLiteral("settings.ini")));
 
+    if (english) res::ApplyLanguage(res::Language::English);
     bool ok = true;
     CVeskoraRFConfigurationDlg main;
     main.Create();
     if (smallScreen) {
-        const QString prefix = QStringLiteral("screen-%1x%2-").arg(screen.width()).arg(screen.height());
+        const QString prefix = QStringLiteral("screen-%1x%2-%3")
+                                   .arg(screen.width())
+                                   .arg(screen.height())
+                                   .arg(english ? QStringLiteral("english-") : QString());
         return PhotographSmallScreen(main, dir, prefix) ? 0 : 1;
     }
     // The window starts minimized; the tour shows it at its designed size.
@@ -203,6 +240,7 @@ int main(int argc, char* argv[]) {
     about.hide();
 
     ok &= WalkTheFlow(main, dir);
+    ok &= PhotographEnglish(dir);
     ok &= RunSmallScreens(dir);
     return ok ? 0 : 1;
 }
