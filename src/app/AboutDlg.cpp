@@ -2,11 +2,12 @@
 
 #include <QPushButton>
 
+#include "res/Readings.h"
 #include "res/TemplateBuilder.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const res::DialogTemplate& dlg = res::Template(res::kTemplateAbout);
-    setWindowTitle(QString::fromUtf8(dlg.caption));
+    setWindowTitle(res::Reading(dlg.caption));
     res::BuildDialog(dlg, this);
     setFixedSize(res::DialogSize(dlg));
     connect(res::Control<QPushButton>(this, 1), &QPushButton::clicked, this, &QDialog::accept);

@@ -3,11 +3,12 @@
 #include <QKeyEvent>
 
 #include "res/DialogKeys.h"
+#include "res/Readings.h"
 #include "res/TemplateBuilder.h"
 
 TCPIPConn::TCPIPConn(QWidget* parent) : QDialog(parent) {
     const res::DialogTemplate& dlg = res::Template(res::kTemplateTcpIpConn);
-    setWindowTitle(QString::fromUtf8(dlg.caption));
+    setWindowTitle(res::Reading(dlg.caption));
     res::BuildDialog(dlg, this);
     setFixedSize(res::DialogSize(dlg));
 }

@@ -1,15 +1,26 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/AboutDlg.h"
+#include "app/RecentGateways.h"
 #include "app/TCPIPConn.h"
+#include "app/WindowPlacement.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
 #include "res/DocumentsFolder.h"
+#include "res/Readings.h"
+#include "res/Settings.h"
 #include "res/Strings.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -29,6 +40,9 @@ CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialo
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    m_fitTurn.setSingleShot(true);
+    m_fitTurn.setInterval(0);
+    connect(&m_fitTurn, &QTimer::timeout, this, &CVeskoraRFConfigurationDlg::KeepFrameOnScreen);
 
     // The ID Setting page is ten pixels shorter than the RF page.
     m_pages = {
@@ -58,24 +72,66 @@ void CVeskoraRFConfigurationDlg::Create() {
     layout->setContentsMargins(0, 0, 0, 0);
     m_menuBar = new QMenuBar(this);
     layout->setMenuBar(m_menuBar);
-    auto* client = new QWidget(this);
-    layout->addWidget(client, 1);
+    // The pages keep their size and places; a window smaller than them
+    // scrolls the tab area instead (scroll bars appear only then).
+    m_scrollTabs = new QScrollArea(this);
+    m_scrollTabs->setFrameShape(QFrame::NoFrame);
+    m_scrollTabs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* client = new QWidget;
     res::BuildDialog(dlg, client);
+    client->resize(res::DialogSize(dlg));
+    m_scrollTabs->setWidget(client);
+    layout->addWidget(m_scrollTabs, 1);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
     // The status bar sits below the pages, beside what is specified.
     m_statusBar = new StatusBar(m_dlgRfConfig, this);
     // It records from the start, shown or not.
     m_framesWindow = new FramesWindow(m_dlgRfConfig, this);
     layout->addWidget(m_statusBar);
-    resize(res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height() + m_statusBar->sizeHint().height()));
-
     BuildMenu();
+    // Restored, the window is never larger than the screen's available area.
+    const QSize designed =
+        res::DialogSize(dlg) + QSize(0, m_menuBar->sizeHint().height() + m_statusBar->sizeHint().height());
+    resize(app::FitInto(QRect(QPoint(), designed), AvailableArea()).size());
+    RestorePlace();
+
     OnInitDialog();
     m_statusBar->StartSessionLog(QString::fromStdString(res::LocateIdFile().idFolder) + QStringLiteral("logs"));
 }
 
+QRect CVeskoraRFConfigurationDlg::AvailableArea() const {
+    const QScreen* s = screen();
+    return s ? s->availableGeometry() : QRect();
+}
+
+namespace {
+const QString kWindowPlace = QStringLiteral("window/place");
+}  // namespace
+
+void CVeskoraRFConfigurationDlg::RestorePlace() {
+    const QRect saved = res::OpenSettings()->value(kWindowPlace).toRect();
+    if (saved.isValid()) setGeometry(app::FitInto(saved, AvailableArea()));
+}
+
+void CVeskoraRFConfigurationDlg::KeepFrameOnScreen() {
+    const QWindow* window = windowHandle();
+    if (!window || windowState() != Qt::WindowNoState) return;
+    // The window system's own margins: the widget's copy of them follows later.
+    const QMargins border = window->frameMargins();
+    const QRect frame = geometry().marginsAdded(border);
+    const QRect fitted = app::FitInto(frame, AvailableArea());
+    if (fitted != frame) setGeometry(fitted.marginsRemoved(border));
+}
+
+void CVeskoraRFConfigurationDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // A restored window fits the screen with its frame, once the window
+    // system has settled the new state.
+    if (event->type() == QEvent::WindowStateChange && windowState() == Qt::WindowNoState) m_fitTurn.start();
+}
+
 void CVeskoraRFConfigurationDlg::BuildMenu() {
-    QAction* file = m_menuBar->addAction(QStringLiteral("파일"));
+    QAction* file = m_menuBar->addAction(QCoreApplication::translate("Veskora", "파일"));
     file->setData(kCmdFile);
 
     QMenu* connectMenu = m_menuBar->addMenu(QStringLiteral("Connect"));
@@ -90,6 +146,7 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     });
     connect(session->addAction(QStringLiteral("Save log as…")), &QAction::triggered, this,
             &CVeskoraRFConfigurationDlg::OnSaveLogAs);
+    BuildLanguageMenu();
 }
 
 void CVeskoraRFConfigurationDlg::OnSaveLogAs() {
@@ -120,15 +177,43 @@ void CVeskoraRFConfigurationDlg::done(int result) {
             m_dlgRfConfig.m_pDataSocket->flush();
         }
     }
+    // The restored size and place, also when the window ends maximized or minimized.
+    if (m_created) res::OpenSettings()->setValue(kWindowPlace, normalGeometry());
     QDialog::done(result);
+}
+
+void CVeskoraRFConfigurationDlg::BuildLanguageMenu() {
+    QMenu* menu = m_menuBar->addMenu(QCoreApplication::translate("Veskora", "언어(&L)"));
+    auto* group = new QActionGroup(menu);
+    const res::Language saved = res::SavedLanguage();
+    const std::pair<QString, res::Language> choices[] = {
+        {QCoreApplication::translate("Veskora", "한국어"), res::Language::Korean},
+        {QStringLiteral("English"), res::Language::English},
+    };
+    for (const auto& choice : choices) {
+        const res::Language language = choice.second;
+        QAction* item = menu->addAction(choice.first);
+        item->setCheckable(true);
+        item->setChecked(language == saved);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, language] { OnLanguage(language); });
+    }
+}
+
+void CVeskoraRFConfigurationDlg::OnLanguage(res::Language language) {
+    if (language == res::SavedLanguage()) return;
+    res::SaveLanguage(language);
+    // The windows are made in one language; the other one applies from the next start.
+    res::AppMessageBox(QCoreApplication::translate("Veskora", "언어는 프로그램을 다시 시작하면 바뀝니다."),
+                       res::PromptIcon::Information);
 }
 
 void CVeskoraRFConfigurationDlg::OnInitDialog() {
     // This desktop's window manager owns the window menu, so the about item
     // goes where users look for it: a help menu at the end of the menu bar.
-    const QString aboutText = QString::fromUtf8(res::strings::kAboutItem);
+    const QString aboutText = res::Reading(res::strings::kAboutItem);
     if (!aboutText.isEmpty()) {
-        QMenu* help = m_menuBar->addMenu(QStringLiteral("도움말(&H)"));
+        QMenu* help = m_menuBar->addMenu(QCoreApplication::translate("Veskora", "도움말(&H)"));
         QAction* about = help->addAction(aboutText);
         about->setData(kCmdAbout);
         connect(about, &QAction::triggered, this, [this] { OnSysCommand(kCmdAbout); });
@@ -161,6 +246,7 @@ void CVeskoraRFConfigurationDlg::SetUpTabs() {
     }
 
     m_pwndShow = m_pages.front().page;
+    m_recentGateways = new app::RecentGatewayPicker(m_dlgRfConfig);
     connect(m_tabMain, &res::TabCtrl::SelChange, this, [this] { OnTcnSelchangeTab(m_tabMain->GetCurSel()); });
 }
 
@@ -180,6 +266,13 @@ void CVeskoraRFConfigurationDlg::OnSysCommand(unsigned nID) {
         CAboutDlg about(this);
         about.exec();
     }
+}
+
+void CVeskoraRFConfigurationDlg::BringToFront() {
+    if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 void CVeskoraRFConfigurationDlg::OnIpAddress() {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QIcon>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -11,13 +12,18 @@
 #include "app/StatusBar.h"
 #include "ids/IDSettingDlg.h"
 #include "netview/NetworkPage.h"
+#include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 
 class QMenuBar;
+class QScrollArea;
 class QAction;
 
 namespace res {
 class TabCtrl;
+}
+namespace app {
+class RecentGatewayPicker;
 }
 
 // The main window: a menu bar and one tab control holding the two pages.
@@ -42,6 +48,10 @@ public:
 
     // A window-menu command: the about item opens the about box.
     void OnSysCommand(unsigned nID);
+    // Shows the window restored (if it was minimized) and active, above others.
+    void BringToFront();
+    // A language chosen in the language menu: remembered for the next start.
+    void OnLanguage(res::Language language);
     // "Connect" > "IP Address": the connection dialog, modally.
     void OnIpAddress();
     // The tab control's selection changed to sel (-1: none).
@@ -49,7 +59,8 @@ public:
 
     // "Session" > "Save log as…": the whole session's log to a file the user chooses.
     void OnSaveLogAs();
-    // Closing while this program keeps the gateway's service stopped asks first.
+    // Closing while this program keeps the gateway's service stopped asks
+    // first; ending the run remembers the window's restored size and place.
     void done(int result) override;
     // Where "Save log as…" asks for its file (tests answer without a dialog).
     std::function<QString(QWidget*)> m_chooseLogFile = [](QWidget* parent) {
@@ -83,14 +94,30 @@ public:
     QIcon m_hIcon;
     res::TabCtrl* m_tabMain = nullptr;
     QMenuBar* m_menuBar = nullptr;
+    // Holds the tab control at its designed size; scrolls when the window is smaller.
+    QScrollArea* m_scrollTabs = nullptr;
+    // The drop-down of the last gateways beside the RF page's address field.
+    app::RecentGatewayPicker* m_recentGateways = nullptr;
+
+    // The available area of the screen the window is on (invalid: no screen).
+    QRect AvailableArea() const;
+    // The restored window with its frame moved and shrunk into the available
+    // area (as far as the window system tells the frame).
+    void KeepFrameOnScreen();
+    // The size and place remembered from the last run, fitted to the screen.
+    void RestorePlace();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnInitDialog();
     void BuildMenu();
+    void BuildLanguageMenu();
     void SetUpTabs();
 
     bool m_created = false;
+    // The next turn of the event loop, when a restored window is fitted to the screen.
+    QTimer m_fitTurn;
 };

@@ -1,5 +1,6 @@
 #include "ids/IDSettingDlg.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -12,7 +13,8 @@
 
 namespace {
 
-const QString kModuleDescription = QStringLiteral("ID를 입력하시고 Enter Key를 누르세요");
+// Read when the grid is made, in the language chosen by then.
+QString ModuleDescription() { return QCoreApplication::translate("Veskora", "ID를 입력하시고 Enter Key를 누르세요"); }
 const QString kNoId = QStringLiteral("######");
 
 }  // namespace
@@ -67,20 +69,22 @@ void IDSettingDlg::FillPropertyGrid() {
     gateway->AddSubItem(m_pPropGwSx1280A);
     gateway->AddSubItem(m_pPropGwSx1280B);
 
-    auto* repeater = new GridProperty(QStringLiteral("Repeater 설정"));
+    const QString moduleDescription = ModuleDescription();
+    auto* repeater = new GridProperty(QCoreApplication::translate("Veskora", "Repeater 설정"));
     m_propGrid->AddProperty(repeater);
     m_pPropRepChoice = new GridProperty(
         QStringLiteral("Reapter ID"), QString(),
-        QStringLiteral("Repeater ID를 먼저 설정하신 후 \r하위 ID를 입력하시기 바랍니다."), kRepeaterChoice);
+        QCoreApplication::translate("Veskora", "Repeater ID를 먼저 설정하신 후 \r하위 ID를 입력하시기 바랍니다."),
+        kRepeaterChoice);
     for (int n = 1; n <= 6; ++n) m_pPropRepChoice->AddOption(QStringLiteral("Repeater #%1").arg(n));
     m_pPropRepChoice->AllowEdit(false);
-    m_pPropRepMcu = new GridProperty(QStringLiteral("MCU"), QString(), kModuleDescription, kRepeaterMcu);
+    m_pPropRepMcu = new GridProperty(QStringLiteral("MCU"), QString(), moduleDescription, kRepeaterMcu);
     m_pPropRepMcu->AllowEdit(false);
-    m_pPropRepSx1280A = new GridProperty(QStringLiteral("SX1280 A"), QString(), kModuleDescription, kRepeaterSx1280A);
-    m_pPropRepSx1280B = new GridProperty(QStringLiteral("SX1280 B"), QString(), kModuleDescription, kRepeaterSx1280B);
-    m_pPropRepSx1276_1 = new GridProperty(QStringLiteral("SX1276 1"), QString(), kModuleDescription, kRepeaterSx1276_1);
-    m_pPropRepSx1276_2 = new GridProperty(QStringLiteral("SX1276 2"), QString(), kModuleDescription, kRepeaterSx1276_2);
-    m_pPropRepSx1276_3 = new GridProperty(QStringLiteral("SX1276 3"), QString(), kModuleDescription, kRepeaterSx1276_3);
+    m_pPropRepSx1280A = new GridProperty(QStringLiteral("SX1280 A"), QString(), moduleDescription, kRepeaterSx1280A);
+    m_pPropRepSx1280B = new GridProperty(QStringLiteral("SX1280 B"), QString(), moduleDescription, kRepeaterSx1280B);
+    m_pPropRepSx1276_1 = new GridProperty(QStringLiteral("SX1276 1"), QString(), moduleDescription, kRepeaterSx1276_1);
+    m_pPropRepSx1276_2 = new GridProperty(QStringLiteral("SX1276 2"), QString(), moduleDescription, kRepeaterSx1276_2);
+    m_pPropRepSx1276_3 = new GridProperty(QStringLiteral("SX1276 3"), QString(), moduleDescription, kRepeaterSx1276_3);
     for (GridProperty* item : {m_pPropRepSx1280B, m_pPropRepSx1276_1, m_pPropRepSx1276_2, m_pPropRepSx1276_3}) {
         item->AddOption(kNoId);
         item->AllowEdit(true);
@@ -174,7 +178,7 @@ void IDSettingDlg::OnBnClickedSaveIds() {
         // The earlier file, if any, is still there as it was.
         res::WindowMessageBox(
             this,
-            QStringLiteral("ID 파일을 저장하지 못했습니다.\r\n%1\r\n%2")
+            QCoreApplication::translate("Veskora", "ID 파일을 저장하지 못했습니다.\r\n%1\r\n%2")
                 .arg(QString::fromUtf8(m_idFilePath.c_str()), textcodec::ToQString(ids::FileErrorOf(doc.ReportText()))),
             res::ApplicationCaption(), res::PromptIcon::Error);
     }

@@ -1,16 +1,16 @@
 #include "res/AppIcon.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
 namespace res {
-namespace {
 
-QPixmap DrawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
 
@@ -39,14 +39,12 @@ QPixmap DrawIcon(int size) {
         const QRectF box(32 - r, 24 - r, 2 * r, 2 * r);
         p.drawArc(box, 30 * 16, 120 * 16);
     }
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(DrawIcon(size));
+    for (int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
     return icon;
 }
 

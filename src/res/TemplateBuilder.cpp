@@ -13,6 +13,7 @@
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "res/PropertyGrid.h"
+#include "res/Readings.h"
 #include "res/TabCtrl.h"
 
 namespace res {
@@ -45,7 +46,7 @@ QWidget* MakeCombo(const ControlTemplate& c, QWidget* parent) {
 }
 
 QWidget* MakeControl(const ControlTemplate& c, QWidget* parent) {
-    const QString text = QString::fromUtf8(c.text);
+    const QString text = Reading(c.text);
     switch (c.kind) {
         case ControlKind::GroupBox: return new QGroupBox(text, parent);
         case ControlKind::Static: return new QLabel(text, parent);

@@ -1,3 +1,5 @@
+// Korean captions are marked for lupdate; the builder reads them in the chosen language.
+#include <QtGlobal>
 #include <array>
 #include <stdexcept>
 
@@ -10,9 +12,9 @@ using K = ControlKind;
 
 constexpr ControlTemplate kAbout[] = {
     {kNoId, K::Icon, "", 14, 14, 21, 20, kStyleNone},
-    {kNoId, K::Static, "VeskoraRFConfiguration, 버전 1.0", 42, 14, 114, 8, kStyleNone},
+    {kNoId, K::Static, QT_TRANSLATE_NOOP("Veskora", "VeskoraRFConfiguration, 버전 1.0"), 42, 14, 114, 8, kStyleNone},
     {kNoId, K::Static, "Copyright (C) 2026", 42, 26, 114, 8, kStyleNone},
-    {1, K::Button, "확인", 113, 41, 50, 14, kTabStop | kDefaultButton},
+    {1, K::Button, QT_TRANSLATE_NOOP("Veskora", "확인"), 113, 41, 50, 14, kTabStop | kDefaultButton},
 };
 
 constexpr ControlTemplate kMain[] = {
@@ -21,8 +23,8 @@ constexpr ControlTemplate kMain[] = {
 
 constexpr ControlTemplate kIdSetting[] = {
     {1004, K::PropertyGrid, "", 26, 24, 583, 325, kTabStop | kBorder},
-    {1005, K::Button, "불러오기", 633, 36, 73, 18, kTabStop},
-    {1006, K::Button, "저장하기", 633, 66, 73, 18, kTabStop},
+    {1005, K::Button, QT_TRANSLATE_NOOP("Veskora", "불러오기"), 633, 36, 73, 18, kTabStop},
+    {1006, K::Button, QT_TRANSLATE_NOOP("Veskora", "저장하기"), 633, 66, 73, 18, kTabStop},
 };
 
 constexpr ControlTemplate kTcpIpConn[] = {
@@ -50,7 +52,7 @@ constexpr ControlTemplate kRfConfig[] = {
     {1017, K::ListView, "", 210, 70, 595, 111, kList},
     {1018, K::ComboBox, "", 305, 55, 85, 108, kDropDown | kSorted | kVScroll | kTabStop},
     {1019, K::ComboBox, "", 710, 55, 95, 111, kDropDown | kSorted | kVScroll | kTabStop | kHidden},
-    {kNoId, K::GroupBox, "기기 연결", 207, 7, 349, 38, kStyleNone},
+    {kNoId, K::GroupBox, QT_TRANSLATE_NOOP("Veskora", "기기 연결"), 207, 7, 349, 38, kStyleNone},
     {kNoId, K::Static, "IP address", 215, 26, 35, 8, kStyleNone},
     {1003, K::IpAddress, "", 256, 22, 100, 15, kTabStop},
     {kNoId, K::Static, "Port", 371, 25, 14, 8, kStyleNone},
@@ -62,7 +64,7 @@ constexpr ControlTemplate kRfConfig[] = {
     {1024, K::Button, "SET NODE", 754, 286, 50, 14, kTabStop},
     {1028, K::Edit, "", 12, 309, 993, 140, kBorder | kMultiline | kAutoVScroll | kTabStop},
     {kNoId, K::GroupBox, "File", 563, 7, 74, 39, kStyleNone},
-    {1029, K::Button, "ID 불러오기", 575, 21, 50, 14, kTabStop},
+    {1029, K::Button, QT_TRANSLATE_NOOP("Veskora", "ID 불러오기"), 575, 21, 50, 14, kTabStop},
     {1031, K::Button, "SET REPEATER", 743, 189, 57, 14, kTabStop},
     {1034, K::Button, "GET NETKEY ", 92, 210, 50, 14, kTabStop},
     {1035, K::Button, "SET NETKEY", 145, 210, 50, 14, kTabStop},
@@ -73,14 +75,15 @@ constexpr ControlTemplate kRfConfig[] = {
     {1040, K::Edit, "", 425, 60, 40, 14, kEditor},
     {1041, K::Edit, "", 335, 205, 40, 14, kEditor},
     {1042, K::Edit, "", 885, 3, 51, 14, kEditor},
-    {kNoId, K::Static, "Repeater 설정", 254, 57, 47, 8, kStyleNone},
+    {kNoId, K::Static, QT_TRANSLATE_NOOP("Veskora", "Repeater 설정"), 254, 57, 47, 8, kStyleNone},
     {kNoId, K::GroupBox, "System", 644, 7, 151, 39, kStyleNone},
-    {1043, K::Button, "서비스 중지", 737, 22, 53, 14, kTabStop},
-    {1045, K::Button, "서비스 변경", 647, 22, 84, 14, kTabStop},
+    {1043, K::Button, QT_TRANSLATE_NOOP("Veskora", "서비스 중지"), 737, 22, 53, 14, kTabStop},
+    {1045, K::Button, QT_TRANSLATE_NOOP("Veskora", "서비스 변경"), 647, 22, 84, 14, kTabStop},
 };
 
 constexpr std::array kTemplates = {
-    DialogTemplate{kTemplateAbout, "VeskoraRFConfiguration 정보", 8, 400, 170, 62, kAbout},
+    DialogTemplate{kTemplateAbout, QT_TRANSLATE_NOOP("Veskora", "VeskoraRFConfiguration 정보"), 8, 400, 170, 62,
+                   kAbout},
     DialogTemplate{kTemplateMain, "", 9, 400, 963, 461, kMain},
     DialogTemplate{kTemplateIdSetting, "", 8, 400, 747, 379, kIdSetting},
     DialogTemplate{kTemplateTcpIpConn, "TCP/IP Connection", 8, 400, 216, 104, kTcpIpConn},

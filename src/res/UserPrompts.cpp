@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "res/Readings.h"
+
 namespace res {
 namespace {
 
@@ -55,7 +57,13 @@ UserPrompts* InstallUserPrompts(UserPrompts* prompts) {
     return previous;
 }
 
-int ShowPrompt(QWidget* parent, const Prompt& prompt) { return g_installed->Show(parent, prompt); }
+int ShowPrompt(QWidget* parent, const Prompt& prompt) {
+    // Every message reaches the user here, so here it is read in the chosen language.
+    Prompt read = prompt;
+    read.text = Reading(prompt.text);
+    read.caption = Reading(prompt.caption);
+    return g_installed->Show(parent, read);
+}
 
 QString ApplicationCaption() { return QStringLiteral("VeskoraRFConfiguration"); }
 

@@ -1,5 +1,7 @@
 // Gateway commands of the RF page: the MCU's NET KEYs and one gateway radio's
 // frequency, with the check that a frequency is not already another module's.
+#include <QCoreApplication>
+
 #include "link/CommandText.h"
 #include "rfconfig/PageText.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -47,7 +49,8 @@ void RFConfigDlg::OnBnClickedSetGateway() {
     const network::FrequencyClaim claim = m_site.ClaimFrequency(id, frequency);
     if (claim.kind == network::FrequencyClaim::TakenBy) {
         res::AppMessageBox(
-            QStringLiteral("이미 해당 주파수는 ID %1 모듈에서 사용중입니다.\r\n 다른 주파수를 사용하시기 바랍니다.")
+            QCoreApplication::translate(
+                "Veskora", "이미 해당 주파수는 ID %1 모듈에서 사용중입니다.\r\n 다른 주파수를 사용하시기 바랍니다.")
                 .arg(textcodec::ToQString(claim.owner)));
         return;
     }

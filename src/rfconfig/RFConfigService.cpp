@@ -1,5 +1,6 @@
 // Service control of the RF page: the two toggle buttons and the query chain
 // that asks for both gateway radios' frequencies.
+#include <QCoreApplication>
 #include <QPushButton>
 
 #include "link/CommandText.h"
@@ -22,10 +23,10 @@ void RFConfigDlg::OnBnClickedServiceStop() {
     }
     if (m_bServiceStopped) {
         SendCommand(CMD_SET, std::string(devlink::command::kRestartService));
-        m_btnServiceStop->setText(QStringLiteral("서비스 종료"));
+        m_btnServiceStop->setText(QCoreApplication::translate("Veskora", "서비스 종료"));
     } else {
         SendCommand(CMD_SET, std::string(devlink::command::kStopService));
-        m_btnServiceStop->setText(QStringLiteral("서비스 재시작"));
+        m_btnServiceStop->setText(QCoreApplication::translate("Veskora", "서비스 재시작"));
     }
     m_bServiceStopped = !m_bServiceStopped;
 }
@@ -37,10 +38,10 @@ void RFConfigDlg::OnBnClickedServiceChange() {
     }
     if (m_bRfConfigService) {
         SendCommand(CMD_SET, std::string(devlink::command::kStartService));
-        m_btnServiceChange->setText(QStringLiteral("RF 구성 서비스 시작"));
+        m_btnServiceChange->setText(QCoreApplication::translate("Veskora", "RF 구성 서비스 시작"));
     } else {
         SendCommand(CMD_SET, std::string(devlink::command::kEndService));
-        m_btnServiceChange->setText(QStringLiteral("베스코라 서비스 시작"));
+        m_btnServiceChange->setText(QCoreApplication::translate("Veskora", "베스코라 서비스 시작"));
     }
     m_bRfConfigService = !m_bRfConfigService;
 }

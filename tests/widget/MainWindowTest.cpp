@@ -5,6 +5,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -13,6 +16,7 @@
 #include "app/AboutDlg.h"
 #include "app/TCPIPConn.h"
 #include "app/VeskoraRFConfigurationDlg.h"
+#include "app/WindowPlacement.h"
 #include "res/ListCtrl.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -218,4 +222,45 @@ TEST_F(MainWindow, EachTabOfTheTableShowsItsOwnPageOnly) {
         EXPECT_EQ(main.m_pwndShow, main.m_pages[static_cast<size_t>(i)].page);
         for (int j = 0; j < tabs; ++j) EXPECT_EQ(main.m_pages[static_cast<size_t>(j)].page->isHidden(), j != i);
     }
+}
+
+TEST_F(MainWindow, AWindowSmallerThanThePagesScrollsTheTabAreaAndOnlyThen) {
+    main.showNormal();
+    QApplication::processEvents();  // the restore settles before the user resizes
+    const QRect tab = main.m_tabMain->geometry();
+    const QRect rf = main.m_dlgRfConfig.geometry();
+    QScrollBar* across = main.m_scrollTabs->horizontalScrollBar();
+    QScrollBar* down = main.m_scrollTabs->verticalScrollBar();
+
+    main.resize(640, 480);
+    QApplication::processEvents();
+    EXPECT_TRUE(across->isVisible());
+    EXPECT_TRUE(down->isVisible());
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    // Scrolled to the far corner, the node list's and the log's last pixels are in view.
+    const QWidget* viewport = main.m_scrollTabs->viewport();
+    const QPoint corner = main.m_tabMain->mapTo(viewport, main.m_tabMain->rect().bottomRight());
+    EXPECT_TRUE(viewport->rect().contains(corner));
+    EXPECT_EQ(main.m_tabMain->geometry(), tab);
+    EXPECT_EQ(main.m_dlgRfConfig.geometry(), rf);
+
+    main.resize(main.m_scrollTabs->widget()->size() + QSize(40, 80));
+    QApplication::processEvents();
+    EXPECT_FALSE(across->isVisible());
+    EXPECT_FALSE(down->isVisible());
+}
+
+TEST_F(MainWindow, RestoredWindowIsNeverLargerThanTheAvailableScreenArea) {
+    const QRect available = main.screen()->availableGeometry();
+    // The test screen is smaller than the designed window, so the limit is real.
+    ASSERT_LT(available.width(), main.m_tabMain->width());
+    main.showNormal();
+    QApplication::processEvents();
+    EXPECT_TRUE(available.contains(main.geometry()));
+
+    const QRect screen(0, 0, 1366, 768);
+    EXPECT_EQ(app::FitInto(QRect(-50, 700, 2000, 900), screen), screen);
+    EXPECT_EQ(app::FitInto(QRect(1300, 700, 400, 300), screen), QRect(966, 468, 400, 300));
+    EXPECT_EQ(app::FitInto(QRect(10, 20, 400, 300), screen), QRect(10, 20, 400, 300));
 }

@@ -1,12 +1,18 @@
 // Opens the program's windows offscreen, one after another, and writes a
 // screenshot of each into the folder given as the first argument; then walks
 // a technician's session against a simulated gateway, a screenshot per step
-// and one of every message box on the way.
+// and one of every message box on the way. Last it shows the window on
+// laptop-sized screens: "--screen WxH [--english] dir" runs only that part,
+// on an offscreen screen of that size. Between them it shows the windows in
+// English.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +31,8 @@
 #include "link/CommandText.h"
 #include "network/NetworkFile.h"
 #include "res/DocumentsFolder.h"
+#include "res/Readings.h"
+#include "res/Settings.h"
 #include "res/TabCtrl.h"
 #include "res/UserPrompts.h"
 #include "xml/XmlTextDoc.h"
@@ -223,24 +231,119 @@ bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
     return ok && prompts.ok;
 }
 
+// The offscreen platform with one screen of the given size, set before the
+// application starts; the file lives in folder.
+void UseOffscreenScreen(const QSize& size, const QTemporaryDir& folder) {
+    const QString path = folder.filePath(QStringLiteral("screen.json"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return;
+    const auto json = QStringLiteral(R"({"screens": [{"name": "tour", "x": 0, "y": 0, "width": %1, "height": %2}]})");
+    QTextStream(&file) << json.arg(size.width()).arg(size.height());
+    qputenv("QT_QPA_PLATFORM", QFile::encodeName(QStringLiteral("offscreen:configfile=") + path));
+}
+
+// The window as a technician on a small screen sees it: maximized (as it
+// restores at start), scrolled to the far corner, on the ID tab, restored.
+bool PhotographSmallScreen(CVeskoraRFConfigurationDlg& main, const QDir& dir, const QString& prefix) {
+    bool ok = true;
+    main.showMaximized();
+    SelectTab(main, 0);
+    ok &= Save(main, dir, prefix + QStringLiteral("rf-configuration.png"));
+    QScrollArea* area = main.m_scrollTabs;
+    area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    ok &= Save(main, dir, prefix + QStringLiteral("rf-configuration-scrolled.png"));
+    SelectTab(main, 1);
+    ok &= Save(main, dir, prefix + QStringLiteral("id-setting-scrolled.png"));
+    area->horizontalScrollBar()->setValue(0);
+    area->verticalScrollBar()->setValue(0);
+    main.showNormal();
+    ok &= Save(main, dir, prefix + QStringLiteral("restored.png"));
+    return ok;
+}
+
+// Runs this tour again for each small screen, each on a screen of its own;
+// the laptop screen once more in English.
+bool RunSmallScreens(const QDir& dir) {
+    bool ok = true;
+    const QStringList runs[] = {{QStringLiteral("1366x768")},
+                                {QStringLiteral("1024x600")},
+                                {QStringLiteral("1366x768"), QStringLiteral("--english")}};
+    for (const QStringList& run : runs) {
+        const int code = QProcess::execute(QCoreApplication::applicationFilePath(),
+                                           QStringList{QStringLiteral("--screen")} + run + QStringList{dir.path()});
+        if (code != 0) std::fprintf(stderr, "tour: the %s screen run failed (%d)\n", qPrintable(run.join(u' ')), code);
+        ok &= code == 0;
+    }
+    return ok;
+}
+
+// The windows and a message read in English.
+bool PhotographEnglish(const QDir& dir) {
+    res::ApplyLanguage(res::Language::English);
+    CVeskoraRFConfigurationDlg main;
+    main.Create();
+    main.showNormal();
+    bool ok = true;
+    SelectTab(main, 0);
+    ok &= Save(main, dir, QStringLiteral("english-rf-configuration.png"));
+    SelectTab(main, 1);
+    ok &= Save(main, dir, QStringLiteral("english-id-setting.png"));
+    SelectTab(main, 0);
+    CAboutDlg about(&main);
+    about.show();
+    ok &= Save(about, dir, QStringLiteral("english-dialog-about.png"));
+    about.hide();
+
+    PhotographedPrompts prompts(dir);
+    prompts.step = QStringLiteral("english");
+    res::UserPrompts* previous = res::InstallUserPrompts(&prompts);
+    main.m_dlgRfConfig.OnBnClickedServiceStop();  // not connected: says so
+    res::InstallUserPrompts(previous);
+    res::ApplyLanguage(res::Language::Korean);
+    return ok && prompts.ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QSize screen(1920, 1080);  // room for the whole window
+    const bool smallScreen = args.size() >= 2 && args[0] == QStringLiteral("--screen");
+    if (smallScreen) {
+        const QStringList wh = args[1].split(u'x');
+        screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
+        args = args.mid(2);
+    }
+    const bool english = args.removeAll(QStringLiteral("--english")) > 0;
+    const QTemporaryDir platformFolder;
+    UseOffscreenScreen(screen, platformFolder);
+
     QApplication app(argc, argv);
     CVeskoraRFConfigurationApp::InitApplication(app);
-    const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
+    const QDir dir(args.isEmpty() ? QStringLiteral("screenshots") : args[0]);
     if (!QDir().mkpath(dir.path())) {
         std::fprintf(stderr, "tour: cannot create %s\n", qPrintable(dir.path()));
         return 1;
     }
 
-    // The ID file goes to a folder of the tour's own, never the user's documents.
+    // The ID file and the settings go to a folder of the tour's own, never the user's.
     QTemporaryDir documents;
     res::SetDocumentsFolder(documents.path());
+    res::SetSettingsFile(documents.filePath(QStringLiteral("settings.ini")));
 
+    if (english) res::ApplyLanguage(res::Language::English);
     bool ok = true;
     CVeskoraRFConfigurationDlg main;
     main.Create();
+    if (smallScreen) {
+        const QString prefix = QStringLiteral("screen-%1x%2-%3")
+                                   .arg(screen.width())
+                                   .arg(screen.height())
+                                   .arg(english ? QStringLiteral("english-") : QString());
+        return PhotographSmallScreen(main, dir, prefix) ? 0 : 1;
+    }
     // The window starts minimized; the tour shows it at its designed size.
     main.showNormal();
     main.resize(main.sizeHint().expandedTo(main.size()));
@@ -267,5 +370,7 @@ int main(int argc, char* argv[]) {
 
     ok &= WalkTheFlow(main, dir);
     ok &= WalkTheNetworkTab(main, dir);
+    ok &= PhotographEnglish(dir);
+    ok &= RunSmallScreens(dir);
     return ok ? 0 : 1;
 }

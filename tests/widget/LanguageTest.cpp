@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDirIterator>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTranslator>
+#include <QTreeWidget>
+
+#include "app/AboutDlg.h"
+#include "app/TCPIPConn.h"
+#include "app/VeskoraRFConfigurationDlg.h"
+#include "res/DocumentsFolder.h"
+#include "res/PropertyGrid.h"
+#include "res/Readings.h"
+#include "res/Settings.h"
+#include "support/LinkPeer.h"
+#include "support/PromptRecorder.h"
+
+namespace {
+
+bool HasHangul(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
+}
+
+// The string literals of a C++ source that hold Hangul, adjacent pieces
+// joined and escapes undone, comment lines left out.
+QStringList KoreanLiterals(const QString& source) {
+    QString code;
+    for (const QString& line : source.split(u'\n')) {
+        if (!line.trimmed().startsWith(QStringLiteral("//"))) code += line + u'\n';
+    }
+    static const QRegularExpression pieces(QStringLiteral(R"re("(?:[^"\\\n]|\\.)*"(?:\s*"(?:[^"\\\n]|\\.)*")*)re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
+    QStringList found;
+    for (const auto& run : pieces.globalMatch(code)) {
+        QString text;
+        for (const auto& p : piece.globalMatch(run.captured(0))) text += p.captured(1);
+        text.replace(QStringLiteral("\\r"), QStringLiteral("\r"))
+            .replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+            .replace(QStringLiteral("\\\""), QStringLiteral("\""))
+            .replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+        if (HasHangul(text)) found << text;
+    }
+    return found;
+}
+
+// Every text a window shows: captions, titles, menus, tabs, lists, grid.
+QStringList VisibleTexts(QWidget& window) {
+    QStringList texts{window.windowTitle()};
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        texts << w->toolTip();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+        if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w)) texts << g->title();
+        if (auto* t = qobject_cast<QTabBar*>(w)) {
+            for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+        }
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+        }
+        if (auto* table = qobject_cast<QTableWidget*>(w)) {
+            for (int col = 0; col < table->columnCount(); ++col) {
+                if (table->horizontalHeaderItem(col)) texts << table->horizontalHeaderItem(col)->text();
+                for (int row = 0; row < table->rowCount(); ++row) {
+                    if (table->item(row, col)) texts << table->item(row, col)->text();
+                }
+            }
+        }
+        if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
+            for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+                texts << (*it)->text(0) << (*it)->text(1);
+                if (auto* property = dynamic_cast<res::GridProperty*>(*it)) texts << property->GetDescription();
+            }
+        }
+    }
+    for (QAction* action : window.findChildren<QAction*>()) texts << action->text();
+    for (QMenu* menu : window.findChildren<QMenu*>()) texts << menu->title();
+    return texts;
+}
+
+QStringList Korean(const QStringList& texts) {
+    QStringList korean;
+    for (const QString& t : texts) {
+        if (HasHangul(t)) korean << t;
+    }
+    return korean;
+}
+
+// The English reading for the test's lifetime; Korean again afterwards.
+class InEnglish : public testing::Test {
+protected:
+    InEnglish() { english = res::ApplyLanguage(res::Language::English); }
+    ~InEnglish() override { res::ApplyLanguage(res::Language::Korean); }
+    bool english = false;
+    PromptRecorder prompts;
+};
+
+}  // namespace
+
+TEST(Readings, EveryKoreanTextInTheSourcesHasAnEnglishReading) {
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/veskora_en.qm")));
+    int checked = 0;
+    QDirIterator files(QStringLiteral(VESKORA_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        for (const QString& text : KoreanLiterals(QString::fromUtf8(file.readAll()))) {
+            const QString reading = english.translate(res::kReadingContext, text.toUtf8().constData());
+            EXPECT_FALSE(reading.isEmpty())
+                << "no English reading in " << qPrintable(file.fileName()) << ": " << qPrintable(text);
+            EXPECT_FALSE(HasHangul(reading)) << qPrintable(reading);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 30);  // the scan found the program's texts at all
+}
+
+TEST_F(InEnglish, NoWindowOrMessageShowsKorean) {
+    ASSERT_TRUE(english);
+    CVeskoraRFConfigurationDlg main;
+    main.Create();
+    TCPIPConn conn(&main);
+    CAboutDlg about(&main);
+    EXPECT_EQ(Korean(VisibleTexts(main)), QStringList());
+    EXPECT_EQ(Korean(VisibleTexts(conn)), QStringList());
+    EXPECT_EQ(Korean(VisibleTexts(about)), QStringList());
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About VeskoraRFConfiguration"));
+
+    // Texts set as the technician works, and a message, read in English too.
+    RFConfigDlg& rf = main.m_dlgRfConfig;
+    rf.OnBnClickedServiceStop();
+    rf.m_bConnected = true;
+    rf.OnBnClickedServiceStop();
+    rf.OnBnClickedServiceChange();
+    EXPECT_EQ(rf.m_btnServiceStop->text(), QStringLiteral("Restart service"));
+    EXPECT_EQ(Korean(VisibleTexts(main)), QStringList());
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.Texts().front(), QStringLiteral("No device is connected.\r\n Connect the device and try again."));
+    for (const auto& shown : prompts.shown) EXPECT_FALSE(HasHangul(shown.prompt.text + shown.prompt.caption));
+}
+
+TEST_F(InEnglish, TheWireTheLogAndTheIdFileStayTheSame) {
+    // The same steps in each language: connect, stop the service, save the IDs.
+    struct Outcome {
+        QByteArray wire;
+        QString log;
+        QByteArray idFile;
+    };
+    const auto run = [this]() {
+        Outcome out;
+        Peer peer;
+        CVeskoraRFConfigurationDlg main;
+        main.Create();
+        RFConfigDlg& rf = main.m_dlgRfConfig;
+        AimAt(rf, peer.server.serverPort());
+        rf.OnBnClickedConnect();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+        rf.OnBnClickedServiceStop();
+        EXPECT_TRUE(peer.WaitForBytes(1));
+        main.m_dlgIdSetting.OnBnClickedSaveIds();
+        QFile file(QString::fromStdString(res::LocateIdFile().idFilePath));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        out = {peer.received, rf.m_editLog->toPlainText(), file.readAll()};
+        file.remove();
+        return out;
+    };
+    ASSERT_TRUE(english);
+    const Outcome inEnglish = run();
+    res::ApplyLanguage(res::Language::Korean);
+    const Outcome inKorean = run();
+    EXPECT_EQ(inEnglish.wire, QByteArrayLiteral("AT+STOP\r\n"));
+    EXPECT_EQ(inEnglish.wire, inKorean.wire);
+    EXPECT_EQ(inEnglish.log, inKorean.log);
+    EXPECT_FALSE(inKorean.idFile.isEmpty());
+    EXPECT_EQ(inEnglish.idFile, inKorean.idFile);
+}
+
+TEST(Readings, KoreanIsTheDefaultAndTheChoiceIsRemembered) {
+    QTemporaryDir folder;
+    res::SetSettingsFile(folder.filePath(QStringLiteral("settings.ini")));
+    EXPECT_EQ(res::SavedLanguage(), res::Language::Korean);
+    {
+        PromptRecorder prompts;
+        CVeskoraRFConfigurationDlg main;
+        main.Create();
+        QMenu* language = nullptr;
+        for (QMenu* menu : main.m_menuBar->findChildren<QMenu*>()) {
+            if (menu->title() == QStringLiteral("언어(&L)")) language = menu;
+        }
+        ASSERT_NE(language, nullptr);
+        ASSERT_EQ(language->actions().size(), 2);
+        EXPECT_TRUE(language->actions()[0]->isChecked());
+        language->actions()[1]->trigger();
+        EXPECT_EQ(prompts.shown.size(), 1u);
+        // The window stays Korean until the next start.
+        EXPECT_EQ(main.m_dlgRfConfig.m_btnServiceStop->text(), QStringLiteral("서비스 중지"));
+    }
+    EXPECT_EQ(res::SavedLanguage(), res::Language::English);
+    res::SetSettingsFile(QString());
+}
