@@ -155,17 +155,6 @@ private:
         return _mm_movemask_epi8(_mm_or_si128(in(-127, -97), in(-32, -4)));
     }
 #endif
-    // The trail bytes of 64 bytes with these lead bytes, given whether the
-    // first is a trail byte (carry, updated for the next 64).
-    static std::uint64_t Trails(std::uint64_t leads, std::uint64_t& carry) {
-        constexpr std::uint64_t kEven = 0x5555555555555555u;
-        leads &= ~carry;  // a lead byte taken as a trail byte takes nothing
-        const std::uint64_t follows = (leads << 1) | carry;
-        const std::uint64_t oddStarts = leads & ~kEven & ~follows;
-        std::uint64_t evenStarts;
-        carry = __builtin_add_overflow(oddStarts, leads, &evenStarts);
-        return (kEven ^ (evenStarts << 1)) & follows;
-    }
     // Passes the bytes table marks 0, 16 at a time while the text lasts
     // (stops picks a superset of the table's stops); prev becomes the last
     // byte passed.
@@ -327,7 +316,7 @@ const char* Parser::SkipToMarkup(const char* p) const {
                 nuls |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) << (16 * k);
                 leads |= static_cast<std::uint64_t>(LeadMask(v)) << (16 * k);
             }
-            const std::uint64_t hits = (lts & ~Trails(leads, carry)) | nuls;
+            const std::uint64_t hits = (lts & ~textcodec::TrailBytes(leads, carry)) | nuls;
             if (hits) return p + __builtin_ctzll(hits);
             p += 64;
         }
