@@ -299,14 +299,17 @@ const char* Parser::SkipToMarkup(const char* p) const {
             p += 16;
         }
     } else if (m_leadRanges) {
-        // Short text between tags mostly: a block of ASCII up to the '<'.
-        while (m_end - p >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // The first '<' or NUL first: a '<' whose byte before is no lead
+        // byte (or that is where the skip began) begins a character whatever
+        // came before it, and text mostly ends in such a byte (a mark, a
+        // space, a line break). Otherwise the trail bytes decide, from p.
+        for (const char* q = p; m_end - q >= 16; q += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
             const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
-            const int high = _mm_movemask_epi8(v);
-            if (hits && !(high & ((hits & -hits) - 1))) return p + __builtin_ctz(static_cast<unsigned>(hits));
-            if (high) break;
-            p += 16;
+            if (!hits) continue;
+            const char* hit = q + __builtin_ctz(static_cast<unsigned>(hits));
+            if (hit == p || *hit == '\0' || m_lead[static_cast<unsigned char>(hit[-1])] < 2) return hit;
+            break;
         }
         // 64 bytes at a time: a lead byte takes the byte after it, whatever
         // it is, so the trail bytes follow from the runs of lead bytes the
