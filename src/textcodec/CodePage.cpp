@@ -365,7 +365,7 @@ const PlainTables* Plain(int codePage, bool reading) {
 // loops write through a pointer and give it back when it nears the end.
 class PlainWriter {
 public:
-    static constexpr std::size_t kSlack = 32;  // room a loop step may take without checking
+    static constexpr std::size_t kSlack = 128;  // room a loop step may take without checking
 
     explicit PlainWriter(std::string& out) : m_out(out) {}
     ~PlainWriter() { m_out.append(m_buffer, static_cast<std::size_t>(m_at - m_buffer)); }
@@ -419,15 +419,140 @@ inline std::uint32_t Le32(std::uint32_t x) {
 }
 
 // Writes a table entry at o; false when the character is not plain. The
-// write position moves by two first and is put right after: taking the
-// length from the entry would make every next store wait for the lookup.
+// write position moves by the entry's length without a branch: in text
+// that mixes one- and two-byte characters a branch on it would be
+// mispredicted at every change.
 inline bool Put(std::uint32_t entry, char*& o) {
     o[0] = static_cast<char>(entry & 0xFF);
     o[1] = static_cast<char>((entry >> 8) & 0xFF);
-    o += 2;
-    if ((entry >> 16) != 2) [[unlikely]]
-        o -= 2 - static_cast<std::ptrdiff_t>(entry >> 16);
+    o += entry >> 16;
     return entry != 0;
+}
+
+#if defined(__SSE2__)
+// Bits of the 64 bytes at p: bit k is the top bit of mark's result for byte k.
+template <class Mark>
+inline std::uint64_t Bits64(const unsigned char* p, Mark mark) {
+    std::uint64_t bits = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + std::ptrdiff_t{16} * k));
+        bits |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(mark(v)))) << (16 * k);
+    }
+    return bits;
+}
+
+// Copies the 64 bytes at p to o.
+inline void Copy64(const unsigned char* p, char* o) {
+    for (int k = 0; k < 4; ++k) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + std::ptrdiff_t{16} * k),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + std::ptrdiff_t{16} * k)));
+    }
+}
+#endif
+
+// The chunk loops below take the characters that begin in 64 bytes: their
+// starts are found for the whole chunk at once, so that each character is
+// read from a position known beforehand; stepping by each character's
+// length, or branching on it, makes every character wait for the one before
+// or mispredicts at every change between words and spaces. The last
+// character may reach 2 bytes past the chunk, whose next 16 bytes are read
+// too; 64 characters write at most 66 bytes (within the writer's slack).
+constexpr std::size_t kChunkInput = 80;
+
+#if defined(__SSE2__)
+// Bytes of v in lo..hi (unsigned).
+inline __m128i InRange(__m128i v, unsigned char lo, unsigned char hi) {
+    const __m128i clamped =
+        _mm_max_epu8(_mm_min_epu8(v, _mm_set1_epi8(static_cast<char>(hi))), _mm_set1_epi8(static_cast<char>(lo)));
+    return _mm_cmpeq_epi8(clamped, v);
+}
+#endif
+
+// The top ten bits of a three-byte UTF-8 character's code point by the
+// payload of its first two bytes (loaded little-endian, & 0x3F0F): one
+// lookup costs less than the shifts that would assemble them.
+constexpr auto kUtf8Top = [] {
+    std::array<std::uint16_t, 0x3F10> t{};
+    for (std::uint32_t k = 0; k < t.size(); ++k) {
+        t[k] = static_cast<std::uint16_t>(((k & 0x0Fu) << 12) | ((k & 0x3F00u) >> 2));
+    }
+    return t;
+}();
+
+// Copies the ASCII bytes from q[from] up to q[to] to o, 8 at a time (the
+// bytes after them are overwritten later), and moves o past them.
+inline void CopyGap(const unsigned char* q, std::size_t from, std::size_t to, char*& o) {
+    // One block whatever the length: most gaps are a space or none.
+    std::uint64_t block;
+    std::memcpy(&block, q + from, 8);
+    std::memcpy(o, &block, 8);
+    for (std::size_t k = from + 8; k < to; k += 8) [[unlikely]] {
+            std::memcpy(&block, q + k, 8);
+            std::memcpy(o + (k - from), &block, 8);
+        }
+    o += to - from;
+}
+
+// The characters of UTF-8 starting in the 64 bytes from p[i] (at least
+// kChunkInput left), when they are ASCII and three-byte characters led by
+// 0xE1..0xEF (no overlong form among them: most of the BMP), each with its
+// two continuation bytes: the form is checked for the whole chunk at once,
+// and only the three-byte characters are looked up, the ASCII between them
+// copied in blocks. Stops before a character that is not plain; false when
+// the chunk has another form or was not taken whole, for the caller's
+// general step.
+inline bool Utf8Chunk(const std::uint32_t* write, const unsigned char* p, std::size_t& i, char*& o) {
+#if defined(__SSE2__)
+    const unsigned char* q = p + i;
+    const std::uint64_t high = Bits64(q, [](__m128i v) { return v; });
+    if (!high) {
+        Copy64(q, o);
+        o += 64;
+        i += 64;
+        return true;
+    }
+    const std::uint64_t leads = Bits64(q, [](__m128i v) { return InRange(v, 0xE1, 0xEF); });
+    const std::uint64_t continuations = Bits64(q, [](__m128i v) { return InRange(v, 0x80, 0xBF); });
+    if (high != (leads | continuations) || continuations != ((leads << 1) | (leads << 2))) return false;
+    // A character that starts in the last two bytes continues past the chunk.
+    const auto after = static_cast<unsigned>(
+        _mm_movemask_epi8(InRange(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), 0x80, 0xBF)));
+    const auto needed = static_cast<unsigned>((leads >> 62) & 1u) | static_cast<unsigned>((leads >> 63) * 3u);
+    if ((after & needed) != needed) return false;
+
+    std::size_t from = 0;  // the first byte not yet written
+    for (std::uint64_t rest = leads; rest; rest &= rest - 1) {
+        const auto at = static_cast<std::size_t>(__builtin_ctzll(rest));
+        CopyGap(q, from, at, o);
+        std::uint32_t x;
+        std::memcpy(&x, q + at, 4);
+        x = Le32(x);
+        const std::uint32_t entry = write[kUtf8Top[x & 0x3F0Fu] | ((x >> 16) & 0x3Fu)];
+        // Taken when written in two bytes, so that where the next one goes
+        // does not wait for the lookup; not plain (surrogates neither), or
+        // written in one byte, it goes to the general step.
+        if ((entry >> 16) != 2) {
+            i += at;
+            return false;
+        }
+        o[0] = static_cast<char>(entry & 0xFF);
+        o[1] = static_cast<char>((entry >> 8) & 0xFF);
+        o += 2;
+        from = at + 3;
+    }
+    if (from < 64) {
+        CopyGap(q, from, 64, o);
+        from = 64;
+    }
+    i += from;
+    return true;
+#else
+    (void)write;
+    (void)p;
+    (void)i;
+    (void)o;
+    return false;
+#endif
 }
 
 std::size_t PlainFromUtf8(const std::uint32_t* write, std::string_view in, PlainWriter& w) {
@@ -436,8 +561,13 @@ std::size_t PlainFromUtf8(const std::uint32_t* write, std::string_view in, Plain
     char* o = w.At();
     const char* const limit = w.Limit();
     std::size_t i = 0;
+    std::size_t chunkFrom = 0;  // no chunk tried before this
     while (i < n) {
         if (o >= limit) o = w.Flush(o);
+        if (i >= chunkFrom && n - i >= kChunkInput) {
+            if (Utf8Chunk(write, p, i, o)) continue;
+            chunkFrom = i + 64;  // what stopped the chunk is stepped over first
+        }
         const unsigned c = p[i];
         if (c < 0x80) {
             i += AsciiStep(p + i, n - i, o);
@@ -522,6 +652,11 @@ std::size_t PlainFromUtf16(const std::uint32_t* write, std::string_view in, Plai
 struct PairTables {
     std::vector<std::uint32_t> pairs;
     std::vector<std::uint32_t> single;  // 0 for a lead byte, kNotPlain for a byte not plain
+    // The longest run of lead bytes whose pairs with every trail byte
+    // 0xA1..0xFE are written as they are (the Hangul of EUC-KR into 949);
+    // empty when lo > hi.
+    unsigned char identityLo = 1;
+    unsigned char identityHi = 0;
 };
 constexpr std::uint32_t kNotPlain = 0xFFFFFFFFu;
 
@@ -541,8 +676,79 @@ const PairTables& Pairs(int from, int to, const PlainTables& source, const std::
                 b < 0x80 ? static_cast<std::uint16_t>(b) : source.single[static_cast<std::size_t>(b)];
             t->single[static_cast<std::size_t>(b)] = !cp && b >= 0x80 ? 0 : (write[cp] ? write[cp] : kNotPlain);
         }
+        int run = 0;
+        for (std::uint32_t lead = 0x81; lead <= 0xFE; ++lead) {
+            bool same = true;
+            for (std::uint32_t trail = 0xA1; trail <= 0xFE && same; ++trail)
+                same = t->pairs[(lead - 0x80) * 256 + trail] == (lead | trail << 8 | 2u << 16);
+            run = same ? run + 1 : 0;
+            if (run > t->identityHi - t->identityLo + 1) {
+                t->identityLo = static_cast<unsigned char>(lead - static_cast<std::uint32_t>(run) + 1);
+                t->identityHi = static_cast<unsigned char>(lead);
+            }
+        }
     }
     return *t;
+}
+
+// The characters of a byte page starting in the 64 bytes from p[i] (at
+// least kChunkInput left), as Utf8Chunk: a byte of 0x80 or more is taken to
+// lead a pair, and where it does not (a single-byte character of the page,
+// or none) the chunk stops there.
+inline bool BytesChunk(const PairTables& from, const unsigned char* p, std::size_t& i, char*& o) {
+#if defined(__SSE2__)
+    const unsigned char* q = p + i;
+    const std::uint64_t high = Bits64(q, [](__m128i v) { return v; });
+    if (!high) {
+        Copy64(q, o);
+        o += 64;
+        i += 64;
+        return true;
+    }
+    std::uint64_t carry = 0;
+    const std::uint64_t trails = TrailBytes(high, carry);
+    // Pairs all written as they are: the chunk is copied whole, but for a
+    // lead byte at its end, whose pair the next chunk takes.
+    if (from.identityLo <= from.identityHi) {
+        const unsigned char lo = from.identityLo;
+        const unsigned char hi = from.identityHi;
+        const std::uint64_t leadsIn = Bits64(q, [lo, hi](__m128i v) { return InRange(v, lo, hi); });
+        const std::uint64_t trailsIn = Bits64(q, [](__m128i v) { return InRange(v, 0xA1, 0xFE); });
+        if (!(high & ~trails & ~leadsIn) && !(trails & ~trailsIn)) {
+            Copy64(q, o);
+            const std::size_t taken = carry ? 63 : 64;
+            o += taken;
+            i += taken;
+            return true;
+        }
+    }
+    const std::uint32_t* pairs = from.pairs.data();
+    std::uint64_t starts = ~trails;
+    std::size_t taken = 0;
+    while (starts) {
+        const auto at = static_cast<std::size_t>(__builtin_ctzll(starts));
+        starts &= starts - 1;
+        const std::uint32_t c = q[at];
+        // All ones for a lead byte (masks, as in Utf8Chunk). ASCII is
+        // written as itself; a byte that leads no pair has a row of zeros.
+        const std::uint32_t lead = 0u - (c >> 7);
+        const std::uint32_t entry = (pairs[((c & 0x7Fu) << 8) | q[at + 1]] & lead) | ((c | 0x10000u) & ~lead);
+        if (!entry) {
+            i += taken;
+            return false;
+        }
+        Put(entry, o);
+        taken = at + 1 + (lead & 1u);
+    }
+    i += taken;
+    return true;
+#else
+    (void)pairs;
+    (void)p;
+    (void)i;
+    (void)o;
+    return false;
+#endif
 }
 
 std::size_t PlainFromBytes(const PairTables& from, std::string_view in, PlainWriter& w) {
@@ -553,8 +759,13 @@ std::size_t PlainFromBytes(const PairTables& from, std::string_view in, PlainWri
     char* o = w.At();
     const char* const limit = w.Limit();
     std::size_t i = 0;
+    std::size_t chunkFrom = 0;  // no chunk tried before this
     while (i < n) {
         if (o >= limit) o = w.Flush(o);
+        if (i >= chunkFrom && n - i >= kChunkInput) {
+            if (BytesChunk(from, p, i, o)) continue;
+            chunkFrom = i + 64;  // what stopped the chunk is stepped over first
+        }
         const unsigned c = p[i];
         if (c < 0x80) {
             i += AsciiStep(p + i, n - i, o);

@@ -54,6 +54,21 @@ inline int CharLength(const std::uint8_t* table, const char* p, const char* end)
     return n;
 }
 
+// The trail bytes among 64 bytes of a double-byte page, as bits, from the
+// bits of the bytes that would lead a pair (leads) and whether the first of
+// the 64 is a trail byte (carry, updated for the next 64). A lead byte takes
+// the byte after it whatever it is, so trail bytes follow from the runs of
+// lead bytes the way escaped characters follow from runs of escapes.
+inline std::uint64_t TrailBytes(std::uint64_t leads, std::uint64_t& carry) {
+    constexpr std::uint64_t kEven = 0x5555555555555555u;
+    leads &= ~carry;  // a lead byte taken as a trail byte takes nothing
+    const std::uint64_t follows = (leads << 1) | carry;
+    const std::uint64_t oddStarts = leads & ~kEven & ~follows;
+    std::uint64_t evenStarts;
+    carry = __builtin_add_overflow(oddStarts, leads, &evenStarts);
+    return (kEven ^ (evenStarts << 1)) & follows;
+}
+
 // The ICU converter for a Windows code page, or nullptr when ICU has none.
 const char* IcuConverterName(int codePage);
 

@@ -62,6 +62,15 @@ void SwapBytes(std::string& units) { SwapBytes(units.data(), units.size()); }
 bool HasZeroUnit(const char* p, std::size_t size) {
     std::size_t i = 0;
 #if defined(__SSE2__)
+    // 64 bytes a step, one branch for the four blocks.
+    for (; size - i >= 64; i += 64) {
+        __m128i zero = _mm_setzero_si128();
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + std::size_t{16} * k));
+            zero = _mm_or_si128(zero, _mm_cmpeq_epi16(v, _mm_setzero_si128()));
+        }
+        if (_mm_movemask_epi8(zero)) return true;
+    }
     for (; size - i >= 16; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128()))) return true;

@@ -100,11 +100,13 @@ private:
     // stores into entries cannot alias, and hands it back around every call
     // that works on m_at.
     struct Cursor {
-        std::uint32_t current = 0;        // the innermost open element (0: none)
-        ElementEntry* entry = nullptr;    // its entry
+        std::uint32_t current = 0;      // the innermost open element (0: none)
+        ElementEntry* entry = nullptr;  // its entry
+        // depth and next are kept apart: side by side, the compiler adds 1
+        // to both as one vector and unpacks them again on every pass.
         std::uint32_t depth = 0;          // open elements
+        ElementEntry* slot = nullptr;     // the entry of next, when slot < slotEnd
         std::uint32_t next = 1;           // the next free index
-        ElementEntry* slot = nullptr;     // its entry, when slot < slotEnd
         ElementEntry* slotEnd = nullptr;  // the end of the entries allocated in its segment
     };
 
@@ -112,6 +114,10 @@ private:
 
     // The fast loop; returns the first element created (0 for none), which is 1.
     std::uint32_t Parse();
+    // The loop itself from p, built with and without the counting of open
+    // names: without, it stops where counting starts and returns the position.
+    template <bool kCounting>
+    const char* Loop(const char* p);
     // The same index built token by token with ScanToken alone.
     std::uint32_t ParseByTokens();
 
@@ -155,17 +161,6 @@ private:
         return _mm_movemask_epi8(_mm_or_si128(in(-127, -97), in(-32, -4)));
     }
 #endif
-    // The trail bytes of 64 bytes with these lead bytes, given whether the
-    // first is a trail byte (carry, updated for the next 64).
-    static std::uint64_t Trails(std::uint64_t leads, std::uint64_t& carry) {
-        constexpr std::uint64_t kEven = 0x5555555555555555u;
-        leads &= ~carry;  // a lead byte taken as a trail byte takes nothing
-        const std::uint64_t follows = (leads << 1) | carry;
-        const std::uint64_t oddStarts = leads & ~kEven & ~follows;
-        std::uint64_t evenStarts;
-        carry = __builtin_add_overflow(oddStarts, leads, &evenStarts);
-        return (kEven ^ (evenStarts << 1)) & follows;
-    }
     // Passes the bytes table marks 0, 16 at a time while the text lasts
     // (stops picks a superset of the table's stops); prev becomes the last
     // byte passed.
@@ -223,8 +218,8 @@ private:
     void OnToken(int kind);
 
     [[gnu::always_inline]] inline void Open(Cursor& at, std::int32_t start, std::int32_t length,
-                                            std::int32_t nameLength, bool empty);
-    [[gnu::always_inline]] inline void CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length);
+                                            std::int32_t nameLength, bool empty, bool counting);
+    [[gnu::always_inline]] inline void CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length, bool counting);
     void CloseElement(std::int32_t start, std::int32_t length, std::string_view name);
     void CloseUnended(std::uint32_t holder, std::int64_t offset2);
     void NewEntry(const char* from);
@@ -240,6 +235,7 @@ private:
     // that an end tag closing nothing is known without searching the chain.
     // Kept only once a chain deeper than kCountFrom met such an end tag.
     static constexpr std::uint32_t kCountFrom = 32;
+    static constexpr std::int32_t kNoName = INT32_MAX;
     void CountOpen(std::string_view name, int delta);
     void StartCounting();
 
@@ -303,14 +299,17 @@ const char* Parser::SkipToMarkup(const char* p) const {
             p += 16;
         }
     } else if (m_leadRanges) {
-        // Short text between tags mostly: a block of ASCII up to the '<'.
-        while (m_end - p >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // The first '<' or NUL first: a '<' whose byte before is no lead
+        // byte (or that is where the skip began) begins a character whatever
+        // came before it, and text mostly ends in such a byte (a mark, a
+        // space, a line break). Otherwise the trail bytes decide, from p.
+        for (const char* q = p; m_end - q >= 16; q += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
             const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, zero)));
-            const int high = _mm_movemask_epi8(v);
-            if (hits && !(high & ((hits & -hits) - 1))) return p + __builtin_ctz(static_cast<unsigned>(hits));
-            if (high) break;
-            p += 16;
+            if (!hits) continue;
+            const char* hit = q + __builtin_ctz(static_cast<unsigned>(hits));
+            if (hit == p || *hit == '\0' || m_lead[static_cast<unsigned char>(hit[-1])] < 2) return hit;
+            break;
         }
         // 64 bytes at a time: a lead byte takes the byte after it, whatever
         // it is, so the trail bytes follow from the runs of lead bytes the
@@ -327,7 +326,7 @@ const char* Parser::SkipToMarkup(const char* p) const {
                 nuls |= static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) << (16 * k);
                 leads |= static_cast<std::uint64_t>(LeadMask(v)) << (16 * k);
             }
-            const std::uint64_t hits = (lts & ~Trails(leads, carry)) | nuls;
+            const std::uint64_t hits = (lts & ~textcodec::TrailBytes(leads, carry)) | nuls;
             if (hits) return p + __builtin_ctzll(hits);
             p += 64;
         }
@@ -470,7 +469,8 @@ void Parser::OnToken(int kind) {
             if (m_token.length > kMaxStartTagLength) {
                 TagTooLong(m_token.start, m_token.length);
             } else {
-                Open(m_at, m_token.start, m_token.length, m_sc.NameLength(), m_token.flags & kTokenEmptyElement);
+                Open(m_at, m_token.start, m_token.length, m_sc.NameLength(), m_token.flags & kTokenEmptyElement,
+                     m_counting);
             }
             break;
         case kTokEndTag:
@@ -491,6 +491,19 @@ void Parser::OnToken(int kind) {
 }
 
 std::uint32_t Parser::Parse() {
+    // Element 0 has no open name: a length past every name the end-tag fast
+    // path compares keeps that path from checking for it.
+    E(0).length = kNoName;
+    const char* p = Loop<false>(m_text);
+    if (m_counting) Loop<true>(p);
+    E(0).length = 0;
+    CloseUnended(0, static_cast<std::int64_t>(m_end - m_text));
+    m_doc.m_nextFree = static_cast<std::int32_t>(m_at.next);
+    return m_at.next > 1 ? 1 : 0;  // the first element created
+}
+
+template <bool kCounting>
+const char* Parser::Loop(const char* p) {
     Cursor at = m_at;
     // Work on m_at: the cursor goes there first and comes back after.
     const auto call = [this, &at](auto work) {
@@ -499,53 +512,73 @@ std::uint32_t Parser::Parse() {
         at = m_at;
         return r;
     };
-    const char* p = m_text;
     while (true) {
         if (*p != '<') p = SkipToMarkup(p);
         if (*p == '\0') break;
         const auto d = static_cast<unsigned char>(p[1]);
         if (d == '/') {
-            // Most end tags close the innermost element: its name's bytes,
-            // then a byte that ends a name, read as the scan of the name would.
+            // Most end tags close the innermost element: its name, short,
+            // then '>' at once; or its name and a byte that ends a name, read
+            // as the scan of the name would.
+            const char* name = p + 2;
+            const std::int32_t length = at.entry->length;
+            if (length <= 8 && m_end - name >= 8 && name[length] == '>') {
+                // Both names whole in one 8-byte word (the open name lies
+                // earlier in the text, so its 8 bytes are there too).
+                std::uint64_t a;
+                std::uint64_t b;
+                std::memcpy(&a, name, 8);
+                std::memcpy(&b, m_text + at.entry->start + 1, 8);
+                if (!((a ^ b) & kLowBytes[length])) {
+                    p = name + length + 1;
+                    CloseInnermost(at, Off(p), length + 3, kCounting);
+                    continue;
+                }
+            }
             const char* q;
-            if (at.current && SameName(p + 2, m_text + at.entry->start + 1, at.entry->length) &&
-                (q = EndTagRest(p + 2 + at.entry->length)) && q + 1 - p <= kMaxEndTagLength) {
-                CloseInnermost(at, Off(q + 1), Off(q + 1) - Off(p));
+            if (at.current && SameName(name, m_text + at.entry->start + 1, length) && (q = EndTagRest(name + length)) &&
+                q + 1 - p <= kMaxEndTagLength) {
+                CloseInnermost(at, Off(q + 1), Off(q + 1) - Off(p), kCounting);
                 p = q + 1;
                 continue;
             }
-            const char* name = p + 2;
             const char* end = ScanName(name);
             q = EndTagRest(end);
             if (!q || q + 1 - p > kMaxEndTagLength) {
                 p = call([&] { return ByScanner(p); });
-                continue;
+            } else {
+                p = call([&] {
+                    CloseElement(Off(p), Off(q + 1) - Off(p), {name, static_cast<std::size_t>(end - name)});
+                    return q + 1;
+                });
             }
-            p = call([&] {
-                CloseElement(Off(p), Off(q + 1) - Off(p), {name, static_cast<std::size_t>(end - name)});
-                return q + 1;
-            });
+            if (!kCounting && m_counting) break;
             continue;
         }
         if (kTag.nameStart[d]) {
             const char* q = ScanName(p + 1);
             const auto nameLength = static_cast<std::int32_t>(q - (p + 1));
+            if (*q == '>' && q - p < kMaxStartTagLength) {
+                Open(at, Off(p), Off(q + 1) - Off(p), nameLength, false, kCounting);
+                p = q + 1;
+                continue;
+            }
             bool empty = false;
             if (*q != '>') q = Attributes(q, empty);
             if (!q || q + 1 - p > kMaxStartTagLength) {
                 p = call([&] { return ByScanner(p); });
+                if (!kCounting && m_counting) break;
                 continue;
             }
-            Open(at, Off(p), Off(q + 1) - Off(p), nameLength, empty);
+            Open(at, Off(p), Off(q + 1) - Off(p), nameLength, empty, kCounting);
             p = q + 1;
             continue;
         }
         p = call([&] { return ByScanner(p); });
+        if (!kCounting && m_counting) break;
     }
     m_at = at;
-    CloseUnended(0, static_cast<std::int64_t>(m_end - m_text));
-    m_doc.m_nextFree = static_cast<std::int32_t>(m_at.next);
-    return m_at.next > 1 ? 1 : 0;  // the first element created
+    return p;
 }
 
 std::uint32_t Parser::ParseByTokens() {
@@ -559,8 +592,8 @@ std::uint32_t Parser::ParseByTokens() {
     return m_at.next > 1 ? 1 : 0;
 }
 
-// How many '<' from p on are not followed by '/', '!' or '?': at least as
-// many as there are start tags.
+// How many '<' from p on are not followed by '/': at least as many as there
+// are start tags (comments and the like are few enough to count too).
 std::int64_t Parser::StartTagsFrom(const char* p) const {
     std::int64_t count = 0;
 #if defined(__SSE2__)
@@ -571,22 +604,20 @@ std::int64_t Parser::StartTagsFrom(const char* p) const {
         for (int blocks = 0; blocks < 255 && m_end - p >= 16; ++blocks, p += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
             const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));  // up to the NUL
-            const __m128i others =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('/')), _mm_cmpeq_epi8(w, _mm_set1_epi8('!'))),
-                             _mm_cmpeq_epi8(w, _mm_set1_epi8('?')));
+            const __m128i others = _mm_cmpeq_epi8(w, _mm_set1_epi8('/'));
             counts = _mm_sub_epi8(counts, _mm_andnot_si128(others, _mm_cmpeq_epi8(v, lt)));
         }
         const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
         count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
     }
 #endif
-    for (; p < m_end; ++p) count += *p == '<' && p[1] != '/' && p[1] != '!' && p[1] != '?';
+    for (; p < m_end; ++p) count += *p == '<' && p[1] != '/';
     return count;
 }
 
 // Makes room for the entry m_at.next. The table was reserved from the text's
 // length; past that, a table still in its first segment grows once to what
-// the rest of the text can hold (a '<' per element, not one of "</", "<!", "<?"),
+// the rest of the text can hold (a '<' per element, not one of "</"),
 // so that its entries are copied once at most. Larger tables add segments,
 // which copies nothing but a part-filled last one.
 void Parser::NewEntry(const char* from) {
@@ -604,7 +635,8 @@ void Parser::NewEntry(const char* from) {
     m_at.entry = &E(m_at.current);  // the table may have moved
 }
 
-void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int32_t nameLength, bool empty) {
+void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int32_t nameLength, bool empty,
+                  bool counting) {
     if (at.slot == at.slotEnd) {
         m_at = at;
         NewEntry(m_text + start);
@@ -638,13 +670,13 @@ void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int3
     at.current = n;
     at.entry = &e;
     ++at.depth;
-    if (m_counting) CountOpen(OpenName(e), 1);
+    if (counting) CountOpen(OpenName(e), 1);
 }
 
 // The innermost element ends with the end tag of this length ending at end.
-void Parser::CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length) {
+void Parser::CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length, bool counting) {
     ElementEntry& e = *at.entry;
-    if (m_counting) CountOpen(OpenName(e), -1);
+    if (counting) CountOpen(OpenName(e), -1);
     e.length = end - e.start;
     e.SetEndTagLength(length);
     SetCurrent(at, e.parent);
@@ -676,7 +708,7 @@ void Parser::CloseElement(std::int32_t start, std::int32_t length, std::string_v
         return;
     }
     CloseUnended(match, start + 1);
-    CloseInnermost(m_at, start + length, length);
+    CloseInnermost(m_at, start + length, length, m_counting);
 }
 
 // Closes every open element above holder as unended, innermost first, in
