@@ -67,8 +67,9 @@ void StatusBar::OnLinkState(int state) {
         case S::DroppedAfterPress: m_status.SetLink(LinkStatus::Link::Lost, address, port, now); break;
         case S::Connected:
         case S::AcceptedAfterPress: {
-            // After a loss, the gateway is the one that connected: say from where.
-            const bool back = m_status.CurrentLink() == LinkStatus::Link::Lost;
+            // A connection to the page's listening port is the gateway's own, after a loss: say from where.
+            const bool back = m_status.CurrentLink() == LinkStatus::Link::Lost && m_page.m_pDataSocket &&
+                              m_page.m_pDataSocket->localPort() == port;
             const QString peer = m_page.m_pDataSocket ? m_page.m_pDataSocket->peerAddress().toString() : address;
             m_status.SetLink(back ? LinkStatus::Link::ConnectedBack : LinkStatus::Link::Connected,
                              back ? peer : address, port, now);

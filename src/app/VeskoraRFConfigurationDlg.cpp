@@ -87,6 +87,15 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_statusBar = new StatusBar(m_dlgRfConfig, this);
     // It records from the start, shown or not.
     m_framesWindow = new FramesWindow(m_dlgRfConfig, this);
+    m_reconnector = new Reconnector(m_dlgRfConfig, this);
+    connect(m_reconnector, &Reconnector::WaitingFor, this, [this](int seconds, int attempt) {
+        if (seconds == 0) {
+            m_statusBar->clearMessage();
+        } else {
+            m_statusBar->showMessage(
+                QStringLiteral("Reconnecting in %1 s (attempt %2); Disconnect cancels").arg(seconds).arg(attempt));
+        }
+    });
     layout->addWidget(m_statusBar);
     BuildMenu();
     // Restored, the window is never larger than the screen's available area.
@@ -146,6 +155,9 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     });
     connect(session->addAction(QStringLiteral("Save log as…")), &QAction::triggered, this,
             &CVeskoraRFConfigurationDlg::OnSaveLogAs);
+    QAction* reconnect = session->addAction(QStringLiteral("Reconnect automatically"));
+    reconnect->setCheckable(true);  // off until chosen
+    connect(reconnect, &QAction::toggled, m_reconnector, &Reconnector::SetEnabled);
     BuildLanguageMenu();
 }
 

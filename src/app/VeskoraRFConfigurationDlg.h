@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/FramesWindow.h"
+#include "app/Reconnector.h"
 #include "app/RfPageLink.h"
 #include "app/StatusBar.h"
 #include "ids/IDSettingDlg.h"
@@ -69,6 +70,7 @@ public:
     };
     StatusBar* m_statusBar = nullptr;
     FramesWindow* m_framesWindow = nullptr;  // "Session" > "Decoded frames…"
+    Reconnector* m_reconnector = nullptr;    // "Session" > "Reconnect automatically"
 
     // The menu item with the given command id, or nullptr.
     QAction* MenuCommand(int id) const;

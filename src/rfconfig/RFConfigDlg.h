@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,6 +50,9 @@ public:
     // The device link (connect, listen, accept, close).
     void OnBnClickedConnect();
     void StartListening(unsigned port);
+    // After a drop: connects to the page's address again without a word to
+    // the user (for the reconnect option); done tells whether a link stands.
+    void Redial(const std::function<void(bool)>& done);
     void OnSocketAccept(int errorCode) override;
     void OnSocketClose(CDataSocket* socket, int errorCode) override;
     // Sends a command line as it is and logs it (CMD_GET or CMD_SET).

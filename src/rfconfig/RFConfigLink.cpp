@@ -2,6 +2,8 @@
 // accepting the gateway's connection back, and losing it.
 #include <QLineEdit>
 #include <QPushButton>
+#include <memory>
+#include <utility>
 
 #include "link/CommandText.h"
 #include "res/IpAddressCtrl.h"
@@ -49,6 +51,41 @@ void RFConfigDlg::OnBnClickedConnect() {
     }
     m_bLinkActive = !m_bLinkActive;
     NotifyLinkState();
+}
+
+void RFConfigDlg::Redial(const std::function<void(bool)>& done) {
+    if (m_pDataSocket || !m_bConnected) {
+        done(m_pDataSocket != nullptr);
+        return;
+    }
+    const unsigned port = devlink::PortOf(textcodec::ToNarrow(m_editPort->text()));
+    if (port == 0 || port > 0xFFFF) {
+        done(false);
+        return;
+    }
+    // Not blocking: until it is adopted, the socket's notifications are not the page's current link's.
+    auto* socket = new CDataSocket(this);
+    auto settled = std::make_shared<bool>(false);  // done is told once
+    connect(socket, &QTcpSocket::connected, this, [this, socket, done, settled] {
+        if (std::exchange(*settled, true)) return;
+        if (m_pDataSocket || !m_bConnected) {  // the gateway came back first, or Disconnect was pressed
+            socket->deleteLater();
+            done(m_pDataSocket != nullptr);
+            return;
+        }
+        DiscardPartialFrame();
+        m_pDataSocket = socket;
+        m_bLinkActive = true;
+        NotifyLinkState();
+        done(true);
+    });
+    connect(socket, &QAbstractSocket::errorOccurred, this, [this, socket, done, settled] {
+        if (std::exchange(*settled, true)) return;  // an adopted link's errors are its own
+        m_strLinkError = socket->errorString();
+        socket->deleteLater();
+        done(false);
+    });
+    socket->connectToHost(m_ipAddress->Text(), static_cast<quint16>(port));
 }
 
 void RFConfigDlg::StartListening(unsigned port) {

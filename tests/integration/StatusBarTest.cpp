@@ -166,3 +166,41 @@ TEST_F(StatusAndLog, TheDecodedFramesWindowListsCommandsAndRepliesWithTheirBytes
     EXPECT_TRUE(frames.BytesText().startsWith(QStringLiteral("0000  56 45 53 4b")));  // "VESK…" header
     EXPECT_TRUE(frames.BytesText().contains(QStringLiteral("length byte")));
 }
+
+TEST_F(StatusAndLog, TheReconnectOptionConnectsAgainAfterADropAndDisconnectCancelsIt) {
+    // The gateway keeps listening on 127.0.0.1; the page listens for it on 127.0.0.2.
+    gatewaysim::Options o;
+    o.port = 0;
+    o.verbose = false;
+    o.closeAfter = 1;
+    gatewaysim::GatewayServer gateway(o);
+    ASSERT_TRUE(gateway.Start());
+    main = std::make_unique<CVeskoraRFConfigurationDlg>();
+    main->Create();
+    RFConfigDlg& page = main->m_dlgRfConfig;
+    page.m_listenAddress = QHostAddress(QStringLiteral("127.0.0.2"));
+    main->showNormal();
+    ASSERT_TRUE(ShowActive(*main));
+    flow = std::make_unique<flow::TechnicianFlow>(*main, QStringLiteral("127.0.0.1"), gateway.Port());
+    ASSERT_TRUE(flow->Connect());
+    main->m_reconnector->SetSecondMs(20);
+    main->m_reconnector->SetEnabled(true);
+
+    page.SendCommand(CMD_GET, devlink::command::Get("G2", "A00001"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return main->m_statusBar->currentMessage().startsWith(QStringLiteral("Reconnecting in 1 s (attempt 1)"));
+        },
+        3000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return main->m_statusBar->LinkLabel().startsWith(QStringLiteral("Connected")); }, 3000));
+    page.SendCommand(CMD_GET, devlink::command::Get("G2", "A00002"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gateway.State().commands == 2; }, 3000));
+
+    // Dropped again; a press of the page's button during the wait cancels it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->m_reconnector->Waiting(); }, 3000));
+    main->m_reconnector->SetSecondMs(1000);
+    page.OnBnClickedConnect();
+    EXPECT_FALSE(main->m_reconnector->Waiting());
+    EXPECT_TRUE(main->m_statusBar->currentMessage().isEmpty());
+}
