@@ -36,8 +36,8 @@ endforeach()
 
 # Manual pages and the changelog go compressed, as Debian keeps them.
 set(man_pages ${dist}/VeskoraRFConfiguration.1 ${dist}/gateway-sim.1)
-if(TARGET veskora AND EXISTS ${CMAKE_SOURCE_DIR}/src/cli/veskora.1)
-  list(APPEND man_pages ${CMAKE_SOURCE_DIR}/src/cli/veskora.1)
+if(TARGET veskora)
+  list(APPEND man_pages ${dist}/veskora.1)
 endif()
 set(compressed)
 foreach(page IN LISTS man_pages ITEMS ${dist}/changelog)
