@@ -88,6 +88,11 @@ void CVeskoraRFConfigurationDlg::Create() {
     // It records from the start, shown or not.
     m_framesWindow = new FramesWindow(m_dlgRfConfig, this);
     m_reconnector = new Reconnector(m_dlgRfConfig, this);
+    m_cellStates = new CellStates(m_dlgRfConfig, this);
+    connect(m_cellStates, &CellStates::EditorStillOpen, this, [this] {
+        m_statusBar->showMessage(
+            QStringLiteral("The open editor's text is not written until Enter: the SET went out without it."), 10000);
+    });
     connect(m_reconnector, &Reconnector::WaitingFor, this, [this](int seconds, int attempt) {
         if (seconds == 0) {
             m_statusBar->clearMessage();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/CellStates.h"
 #include "app/FramesWindow.h"
 #include "app/Reconnector.h"
 #include "app/RfPageLink.h"
@@ -71,6 +72,7 @@ public:
     StatusBar* m_statusBar = nullptr;
     FramesWindow* m_framesWindow = nullptr;  // "Session" > "Decoded frames…"
     Reconnector* m_reconnector = nullptr;    // "Session" > "Reconnect automatically"
+    CellStates* m_cellStates = nullptr;      // tints of the RF page's typed cells
 
     // The menu item with the given command id, or nullptr.
     QAction* MenuCommand(int id) const;

@@ -222,6 +222,8 @@ signals:
     void ReplyDecoded(const devlink::Reply& reply);
     // Each frame or message as the receive path cut it, before it was decoded.
     void FrameHandled(const std::string& frame);
+    // An in-place editor wrote its text into a list's cell.
+    void CellEdited(res::ListCtrl* list, int row, int column);
     // Each entry the log box got, as it was appended.
     void LogAppended(const std::string& text);
     // The log box let its oldest lines go for the first time (SetLogLimit).

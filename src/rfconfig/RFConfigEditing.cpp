@@ -33,6 +33,7 @@ void RFConfigDlg::CommitCellEditor(CellEditor& cell) {
     cell.list->SetItemText(*cell.row, *cell.column, cell.upperCase ? rfpage::UpperLatinLetters(typed) : typed);
     cell.editor->setGeometry(0, 0, 0, 0);
     cell.editor->hide();
+    emit CellEdited(cell.list, *cell.row, *cell.column);
 }
 
 bool RFConfigDlg::PreTranslateKey(QWidget* target, QKeyEvent* event) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 #include "flow/TechnicianFlow.h"
 #include "link/CommandText.h"
 #include "res/DocumentsFolder.h"
+#include "res/ListCtrl.h"
 #include "support/PromptRecorder.h"
 
 namespace {
@@ -203,4 +205,37 @@ TEST_F(StatusAndLog, TheReconnectOptionConnectsAgainAfterADropAndDisconnectCance
     page.OnBnClickedConnect();
     EXPECT_FALSE(main->m_reconnector->Waiting());
     EXPECT_TRUE(main->m_statusBar->currentMessage().isEmpty());
+}
+
+TEST_F(StatusAndLog, TypedCellsShowWhetherTheReplyConfirmedThem) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    RFConfigDlg& page = main->m_dlgRfConfig;
+    page.m_bServiceStopped = true;  // the guard passes; no "AT+STOP" needed for this
+    page.m_listGatewayFreq->InsertItem(0, QStringLiteral("A00001"));
+    page.m_listGatewayFreq->SetItemText(0, 1, QStringLiteral("2402000000"));
+    // Typed in place: edited, not sent.
+    page.OnNMDblclkGatewayFreq(0, 1);
+    page.m_cellEditors[1].editor->setText(QStringLiteral("2410000000"));
+    QTest::keyClick(page.m_cellEditors[1].editor, Qt::Key_Return);
+    CellStates::State state{};
+    ASSERT_TRUE(main->m_cellStates->StateOf(page.m_listGatewayFreq, 0, 1, &state));
+    EXPECT_EQ(state, CellStates::State::Edited);
+    // SET: waiting, then the reply confirms it; the text stays as the page shows it.
+    page.SendCommand(CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
+    ASSERT_TRUE(main->m_cellStates->StateOf(page.m_listGatewayFreq, 0, 1, &state));
+    EXPECT_EQ(state, CellStates::State::Waiting);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return main->m_cellStates->StateOf(page.m_listGatewayFreq, 0, 1, &state) &&
+                   state == CellStates::State::Confirmed;
+        },
+        3000));
+    EXPECT_EQ(page.m_listGatewayFreq->GetItemText(0, 1), QStringLiteral("2410000000"));
+
+    // Typed again, a SET while the editor is still open: the status bar says the typed text is not written.
+    page.OnNMDblclkGatewayFreq(0, 1);
+    page.SendCommand(CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
+    EXPECT_TRUE(
+        main->m_statusBar->currentMessage().startsWith(QStringLiteral("The open editor's text is not written")));
 }
