@@ -15,6 +15,7 @@ namespace network {
 namespace {
 
 constexpr const char* kRootName = "VeskoraNetwork";
+constexpr std::size_t kMaxNodes = 1000;
 
 struct Attribute {
     std::string name, value;
@@ -172,6 +173,10 @@ private:
                 return Fail(error, e, "expected a node path like \"node N00001 / frequency\", found \"" + *path + "\"");
             }
             site.nodes[id];
+            // Six repeaters name 186 nodes at most; a file with far more is not a site.
+            if (site.nodes.size() > kMaxNodes) {
+                return Fail(error, e, "expected at most " + std::to_string(kMaxNodes) + " nodes, found more");
+            }
         }
         return true;
     }
