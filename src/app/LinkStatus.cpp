@@ -6,7 +6,7 @@ namespace {
 
 QString Bytes(std::int64_t n) {
     if (n < 1024) return QStringLiteral("%1 B").arg(n);
-    if (n < 1024 * 1024) return QStringLiteral("%1 KB").arg(static_cast<double>(n) / 1024.0, 0, 'f', 1);
+    if (n < std::int64_t{1024} * 1024) return QStringLiteral("%1 KB").arg(static_cast<double>(n) / 1024.0, 0, 'f', 1);
     return QStringLiteral("%1 MB").arg(static_cast<double>(n) / (1024.0 * 1024.0), 0, 'f', 1);
 }
 

@@ -19,7 +19,7 @@ class StatusBar : public QStatusBar {
 public:
     using Clock = std::function<std::int64_t()>;
     // The log box keeps this much once the session log holds every entry.
-    static constexpr qsizetype kLogBoxLimit = 16 * 1024 * 1024;
+    static constexpr qsizetype kLogBoxLimit = qsizetype{16} * 1024 * 1024;
 
     StatusBar(RFConfigDlg& page, QWidget* parent);
     void SetClock(Clock clock) { m_clock = std::move(clock); }
