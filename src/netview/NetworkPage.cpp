@@ -445,10 +445,12 @@ ReportData NetworkPage::Report() const {
         const auto it = live.find(path);
         const network::Value value = it != live.end() ? *it->second : network::Value{};
         if (!value.Known() && value.origin == network::Origin::Unknown && !planned.count(path)) return;
+        // The value is at hand: StateAt would walk the whole site again for each row.
+        const auto notes = m_notes.find(path);
+        const ShownState state = StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{});
         ReportRow row{
-            Q(path), Q(value.text), Q(planned[path]), QString::fromLatin1(ShownStateName(StateAt(path))),
+            Q(path), Q(value.text), Q(planned[path]), QString::fromLatin1(ShownStateName(state)),
             value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString()};
-        const ShownState state = StateAt(path);
         if (state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers ||
             state == ShownState::NotWritten || (state == ShownState::NoAnswer && planned.count(path))) {
             report.open.push_back(row);

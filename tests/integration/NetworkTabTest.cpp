@@ -18,36 +18,22 @@
 #include "network/NetworkFile.h"
 #include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
-#include "support/PromptRecorder.h"
+#include "support/WindowWithGateway.h"
 
 using netview::ShownState;
 
 namespace {
 
-class NetworkTab : public testing::Test {
+class NetworkTab : public WindowWithGateway {
 protected:
     void Start(gatewaysim::Options options = {}) {
-        previous = res::DocumentsFolder();
-        res::SetDocumentsFolder(documents.path());
         options.nodesPerRepeater = 2;
-        sim = gatewaysim::StartInProcess(options);
-        ASSERT_TRUE(sim);
-        main = std::make_unique<CVeskoraRFConfigurationDlg>();
-        main->Create();
-        main->m_dlgRfConfig.m_listenAddress = QHostAddress::LocalHost;
-        main->showNormal();
-        main->resize(main->sizeHint().expandedTo(QSize(1700, 900)));
-        ASSERT_TRUE(ShowActive(*main));
+        WindowWithGateway::Start(options, QSize(1700, 900));
         prompts.answer = res::kIdYes;
-        flow = std::make_unique<flow::TechnicianFlow>(*main, QStringLiteral("127.0.0.1"), sim->Port());
         ASSERT_TRUE(flow->EnterIds() && flow->SaveIds());
         QTest::mouseClick(main->m_tabMain->Bar(), Qt::LeftButton, {}, main->m_tabMain->Bar()->tabRect(2).center());
         ASSERT_EQ(main->m_pwndShow, &page());
         page().SetFileChooser([this](QWidget*, const QString&, const QString&, bool) { return chosenFile; });
-    }
-    void TearDown() override {
-        main.reset();
-        res::SetDocumentsFolder(previous);
     }
     netview::NetworkPage& page() { return main->m_pageNetwork; }
     // Clicks the tab's button with this text and waits for the operation it starts.
@@ -73,12 +59,7 @@ protected:
         ASSERT_TRUE(network::SaveNetworkFile(plan, chosenFile.toStdString(), &error)) << error;
     }
 
-    PromptRecorder prompts;
-    QTemporaryDir documents;
-    QString previous, chosenFile;
-    std::unique_ptr<gatewaysim::GatewayServer> sim;
-    std::unique_ptr<CVeskoraRFConfigurationDlg> main;
-    std::unique_ptr<flow::TechnicianFlow> flow;
+    QString chosenFile;
 };
 
 const std::string kModuleFrequency = "repeater 1 / SX1276 1 / frequency";

@@ -15,43 +15,17 @@
 #include "link/CommandText.h"
 #include "res/DocumentsFolder.h"
 #include "res/ListCtrl.h"
-#include "support/PromptRecorder.h"
+#include "support/WindowWithGateway.h"
 
 namespace {
 
-class StatusAndLog : public testing::Test {
+class StatusAndLog : public WindowWithGateway {
 protected:
-    // Each test has an ID folder of its own, so that its session logs are its own.
-    void SetUp() override {
-        previous = res::DocumentsFolder();
-        res::SetDocumentsFolder(documents.path());
-    }
-    void TearDown() override {
-        main.reset();
-        res::SetDocumentsFolder(previous);
-    }
-    void Start(gatewaysim::Options options = {}) {
-        sim = gatewaysim::StartInProcess(options);
-        ASSERT_TRUE(sim);
-        main = std::make_unique<CVeskoraRFConfigurationDlg>();
-        main->Create();
-        main->m_dlgRfConfig.m_listenAddress = QHostAddress::LocalHost;
-        main->showNormal();
-        ASSERT_TRUE(ShowActive(*main));
-        flow = std::make_unique<flow::TechnicianFlow>(*main, QStringLiteral("127.0.0.1"), sim->Port());
-    }
     QString LogFolder() const { return QString::fromStdString(res::LocateIdFile().idFolder) + QStringLiteral("logs"); }
     QString SessionText() const {
         QFile file(main->m_statusBar->Log().Path());
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
-
-    PromptRecorder prompts;
-    QTemporaryDir documents;
-    QString previous;
-    std::unique_ptr<gatewaysim::GatewayServer> sim;
-    std::unique_ptr<CVeskoraRFConfigurationDlg> main;
-    std::unique_ptr<flow::TechnicianFlow> flow;
 };
 
 }  // namespace
