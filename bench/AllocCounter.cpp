@@ -57,5 +57,7 @@ void UseHeap(Heap heap) {
     malloc_trim(0);
 }
 
+void ReturnFreePages() { malloc_trim(0); }
+
 const char* HeapName(Heap heap) { return heap == Heap::Warm ? "warm" : "fresh"; }
 }  // namespace alloc

@@ -78,6 +78,7 @@ void ParseEngine(benchmark::State& state, int corpus, Heap heap) {
     double perByte = 0;
     std::size_t elements = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         peak.Start();
         xml::XmlTextDoc x;
         const bool ok = x.SetDocText(doc);
@@ -97,6 +98,7 @@ void ParsePugixml(benchmark::State& state, int corpus, Heap heap) {
     PeakMeter peak;
     double perByte = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         peak.Start();
         pugi::xml_document x;
         const pugi::xml_parse_result r = x.load_buffer(doc.data(), doc.size());
@@ -113,6 +115,7 @@ void ParseTinyxml2(benchmark::State& state, int corpus, Heap heap) {
     PeakMeter peak;
     double perByte = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         peak.Start();
         tinyxml2::XMLDocument x;
         const auto r = x.Parse(doc.data(), doc.size());
@@ -130,6 +133,7 @@ void ParseReadEngine(benchmark::State& state, int corpus, Heap heap) {
     if (heap == Heap::Warm) xml::XmlTextDoc(doc).DocText();
     std::size_t textBytes = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         xml::XmlTextDoc x;
         x.SetDocText(doc);
         textBytes = 0;
@@ -164,6 +168,7 @@ void ParseReadPugixml(benchmark::State& state, int corpus, Heap heap) {
     if (heap == Heap::Warm) pugi::xml_document().load_buffer(doc.data(), doc.size());
     std::size_t textBytes = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         pugi::xml_document x;
         x.load_buffer(doc.data(), doc.size());
         textBytes = WalkPugixml(x);
@@ -196,6 +201,7 @@ void BuildEngine(benchmark::State& state, Heap heap) {
     alloc::UseHeap(heap);
     std::size_t bytes = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         xml::XmlTextDoc x;
         x.PutMain("root");
         for (int c = 0; c < kChildren; ++c) {
@@ -221,6 +227,7 @@ void BuildPugixml(benchmark::State& state, Heap heap) {
     alloc::UseHeap(heap);
     std::size_t bytes = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         pugi::xml_document x;
         pugi::xml_node root = x.append_child("root");
         for (int c = 0; c < kChildren; ++c) {
@@ -238,6 +245,7 @@ void BuildPugixml(benchmark::State& state, Heap heap) {
 void BuildTinyxml2(benchmark::State& state, Heap heap) {
     alloc::UseHeap(heap);
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         tinyxml2::XMLDocument x;
         auto* root = x.NewElement("root");
         x.InsertEndChild(root);

@@ -88,6 +88,7 @@ void LoadFile(benchmark::State& state, int file, Heap heap) {
     std::size_t text = 0;
     double perByte = 0;
     for (auto _ : state) {
+        alloc::RenewPages(state, heap);
         alloc::ResetPeak();
         const std::size_t before = alloc::Current();
         xml::XmlTextDoc doc;
