@@ -5,7 +5,7 @@
 namespace xml {
 
 // Bytes that end a tag name read from the text.
-inline bool IsTagNameEnd(unsigned char c) {
+constexpr bool IsTagNameEnd(unsigned char c) {
     switch (c) {
         case '\0':
         case '\t':
@@ -27,7 +27,7 @@ inline bool IsTagNameEnd(unsigned char c) {
 }
 
 // Bytes that end a name in a search path.
-inline bool IsPathNameEnd(char c) { return c == '\0' || c == ' ' || c == '/' || c == '=' || c == '[' || c == ']'; }
+constexpr bool IsPathNameEnd(char c) { return c == '\0' || c == ' ' || c == '/' || c == '=' || c == '[' || c == ']'; }
 
 // True when name equals the start of pathName and pathName ends right there.
 inline bool NameMatches(std::string_view name, const char* pathName, std::size_t pathLength) {

@@ -1,6 +1,7 @@
 #include "xml/XmlTextDoc.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "textcodec/CodePage.h"
@@ -8,6 +9,20 @@
 #include "xml/SearchPath.h"
 
 namespace xml {
+namespace {
+
+// Bytes of a search name that is compared in place: ASCII that ends neither
+// a tag name nor a step of a search path.
+constexpr auto kPlainNameByte = [] {
+    std::array<bool, 256> t{};
+    for (int c = 1; c < 0x80; ++c) {
+        t[static_cast<std::size_t>(c)] =
+            !IsTagNameEnd(static_cast<unsigned char>(c)) && !IsPathNameEnd(static_cast<char>(c));
+    }
+    return t;
+}();
+
+}  // namespace
 
 XmlTextDoc::XmlTextDoc() : m_table(std::make_unique<ElementTable>()) { ParseDocument(); }
 
@@ -75,28 +90,40 @@ std::string_view XmlTextDoc::TagNameOf(std::uint32_t element) const {
 }
 
 std::uint32_t XmlTextDoc::FindInChildren(std::uint32_t parent, std::uint32_t after, const char* path) const {
-    const SearchPath sp(path);
-    if (sp.kind != SearchPath::kAny && sp.kind != SearchPath::kRelative) return 0;
     std::uint32_t e = after ? E(after).next : E(parent).firstChild;
-    if (sp.kind == SearchPath::kAny) return e;
     // A name of ASCII bytes that do not end a tag name matches a tag whose
     // name is those bytes followed by a byte that ends it: compared in place.
-    const bool plain = std::all_of(sp.name, sp.name + sp.nameLength, [](char c) {
+    const auto plainByte = [](char c) {
         return static_cast<unsigned char>(c) < 0x80 && !IsTagNameEnd(static_cast<unsigned char>(c));
-    });
+    };
+    const char* name = path;
+    std::size_t length = 0;
+    // Nearly every search is such a name and nothing else: the path is not parsed.
+    if (path) {
+        while (kPlainNameByte[static_cast<unsigned char>(path[length])]) ++length;
+    }
+    if (length == 0 || path[length] != '\0') {
+        const SearchPath sp(path);
+        if (sp.kind == SearchPath::kAny) return e;
+        if (sp.kind != SearchPath::kRelative) return 0;
+        if (!std::all_of(sp.name, sp.name + sp.nameLength, plainByte)) {
+            for (; e; e = E(e).next) {
+                if (sp.Matches(TagNameOf(e))) return e;
+            }
+            return 0;
+        }
+        name = sp.name;
+        length = sp.nameLength;
+    }
     const char* const base = m_text.c_str();
     const char* const end = base + m_text.size();
     for (; e; e = E(e).next) {
-        if (!plain) {
-            if (sp.Matches(TagNameOf(e))) return e;
-            continue;
-        }
         const char* t = base + E(e).start + 1;
         while (t < end && (*t == ' ' || *t == '\t' || *t == '\n' || *t == '\r')) ++t;
-        if (static_cast<std::size_t>(end - t) >= sp.nameLength && std::memcmp(t, sp.name, sp.nameLength) == 0 &&
-            (t + sp.nameLength == end || IsTagNameEnd(static_cast<unsigned char>(t[sp.nameLength])))) {
-            return e;
-        }
+        if (static_cast<std::size_t>(end - t) < length || (length && *t != *name)) continue;
+        std::size_t k = 0;
+        while (k < length && t[k] == name[k]) ++k;
+        if (k == length && (t + length == end || IsTagNameEnd(static_cast<unsigned char>(t[length])))) return e;
     }
     return 0;
 }
@@ -139,6 +166,12 @@ std::string XmlTextDoc::ElementText(std::uint32_t element) const {
     const std::int64_t contentLength = std::int64_t{e.length} - e.StartTagLength() - e.EndTagLength();
     if (contentLength <= 0 || contentStart + contentLength > static_cast<std::int64_t>(m_text.size())) return {};
     const std::string_view content(m_text.data() + contentStart, static_cast<size_t>(contentLength));
+    // Short ASCII texts without markup or references, as IDs are, come back as they are.
+    if (content.size() <= 32 && std::none_of(content.begin(), content.end(), [](char c) {
+            return c == '<' || c == '&' || static_cast<unsigned char>(c) >= 0x80;
+        })) {
+        return std::string(content);
+    }
     if (content.find('<') == std::string_view::npos) return DecodeEntities(content);
 
     // Content with markup: keep text and CDATA, drop the rest.
