@@ -45,6 +45,8 @@ void Free(void* p) { FreeCounted(p); }
 }  // namespace alloc
 
 namespace alloc {
+void ReturnFreePages() { malloc_trim(0); }
+
 void UseHeap(Heap heap) {
     if (heap == Heap::Warm) {
         mallopt(M_MMAP_MAX, 0);
@@ -54,10 +56,8 @@ void UseHeap(Heap heap) {
     mallopt(M_MMAP_MAX, 65536);
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-    malloc_trim(0);
+    ReturnFreePages();
 }
-
-void ReturnFreePages() { malloc_trim(0); }
 
 const char* HeapName(Heap heap) { return heap == Heap::Warm ? "warm" : "fresh"; }
 }  // namespace alloc
