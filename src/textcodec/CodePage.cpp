@@ -772,7 +772,7 @@ inline bool BytesChunk(const PairTables& from, const unsigned char* p, std::size
     i += taken;
     return true;
 #else
-    (void)pairs;
+    (void)from;
     (void)p;
     (void)i;
     (void)o;

@@ -198,12 +198,15 @@ int CodePageOf(std::string_view name) {
     if (name.empty()) return 0;
     if (name.size() >= 100) return -1;
     if (name.substr(0, 6) == "UTF-32") return kCpEngineUtf32;
-    std::string lower(name);
-    for (char& c : lower) c = Lower(c);
-    const auto it =
-        std::lower_bound(std::begin(kLabels), std::end(kLabels), lower,
-                         [](const Label& l, const std::string& n) { return std::strcmp(l.name, n.c_str()) < 0; });
-    if (it == std::end(kLabels) || lower != it->name) return -1;
+    // The label nearly every file carries answers without the search.
+    if (EqualsNoCase(name, "utf-8")) return textcodec::kCpUtf8;
+    if (name.find('\0') != std::string_view::npos) return -1;  // no label holds one
+    char lower[100];
+    std::transform(name.begin(), name.end(), lower, Lower);
+    lower[name.size()] = '\0';
+    const auto it = std::lower_bound(std::begin(kLabels), std::end(kLabels), lower,
+                                     [](const Label& l, const char* n) { return std::strcmp(l.name, n) < 0; });
+    if (it == std::end(kLabels) || std::strcmp(lower, it->name) != 0) return -1;
     // A code page this machine cannot convert behaves as an unknown label.
     return textcodec::IsConvertible(it->codePage) ? it->codePage : -1;
 }
@@ -216,6 +219,11 @@ bool EncodingsDiffer(std::string_view a, std::string_view b) {
 }
 
 std::string SniffEncoding(std::string_view text) {
+    // A text that opens with a tag whose name cannot be "html" names no
+    // encoding, whatever follows (most files without a declaration).
+    if (text.size() >= 2 && text[0] == '<' && Lower(text[1]) >= 'a' && Lower(text[1]) <= 'z' && Lower(text[1]) != 'h') {
+        return {};
+    }
     const std::string copy(text);
     Scanner scanner(copy.c_str(), copy.size());
     Token token;
@@ -339,7 +347,25 @@ bool LooksLikeUtf8(std::string_view bytes, bool* hasNonAscii) {
     std::size_t i = 0;
     while (i < bytes.size() && bytes[i] != '\0') {
 #if defined(__SSE2__)
-        // ASCII without NULs, 16 bytes at a time.
+        // ASCII without NULs, 64 bytes a step, then 16, then the last 16 (the
+        // bytes before them are checked already).
+        if (bytes.size() - i >= 64) {
+            const auto* q = reinterpret_cast<const __m128i*>(bytes.data() + i);
+            const __m128i a = _mm_loadu_si128(q);
+            const __m128i b = _mm_loadu_si128(q + 1);
+            const __m128i c = _mm_loadu_si128(q + 2);
+            const __m128i d = _mm_loadu_si128(q + 3);
+            const __m128i any = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
+            const __m128i least = _mm_min_epu8(_mm_min_epu8(a, b), _mm_min_epu8(c, d));
+            if (!(_mm_movemask_epi8(any) | _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())))) {
+                i += 64;
+                continue;
+            }
+        }
+        if (bytes.size() - i < 16 && bytes.size() >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + bytes.size() - 16));
+            if (!(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) break;
+        }
         if (bytes.size() - i >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
             if (!(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -453,15 +454,27 @@ void XmlTextDoc::AddReportRecord(std::string& report, const char* word, const ch
     if (!(kind & kRecUpdate)) {
         // Appending writes exactly what PutMain and PutAttribute would write
         // into a document of the report, without building one.
-        const auto attribute = [&report](const char* name, const std::string& v) {
+        const auto attribute = [&report](const char* name, std::string_view v) {
             report.append(" ").append(name).append("=\"");
-            report += EncodeEntities(v, EncodeMode::Attribute, false);
+            // Encodings, names and numbers need no references: appended as they are.
+            if (std::none_of(v.begin(), v.end(), [](char c) { return kEncodeStops[static_cast<unsigned char>(c)]; })) {
+                report.append(v);
+            } else {
+                report += EncodeEntities(v, EncodeMode::Attribute, false);
+            }
             report += '"';
         };
+        const auto decimal = [](std::int64_t n, char(&buffer)[24]) {
+            return std::string_view(buffer,
+                                    static_cast<std::size_t>(std::to_chars(buffer, buffer + 24, n).ptr - buffer));
+        };
+        // A file's load writes two or three records: one allocation for them.
+        if (report.capacity() < 128) report.reserve(128);
         report.append("<").append(word ? word : "");
         if (value) attribute(valueAttr, value);
-        if (writeNumber) attribute(numberAttr ? numberAttr : "offset", std::to_string(number));
-        if (number2 != -1) attribute("offset2", std::to_string(number2));
+        char buffer[24];
+        if (writeNumber) attribute(numberAttr ? numberAttr : "offset", decimal(number, buffer));
+        if (number2 != -1) attribute("offset2", decimal(number2, buffer));
         report += "/>";
         return;
     }

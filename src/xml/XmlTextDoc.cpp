@@ -22,6 +22,15 @@ constexpr auto kPlainNameByte = [] {
     return t;
 }();
 
+// Bytes that keep a text from being returned as it is: markup, a reference,
+// or a byte of a character beyond ASCII.
+constexpr auto kMarkupOrWide = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0x80; c < 0x100; ++c) t[static_cast<std::size_t>(c)] = true;
+    t['<'] = t['&'] = true;
+    return t;
+}();
+
 }  // namespace
 
 XmlTextDoc::XmlTextDoc() : m_table(std::make_unique<ElementTable>()) { ParseDocument(); }
@@ -117,11 +126,15 @@ std::uint32_t XmlTextDoc::FindInChildren(std::uint32_t parent, std::uint32_t aft
     }
     const char* const base = m_text.c_str();
     const char* const end = base + m_text.size();
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
     for (; e; e = E(e).next) {
         const char* t = base + E(e).start + 1;
-        while (t < end && (*t == ' ' || *t == '\t' || *t == '\n' || *t == '\r')) ++t;
+        // Blanks before a name are rare: one test (the text ends with its NUL).
+        if (static_cast<unsigned char>(*t) <= ' ') {
+            while (t < end && space(*t)) ++t;
+        }
         if (static_cast<std::size_t>(end - t) < length || (length && *t != *name)) continue;
-        std::size_t k = 0;
+        std::size_t k = length ? 1 : 0;
         while (k < length && t[k] == name[k]) ++k;
         if (k == length && (t + length == end || IsTagNameEnd(static_cast<unsigned char>(t[length])))) return e;
     }
@@ -167,9 +180,8 @@ std::string XmlTextDoc::ElementText(std::uint32_t element) const {
     if (contentLength <= 0 || contentStart + contentLength > static_cast<std::int64_t>(m_text.size())) return {};
     const std::string_view content(m_text.data() + contentStart, static_cast<size_t>(contentLength));
     // Short ASCII texts without markup or references, as IDs are, come back as they are.
-    if (content.size() <= 32 && std::none_of(content.begin(), content.end(), [](char c) {
-            return c == '<' || c == '&' || static_cast<unsigned char>(c) >= 0x80;
-        })) {
+    if (content.size() <= 32 && std::none_of(content.begin(), content.end(),
+                                             [](char c) { return kMarkupOrWide[static_cast<unsigned char>(c)]; })) {
         return std::string(content);
     }
     if (content.find('<') == std::string_view::npos) return DecodeEntities(content);

@@ -84,6 +84,9 @@ TEST(Encodings, LabelsMapToCodePages) {
     EXPECT_EQ(xml::CodePageOf("x-mac-korean"), -1);  // no converter on this machine
     EXPECT_EQ(xml::CodePageOf("no-such-encoding"), -1);
     EXPECT_EQ(xml::CodePageOf(std::string(200, 'a')), -1);
+    EXPECT_EQ(xml::CodePageOf("Utf-8"), 65001);
+    EXPECT_EQ(xml::CodePageOf(std::string_view("utf-8\0x", 7)), -1);
+    EXPECT_EQ(xml::CodePageOf(std::string_view("euc-kr\0", 7)), -1);
     EXPECT_FALSE(xml::EncodingsDiffer("cp949", ""));
     EXPECT_TRUE(xml::EncodingsDiffer("utf-8", ""));
     EXPECT_FALSE(xml::EncodingsDiffer("bogus", "utf-8"));
@@ -109,6 +112,24 @@ TEST_F(XmlFile, MarkedUtf8IsConvertedIntoTheSystemCodePage) {
     EXPECT_EQ(doc.ReportText(),
               "<bom/><read encoding=\"UTF-8\" length=\"4\"/><converted_to encoding=\"\" length=\"4\"/>");
     EXPECT_EQ(doc.DocFlags(), xml::kDocUtf8Bom);
+}
+
+TEST(Encodings, Utf8DetectionLooksAtEveryByteUpToANul) {
+    // Lengths around the 64- and 16-byte blocks, the odd byte at each end.
+    for (const std::size_t n : {15u, 16u, 17u, 63u, 64u, 65u, 79u, 80u, 81u, 130u}) {
+        for (const std::size_t at : {std::size_t{0}, n / 2, n - 1}) {
+            std::string s(n, 'a');
+            s[at] = '\xB0';
+            EXPECT_FALSE(xml::LooksLikeUtf8(s)) << n << " " << at;
+            s.replace(at, 1, "\xEA\xB0\x80");
+            bool wide = false;
+            EXPECT_TRUE(xml::LooksLikeUtf8(s, &wide) && wide) << n << " " << at;
+            s = std::string(n, 'a');
+            s[at] = '\0';
+            s += '\xB0';  // past a NUL nothing is looked at
+            EXPECT_TRUE(xml::LooksLikeUtf8(s, &wide) && !wide) << n << " " << at;
+        }
+    }
 }
 
 TEST_F(XmlFile, UnmarkedFilesAreDetectedAsUtf8OrTakenAsTheSystemCodePage) {
