@@ -154,8 +154,9 @@ void LoadIdFilePugixml(benchmark::State& state) {
         b = gateway.child("G2B").child_value();
         const pugi::xml_node repeater = root.child("Repeater");
         for (std::size_t k = 0; k < 6; ++k) {
-            const std::string name = "R" + std::to_string(k + 1);
-            for (pugi::xml_node r = repeater.child(name.c_str()); r; r = r.next_sibling(name.c_str())) {
+            const char* const name = ids::kRepeaterElements[k];
+            for (pugi::xml_node r = repeater.child(name); r; r = r.next_sibling(name)) {
+                records[k].reserve(records[k].size() + ids::kModuleElements.size());
                 for (const char* module : ids::kModuleElements) records[k].push_back(r.child(module).child_value());
             }
         }

@@ -30,8 +30,7 @@ void BuildIdDocument(xml::XmlTextDoc& doc, const std::string& gatewayA, const st
     for (std::size_t k = 0; k < records.size(); ++k) {
         const std::vector<std::string>& record = records[k];
         if (record.size() != kModuleElements.size()) continue;
-        const std::string name = "R" + std::to_string(k + 1);
-        doc.PutChild(name.c_str());
+        doc.PutChild(kRepeaterElements[k]);
         doc.Descend();
         for (std::size_t m = 0; m < kModuleElements.size(); ++m) doc.PutChild(kModuleElements[m], record[m].c_str());
         doc.Ascend();
@@ -70,9 +69,9 @@ void WalkIdDocument(xml::XmlTextDoc& doc, const IdReceivers& into) {
         if (!doc.SeekChild("Repeater")) break;
         doc.Descend();
         for (std::size_t k = 0; k < 6; ++k) {
-            const std::string name = "R" + std::to_string(k + 1);
-            while (elementsRead[k] < kMaxElementsPerRepeater && doc.SeekChild(name.c_str())) {
+            while (elementsRead[k] < kMaxElementsPerRepeater && doc.SeekChild(kRepeaterElements[k])) {
                 ++elementsRead[k];
+                if (into.repeaters) (*into.repeaters)[k].reserve((*into.repeaters)[k].size() + kModuleElements.size());
                 doc.Descend();
                 // Six IDs per element whatever it holds: a missing module
                 // repeats the text of the one found before it.

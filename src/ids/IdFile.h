@@ -19,6 +19,8 @@ using RepeaterRecords = std::array<std::vector<std::string>, 6>;
 
 // The element names of a repeater's six modules, in record order.
 inline constexpr std::array<const char*, 6> kModuleElements{"RM", "R2A", "R2B", "R91", "R92", "R93"};
+// The repeaters' elements under "Repeater", first to sixth.
+inline constexpr std::array<const char*, 6> kRepeaterElements{"R1", "R2", "R3", "R4", "R5", "R6"};
 
 // Makes sure the folder of the ID file exists, creating every missing level.
 // 0 when the file or the folder is there afterwards; 1 when it cannot be made.
