@@ -452,6 +452,12 @@ inline std::uint64_t Bits64(const unsigned char* p, Mark mark) {
     return bits;
 }
 
+// Copies the 32 bytes at p to o.
+inline void Copy32(const unsigned char* p, char* o) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+}
+
 // Copies the 64 bytes at p to o.
 inline void Copy64(const unsigned char* p, char* o) {
     for (int k = 0; k < 4; ++k) {
@@ -466,9 +472,10 @@ inline void Copy64(const unsigned char* p, char* o) {
 // read from a position known beforehand; stepping by each character's
 // length, or branching on it, makes every character wait for the one before
 // or mispredicts at every change between words and spaces. The last
-// character may reach 2 bytes past the chunk, whose next 16 bytes are read
-// too; 64 characters write at most 66 bytes (within the writer's slack).
-constexpr std::size_t kChunkInput = 80;
+// character may reach 2 bytes past the chunk, and up to 35 bytes after a
+// character's start are read and written (within kChunkInput and the
+// writer's slack).
+constexpr std::size_t kChunkInput = 100;
 
 #if defined(__SSE2__)
 // Bytes of v in lo..hi (unsigned).
@@ -529,6 +536,45 @@ inline bool Utf8Chunk(const std::uint16_t* twoBytes, const unsigned char* p, std
         _mm_movemask_epi8(InRange(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), 0x80, 0xBF)));
     const auto needed = static_cast<unsigned>((leads >> 62) & 1u) | static_cast<unsigned>((leads >> 63) * 3u);
     if ((after & needed) != needed) return false;
+
+    // Each character's pair is written where the output stands for its
+    // place in the input: the input position less the characters before it
+    // (each is one byte shorter written), so that no position waits for the
+    // ASCII run before it. The run after a character (and the one before
+    // the first) is copied 32 bytes at a time; a chunk holding a longer run
+    // of ASCII takes the loop below, which copies any length.
+    std::uint64_t runs = ~high;
+    runs &= runs >> 1;
+    runs &= runs >> 2;
+    runs &= runs >> 4;
+    runs &= runs >> 8;
+    runs &= runs >> 16;  // 32 ASCII bytes from each bit left
+    if (!(runs & (runs >> 1))) {
+        Copy32(q, o);
+        char* base = o;  // output position of input byte 0, less one per character taken
+        std::uint32_t missing = 0;
+        std::size_t end = 64;
+        for (std::uint64_t rest = leads; rest; rest &= rest - 1) {
+            const std::size_t at = static_cast<unsigned>(__builtin_ctzll(rest));
+            std::uint32_t x;
+            std::memcpy(&x, q + at, 4);
+            x = Le32(x);
+            const std::uint16_t pair = twoBytes[kUtf8Top[x & 0x3F0Fu] | ((x >> 16) & 0x3Fu)];
+            char* const out = base + at;
+            std::memcpy(out, &pair, 2);
+            Copy32(q + at + 3, out + 2);
+            missing |= pair - 1u;  // the top bit is set by a pair of 0 only
+            --base;
+            end = at + 3;
+        }
+        // Not plain (surrogates neither) or written in one byte: the whole
+        // chunk goes to the caller's general step.
+        if (missing >> 31) return false;
+        end = end > 64 ? end : 64;
+        o = base + end;
+        i += end;
+        return true;
+    }
 
     char* const start = o;
     std::size_t from = 0;  // the first byte not yet written

@@ -515,15 +515,16 @@ TEST(Encodings, CopyingAsciiRunsGivesWhatConvertingTheWholeTextGives) {
 }
 
 TEST(Encodings, AnOddByteAnywhereInALongKoreanTextConvertsAsInTheWholeText) {
-    // Hangul words and spaces, long enough for the tables, in UTF-8 and
-    // EUC-KR; at each of the first 200 positions in turn, a byte sequence the
-    // blocks of plain characters do not take: a continuation byte alone, a
-    // two- or four-byte character, a lead byte before ASCII, a pair outside
-    // EUC-KR's Hangul.
+    // Hangul words between runs of ASCII of every length up to 40, long
+    // enough for the tables, in UTF-8 and EUC-KR; at each of the first 200
+    // positions in turn, a byte sequence the blocks of plain characters do
+    // not take: a continuation byte alone, a two- or four-byte character, a
+    // lead byte before ASCII, a pair outside EUC-KR's Hangul, a character
+    // 949 lacks.
     std::string euckr;
     for (int k = 0; euckr.size() < 5000; ++k) {
         if (k % 4 == 3) {
-            euckr += ' ';
+            euckr += k % 8 == 3 ? std::string(1, ' ') : std::string(static_cast<std::size_t>(k / 8 % 41), 'a');
         } else {
             euckr += static_cast<char>(0xB0 + k % 25);
             euckr += static_cast<char>(0xA1 + 7 * k % 94);
@@ -534,7 +535,16 @@ TEST(Encodings, AnOddByteAnywhereInALongKoreanTextConvertsAsInTheWholeText) {
     for (const int from : {textcodec::kCpUtf8, 51949}) {
         std::string text;
         ASSERT_TRUE(textcodec::FromUtf16(from, wide, text));
-        const char* const odd[] = {"\x80", "\xC3\xA9", "\xF0\x9D\x84\x9E", "\xEA\x41", "\x81\x41", "\xB0\x20"};
+        // The text alone, from each of 64 starts: all of it goes through the tables.
+        for (std::size_t start = 0; start < 64; ++start) {
+            std::u16string read;
+            ASSERT_TRUE(textcodec::ToUtf16(from, text.substr(start), read));
+            std::string whole;
+            ASSERT_TRUE(textcodec::FromUtf16(949, read, whole));
+            ASSERT_EQ(xml::ConvertCodePages(from, 949, text.substr(start)), whole) << from << " from " << start;
+        }
+        const char* const odd[] = {"\x80",     "\xC3\xA9", "\xF0\x9D\x84\x9E", "\xEA\x41",
+                                   "\x81\x41", "\xB0\x20", "\xE4\xB8\x82"};
         for (std::size_t at = 0; at < 200; ++at) {
             for (const char* bytes : odd) {
                 const std::string in = text.substr(0, at) + bytes + text.substr(at);
