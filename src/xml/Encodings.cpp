@@ -12,6 +12,7 @@
 
 #include "textcodec/CodePage.h"
 #include "xml/Scanner.h"
+#include "xml/SearchPath.h"
 
 namespace xml {
 namespace {
@@ -103,7 +104,7 @@ std::string Utf16Bytes(const std::u16string& units) {
 // A value of an attribute in a tag's bytes, looked up ASCII-case-insensitively.
 bool AttributeValue(std::string_view tag, std::string_view name, std::string& value) {
     std::size_t i = 0;
-    const auto isWs = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const auto isWs = [](char c) { return IsWs(static_cast<unsigned char>(c)); };
     // Skip '<', an optional '?' and the tag name.
     while (i < tag.size() && (tag[i] == '<' || tag[i] == '?')) ++i;
     while (i < tag.size() && !isWs(tag[i]) && tag[i] != '>' && tag[i] != '/') ++i;
@@ -345,6 +346,13 @@ std::string Convert(int from, int to, std::string_view source, bool* lost, bool 
 bool LooksLikeUtf8(std::string_view bytes, bool* hasNonAscii) {
     bool nonAscii = false;
     std::size_t i = 0;
+#if defined(__SSE2__)
+    // The 16 bytes from at are ASCII without a NUL.
+    const auto plain16 = [&bytes](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
+        return !(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+    };
+#endif
     while (i < bytes.size() && bytes[i] != '\0') {
 #if defined(__SSE2__)
         // ASCII without NULs, 64 bytes a step, then 16, then the last 16 (the
@@ -362,16 +370,10 @@ bool LooksLikeUtf8(std::string_view bytes, bool* hasNonAscii) {
                 continue;
             }
         }
-        if (bytes.size() - i < 16 && bytes.size() >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + bytes.size() - 16));
-            if (!(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) break;
-        }
-        if (bytes.size() - i >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
-            if (!(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) {
-                i += 16;
-                continue;
-            }
+        if (bytes.size() - i < 16 && bytes.size() >= 16 && plain16(bytes.size() - 16)) break;
+        if (bytes.size() - i >= 16 && plain16(i)) {
+            i += 16;
+            continue;
         }
 #endif
         const auto c = static_cast<unsigned char>(bytes[i++]);

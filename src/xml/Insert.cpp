@@ -10,8 +10,6 @@
 namespace xml {
 namespace {
 
-inline bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 inline bool IsRefNameStart(unsigned char c) {
     return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
 }

@@ -14,7 +14,6 @@
 namespace xml {
 namespace {
 
-inline bool IsWs(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 inline bool IsQuote(unsigned char c) { return c == '"' || c == '\''; }
 // As the scanner's: A-Z, '_', ':' and every byte above 0x60.
 inline bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c > 0x60; }

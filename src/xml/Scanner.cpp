@@ -1,12 +1,12 @@
 #include "xml/Scanner.h"
 
 #include "textcodec/CodePage.h"
+#include "xml/SearchPath.h"
 #include "xml/XmlTextDoc.h"
 
 namespace xml {
 namespace {
 
-inline bool IsWs(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 inline bool IsQuote(unsigned char c) { return c == '"' || c == '\''; }
 // A-Z, '_', ':' and every byte above 0x60, double-byte lead bytes included.
 inline bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c > 0x60; }

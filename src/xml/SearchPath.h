@@ -4,6 +4,9 @@
 
 namespace xml {
 
+// The blanks XML allows between names and markup.
+constexpr bool IsWs(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
 // Bytes that end a tag name read from the text.
 constexpr bool IsTagNameEnd(unsigned char c) {
     switch (c) {

@@ -91,7 +91,7 @@ std::string_view XmlTextDoc::TagNameOf(std::uint32_t element) const {
     const char* const base = m_text.c_str();
     const char* const end = base + m_text.size();
     const char* p = base + E(element).start + 1;
-    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) ++p;
+    while (p < end && IsWs(static_cast<unsigned char>(*p))) ++p;
     const char* const name = p;
     const std::uint8_t* lead = textcodec::LeadByteLengths(textcodec::SystemCodePage());
     while (p < end && !IsTagNameEnd(static_cast<unsigned char>(*p))) p += textcodec::CharLength(lead, p, end);
@@ -126,12 +126,11 @@ std::uint32_t XmlTextDoc::FindInChildren(std::uint32_t parent, std::uint32_t aft
     }
     const char* const base = m_text.c_str();
     const char* const end = base + m_text.size();
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
     for (; e; e = E(e).next) {
         const char* t = base + E(e).start + 1;
         // Blanks before a name are rare: one test (the text ends with its NUL).
         if (static_cast<unsigned char>(*t) <= ' ') {
-            while (t < end && space(*t)) ++t;
+            while (t < end && IsWs(static_cast<unsigned char>(*t))) ++t;
         }
         if (static_cast<std::size_t>(end - t) < length || (length && *t != *name)) continue;
         std::size_t k = length ? 1 : 0;
