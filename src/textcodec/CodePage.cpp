@@ -15,12 +15,20 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// A second form of the UTF-8 chunk for x86-64 processors that have AVX2,
+// chosen when the program runs.
+#if defined(__x86_64__) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#define VESKORA_WIDE_CHUNK 1
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
 
 namespace textcodec {
 namespace {
 
 // The platform the program was designed for ran with the Korean ANSI code page.
 std::atomic<int> g_systemCodePage{kCpKorean};
+std::atomic<bool> g_baselineVectors{false};
 
 using LeadTable = std::array<std::uint8_t, 256>;
 
@@ -511,6 +519,18 @@ inline void CopyGap(const unsigned char* q, std::size_t from, std::size_t to, ch
     o += to - from;
 }
 
+// Whether the 64 bytes whose top bits are high hold more than 32 ASCII
+// bytes in a row.
+inline bool AsciiRunOver32(std::uint64_t high) {
+    std::uint64_t runs = ~high;
+    runs &= runs >> 1;
+    runs &= runs >> 2;
+    runs &= runs >> 4;
+    runs &= runs >> 8;
+    runs &= runs >> 16;  // 32 ASCII bytes from each bit left
+    return (runs & (runs >> 1)) != 0;
+}
+
 // The characters of UTF-8 starting in the 64 bytes from p[i] (at least
 // kChunkInput left), when they are ASCII and three-byte characters led by
 // 0xE1..0xEF (no overlong form among them: most of the BMP), each with its
@@ -543,13 +563,7 @@ inline bool Utf8Chunk(const std::uint16_t* twoBytes, const unsigned char* p, std
     // ASCII run before it. The run after a character (and the one before
     // the first) is copied 32 bytes at a time; a chunk holding a longer run
     // of ASCII takes the loop below, which copies any length.
-    std::uint64_t runs = ~high;
-    runs &= runs >> 1;
-    runs &= runs >> 2;
-    runs &= runs >> 4;
-    runs &= runs >> 8;
-    runs &= runs >> 16;  // 32 ASCII bytes from each bit left
-    if (!(runs & (runs >> 1))) {
+    if (!AsciiRunOver32(high)) {
         Copy32(q, o);
         char* base = o;  // output position of input byte 0, less one per character taken
         std::uint32_t missing = 0;
@@ -611,6 +625,88 @@ inline bool Utf8Chunk(const std::uint16_t* twoBytes, const unsigned char* p, std
 #endif
 }
 
+#if defined(VESKORA_WIDE_CHUNK)
+__attribute__((target("avx2"))) inline std::uint64_t Bits64(__m256i low, __m256i high) {
+    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(low))) |
+           (static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(high))) << 32);
+}
+
+// Utf8Chunk's first path with AVX2: the same chunks taken, the same bytes
+// written, in fewer instructions. The bytes are classed 32 at a time by
+// signed compares (continuations 0x80..0xBF are the bytes below -64, leads
+// 0xE1..0xEF those from -31 to -17) and a character's code point is one
+// pext of its byte-swapped bytes. Returns the bytes taken, or 0 with nothing
+// taken when the chunk is for Utf8Chunk (a longer ASCII run, or anything it
+// does not take either).
+__attribute__((target("avx2,bmi,bmi2"))) std::size_t Utf8ChunkWide(const std::uint16_t* twoBytes,
+                                                                   const unsigned char* q, char*& o) {
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32));
+    const std::uint64_t high = Bits64(v0, v1);
+    if (!high) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v0);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 32), v1);
+        o += 64;
+        return 64;
+    }
+    const __m256i below = _mm256_set1_epi8(-64);
+    const __m256i leadLo = _mm256_set1_epi8(-32);
+    const __m256i leadHi = _mm256_set1_epi8(-16);
+    const std::uint64_t continuations = Bits64(_mm256_cmpgt_epi8(below, v0), _mm256_cmpgt_epi8(below, v1));
+    const std::uint64_t leads = Bits64(_mm256_and_si256(_mm256_cmpgt_epi8(v0, leadLo), _mm256_cmpgt_epi8(leadHi, v0)),
+                                       _mm256_and_si256(_mm256_cmpgt_epi8(v1, leadLo), _mm256_cmpgt_epi8(leadHi, v1)));
+    if (high != (leads | continuations) || continuations != ((leads << 1) | (leads << 2))) return 0;
+    const auto after = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmplt_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), _mm_set1_epi8(-64))));
+    const auto needed = static_cast<unsigned>((leads >> 62) & 1u) | static_cast<unsigned>((leads >> 63) * 3u);
+    if ((after & needed) != needed) return 0;
+    if (AsciiRunOver32(high)) return 0;
+
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v0);
+    char* base = o;
+    std::uint32_t missing = 0;
+    std::size_t end = 64;
+    for (std::uint64_t rest = leads; rest; rest = _blsr_u64(rest)) {
+        const std::size_t at = _tzcnt_u64(rest);
+        std::uint32_t x;
+        std::memcpy(&x, q + at, 4);
+        const std::uint16_t pair = twoBytes[_pext_u32(__builtin_bswap32(x), 0x0F3F3F00u)];
+        char* const out = base + at;
+        std::memcpy(out, &pair, 2);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + at + 3)));
+        missing |= pair - 1u;
+        --base;
+        end = at + 3;
+    }
+    if (missing >> 31) return 0;
+    end = end > 64 ? end : 64;
+    o = base + end;
+    return end;
+}
+
+using WideChunk = std::size_t (*)(const std::uint16_t*, const unsigned char*, char*&);
+
+// pext is microcoded on AMD processors before family 19h (dozens of cycles
+// where the SSE2 form's table lookup takes a few), one instruction on
+// Intel's and on later AMD ones.
+bool FastPext() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+    unsigned family = (eax >> 8) & 0xF;
+    if (family == 0xF) family += (eax >> 20) & 0xFF;
+    return __builtin_cpu_is("intel") || (__builtin_cpu_is("amd") && family >= 0x19);
+}
+
+WideChunk ChooseWideChunk() {
+    __builtin_cpu_init();
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("bmi") || !__builtin_cpu_supports("bmi2")) {
+        return nullptr;
+    }
+    return FastPext() ? &Utf8ChunkWide : nullptr;
+}
+#endif
+
 std::size_t PlainFromUtf8(const PlainTables& t, std::string_view in, PlainWriter& w) {
     const std::uint32_t* write = t.write.data();
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
@@ -619,9 +715,21 @@ std::size_t PlainFromUtf8(const PlainTables& t, std::string_view in, PlainWriter
     const char* const limit = w.Limit();
     std::size_t i = 0;
     std::size_t chunkFrom = 0;  // no chunk tried before this
+#if defined(VESKORA_WIDE_CHUNK)
+    static const WideChunk kWide = ChooseWideChunk();
+    const WideChunk wide = g_baselineVectors.load(std::memory_order_relaxed) ? nullptr : kWide;
+#endif
     while (i < n) {
         if (o >= limit) o = w.Flush(o);
         if (i >= chunkFrom && n - i >= kChunkInput) {
+#if defined(VESKORA_WIDE_CHUNK)
+            if (wide) {
+                if (const std::size_t taken = wide(t.twoBytes.data(), p + i, o)) {
+                    i += taken;
+                    continue;
+                }
+            }
+#endif
             if (Utf8Chunk(t.twoBytes.data(), p, i, o)) continue;
             chunkFrom = i + 64;  // what stopped the chunk is stepped over first
         }
@@ -883,6 +991,10 @@ void SetSystemCodePage(int codePage) { g_systemCodePage.store(codePage, std::mem
 ScopedSystemCodePage::ScopedSystemCodePage(int codePage) : m_previous(SystemCodePage()) { SetSystemCodePage(codePage); }
 
 ScopedSystemCodePage::~ScopedSystemCodePage() { SetSystemCodePage(m_previous); }
+
+ScopedBaselineVectors::ScopedBaselineVectors() : m_previous(g_baselineVectors.exchange(true)) {}
+
+ScopedBaselineVectors::~ScopedBaselineVectors() { g_baselineVectors.store(m_previous); }
 
 const std::uint8_t* LeadByteLengths(int codePage) {
     switch (codePage) {

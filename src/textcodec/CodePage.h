@@ -34,6 +34,19 @@ private:
     int m_previous;
 };
 
+// For its lifetime, the conversion loops use no vector instructions beyond
+// SSE2 even where the processor has more (tests run both forms).
+class ScopedBaselineVectors {
+public:
+    ScopedBaselineVectors();
+    ~ScopedBaselineVectors();
+    ScopedBaselineVectors(const ScopedBaselineVectors&) = delete;
+    ScopedBaselineVectors& operator=(const ScopedBaselineVectors&) = delete;
+
+private:
+    bool m_previous;
+};
+
 // How many bytes the character starting with lead takes in codePage: 2 for
 // the lead bytes of the double-byte pages (932, 936, 949, 950, 1361), the
 // sequence length for UTF-8, else 1.
