@@ -8,6 +8,7 @@
 
 #include "fuzz/IndexSanity.h"
 #include "textcodec/CodePage.h"
+#include "xml/Encodings.h"
 
 namespace {
 
@@ -40,5 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::remove(in.c_str());
     std::remove(out.c_str());
+    // UTF-8 converts the same with and without the processor's wider vectors.
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string converted = xml::ConvertText("UTF-8", "", bytes);
+    textcodec::ScopedBaselineVectors baseline;
+    FUZZ_CHECK(xml::ConvertText("UTF-8", "", bytes) == converted, "both vector forms convert alike");
     return 0;
 }
