@@ -537,6 +537,7 @@ TEST(Encodings, AnOddByteAnywhereInALongKoreanTextConvertsAsInTheWholeText) {
     }
     std::u16string wide;
     ASSERT_TRUE(textcodec::ToUtf16(51949, euckr, wide));
+    // Forms: UTF-8, EUC-KR, UTF-8 with SSE2 only.
     for (const int form : {0, 1, 2}) {
         std::optional<textcodec::ScopedBaselineVectors> baseline;
         if (form == 2) baseline.emplace();
@@ -549,7 +550,8 @@ TEST(Encodings, AnOddByteAnywhereInALongKoreanTextConvertsAsInTheWholeText) {
             ASSERT_TRUE(textcodec::ToUtf16(from, text.substr(start), read));
             std::string whole;
             ASSERT_TRUE(textcodec::FromUtf16(949, read, whole));
-            ASSERT_EQ(xml::ConvertCodePages(from, 949, text.substr(start)), whole) << from << " from " << start;
+            ASSERT_EQ(xml::ConvertCodePages(from, 949, text.substr(start)), whole)
+                << "form " << form << " from " << start;
         }
         const char* const odd[] = {"\x80",     "\xC3\xA9", "\xF0\x9D\x84\x9E", "\xEA\x41",
                                    "\x81\x41", "\xB0\x20", "\xE4\xB8\x82",     "\xE0\x82\xB7"};
@@ -563,8 +565,8 @@ TEST(Encodings, AnOddByteAnywhereInALongKoreanTextConvertsAsInTheWholeText) {
                 ASSERT_TRUE(textcodec::FromUtf16(949, read, whole, &wholeLost));
                 bool lost = false;
                 ASSERT_EQ(xml::ConvertCodePages(from, 949, in, &lost), whole)
-                    << from << " at " << at << ": " << Hex(bytes);
-                EXPECT_EQ(lost, wholeLost) << from << " at " << at;
+                    << "form " << form << " at " << at << ": " << Hex(bytes);
+                EXPECT_EQ(lost, wholeLost) << "form " << form << " at " << at;
             }
         }
     }
