@@ -519,6 +519,12 @@ inline void CopyGap(const unsigned char* q, std::size_t from, std::size_t to, ch
     o += to - from;
 }
 
+// The bytes after a chunk that must continue a three-byte character begun
+// in its last two bytes (bit k for byte 64 + k), from the chunk's leads.
+inline unsigned ContinuationsPast(std::uint64_t leads) {
+    return static_cast<unsigned>((leads >> 62) & 1u) | static_cast<unsigned>((leads >> 63) * 3u);
+}
+
 // Whether the 64 bytes whose top bits are high hold more than 32 ASCII
 // bytes in a row.
 inline bool AsciiRunOver32(std::uint64_t high) {
@@ -554,7 +560,7 @@ inline bool Utf8Chunk(const std::uint16_t* twoBytes, const unsigned char* p, std
     // A character that starts in the last two bytes continues past the chunk.
     const auto after = static_cast<unsigned>(
         _mm_movemask_epi8(InRange(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), 0x80, 0xBF)));
-    const auto needed = static_cast<unsigned>((leads >> 62) & 1u) | static_cast<unsigned>((leads >> 63) * 3u);
+    const unsigned needed = ContinuationsPast(leads);
     if ((after & needed) != needed) return false;
 
     // Each character's pair is written where the output stands for its
@@ -658,7 +664,7 @@ __attribute__((target("avx2,bmi,bmi2"))) std::size_t Utf8ChunkWide(const std::ui
     if (high != (leads | continuations) || continuations != ((leads << 1) | (leads << 2))) return 0;
     const auto after = static_cast<unsigned>(_mm_movemask_epi8(
         _mm_cmplt_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), _mm_set1_epi8(-64))));
-    const auto needed = static_cast<unsigned>((leads >> 62) & 1u) | static_cast<unsigned>((leads >> 63) * 3u);
+    const unsigned needed = ContinuationsPast(leads);
     if ((after & needed) != needed) return 0;
     if (AsciiRunOver32(high)) return 0;
 
