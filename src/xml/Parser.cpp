@@ -83,6 +83,37 @@ inline int StopsSpaceOr(Block, Bytes...) {
 }
 #endif
 
+// How many '<' in [p, end) are not followed by '/': at least as many as
+// there are start tags (comments and the like are few enough to count too).
+// end[0] must be readable (the text's NUL, or the next byte of the text).
+std::int64_t StartTagsIn(const char* p, const char* end) {
+    std::int64_t count = 0;
+#if defined(__SSE2__)
+    // Per-byte counters in two vectors, 64 bytes a pass, each lane adding at
+    // most 2 a pass: added up every 127 passes, before they overflow.
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i slash = _mm_set1_epi8('/');
+    const auto starts = [&](const char* q) {  // 0xFF where a '<' is not followed by '/'
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 1));  // up to end[0]
+        return _mm_andnot_si128(_mm_cmpeq_epi8(w, slash), _mm_cmpeq_epi8(v, lt));
+    };
+    while (end - p >= 64) {
+        __m128i low = _mm_setzero_si128();
+        __m128i high = _mm_setzero_si128();
+        for (int passes = 0; passes < 127 && end - p >= 64; ++passes, p += 64) {
+            low = _mm_sub_epi8(low, _mm_add_epi8(starts(p), starts(p + 16)));
+            high = _mm_sub_epi8(high, _mm_add_epi8(starts(p + 32), starts(p + 48)));
+        }
+        const __m128i sums =
+            _mm_add_epi64(_mm_sad_epu8(low, _mm_setzero_si128()), _mm_sad_epu8(high, _mm_setzero_si128()));
+        count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
+    }
+#endif
+    for (; p < end; ++p) count += *p == '<' && p[1] != '/';
+    return count;
+}
+
 }  // namespace
 
 // Builds the element index from the text in one pass over it. The loop
@@ -222,7 +253,7 @@ private:
     void CloseElement(std::int32_t start, std::int32_t length, std::string_view name);
     void CloseUnended(std::uint32_t holder, std::int64_t offset2);
     void NewEntry(const char* from);
-    std::int64_t StartTagsFrom(const char* p) const;
+    std::int64_t StartTagsFrom(const char* p) const { return StartTagsIn(p, m_end); }
 
     // While an element is open its length field holds its name's length; the
     // name starts right after its '<'. The chain of open elements is the
@@ -591,34 +622,10 @@ std::uint32_t Parser::ParseByTokens() {
     return m_at.next > 1 ? 1 : 0;
 }
 
-// How many '<' from p on are not followed by '/': at least as many as there
-// are start tags (comments and the like are few enough to count too).
-std::int64_t Parser::StartTagsFrom(const char* p) const {
-    std::int64_t count = 0;
-#if defined(__SSE2__)
-    // Per-byte counters in a vector, added up every 255 blocks before they overflow.
-    const __m128i lt = _mm_set1_epi8('<');
-    while (m_end - p >= 16) {
-        __m128i counts = _mm_setzero_si128();
-        for (int blocks = 0; blocks < 255 && m_end - p >= 16; ++blocks, p += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));  // up to the NUL
-            const __m128i others = _mm_cmpeq_epi8(w, _mm_set1_epi8('/'));
-            counts = _mm_sub_epi8(counts, _mm_andnot_si128(others, _mm_cmpeq_epi8(v, lt)));
-        }
-        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-        count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
-    }
-#endif
-    for (; p < m_end; ++p) count += *p == '<' && p[1] != '/';
-    return count;
-}
-
 // Makes room for the entry m_at.next. The table was reserved from the text's
-// length; past that, a table still in its first segment grows once to what
-// the rest of the text can hold (a '<' per element, not one of "</"),
-// so that its entries are copied once at most. Larger tables add segments,
-// which copies nothing but a part-filled last one.
+// length, or from its count of start tags (m_wanted then set); past that, a table still in its first segment grows once
+// to what the rest of the text can hold (a '<' per element, not one of "</"), so that its entries are copied once at
+// most. Larger tables add segments, which copies nothing but a part-filled last one.
 void Parser::NewEntry(const char* from) {
     ElementTable& table = *m_doc.m_table;
     const auto n = static_cast<std::int32_t>(m_at.next);
@@ -763,11 +770,22 @@ bool Parser::Document(XmlTextDoc& doc, bool byTokens, bool clearReport) {
     doc.m_nextFree = 1;
     const auto length = static_cast<std::int32_t>(std::min<std::size_t>(doc.m_text.size(), INT32_MAX));
     // One entry per 64 bytes; small texts, whose index costs little, one per
-    // 8 bytes, so that they seldom grow.
-    doc.m_table->Resize(length < (1 << 16) ? length / 8 + 8 : length / 64 + 8);
+    // 8 bytes, so that they seldom grow. A large text whose first sixteenth
+    // holds more start tags than that is counted whole instead: its table is
+    // then allocated once at its size, and its first segment never copied.
+    std::int64_t reserve = length < (1 << 16) ? length / 8 + 8 : length / 64 + 8;
+    std::int64_t wanted = 0;
+    if (length >= (1 << 16)) {
+        const char* const text = doc.m_text.c_str();
+        const std::int32_t head = length / 16;
+        const std::int64_t inHead = StartTagsIn(text, text + head);
+        if (inHead * 16 > reserve) reserve = wanted = inHead + StartTagsIn(text + head, text + length) + 1;
+    }
+    doc.m_table->Resize(static_cast<std::int32_t>(std::min<std::int64_t>(reserve, INT32_MAX)));
     doc.E(0) = ElementEntry{};
     if (!doc.m_text.empty()) {
         Parser parser(doc);
+        parser.m_wanted = wanted;
         const std::uint32_t first = byTokens ? parser.ParseByTokens() : parser.Parse();
         doc.E(0).length = length;
         if (!first) {
