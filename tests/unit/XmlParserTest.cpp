@@ -238,8 +238,22 @@ TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
     // bytes before markup, long multibyte text, NULs, deep and mismatched
     // nesting, cut-off markup.
     const char* const names[] = {"a", "ab", "a=1", "k[2]", "\xB0\xA1", "\x81\x40", "\xEA\xB0\x80", ":n"};
-    const char* const attributes[] = {" x=\"1\"",    " x='a>b'", " x=1/", " x=1 /", " x==\"q\"", " y",
-                                      " x=\"\xB0\"", " x=\xB0/", "/ ",    " x=/",   " x=\"a"};
+    // Runs of more than 8 bytes too, which are passed in blocks.
+    const char* const attributes[] = {" x=\"1\"",
+                                      " x='a>b'",
+                                      " x=1/",
+                                      " x=1 /",
+                                      " x==\"q\"",
+                                      " y",
+                                      " x=\"\xB0\"",
+                                      " x=\xB0/",
+                                      "/ ",
+                                      " x=/",
+                                      " x=\"a",
+                                      " long name here=\"0123456789 abcdef \xB0\xA1 \xB0\" x\"",
+                                      " x='0123456789>abcdef'",
+                                      " x=0123456789abcdef/",
+                                      " x=0123456789\xB0/ /"};
     const char* const other[] = {"text",
                                  "\r\n",
                                  "a>b",
