@@ -11,7 +11,7 @@
 
 #include "AllocCounter.h"
 #include "Generate.h"
-#include "ids/IdFile.h"
+#include "IdFileText.h"
 #include "xml/XmlTextDoc.h"
 
 namespace {
@@ -24,18 +24,6 @@ enum Corpus { kSmall, kAttributes, kText, kNested10k, kNested100k, kIdFile, kCor
 const char* const kCorpusNames[] = {"small_elements_crlf", "attribute_heavy", "text_heavy_entities",
                                     "nested_10000",        "nested_100000",   "id_file"};
 
-// The ID file as the ID Setting page writes it, five repeaters filled.
-std::string IdFileText() {
-    ids::RepeaterRecords records;
-    for (int k = 0; k < 5; ++k) {
-        const std::string n = std::to_string(k + 1);
-        records[static_cast<std::size_t>(k)] = {"10000" + n, "20000" + n, "30000" + n, "40000" + n, "######", "######"};
-    }
-    xml::XmlTextDoc doc;
-    ids::BuildIdDocument(doc, "A1B2C3", "A1B2C4", records);
-    return doc.DocText();
-}
-
 const std::string& Doc(int corpus) {
     static std::string docs[kCorpusCount];
     std::string& d = docs[corpus];
@@ -46,7 +34,7 @@ const std::string& Doc(int corpus) {
             case kText: d = gen::TextHeavy(kDocBytes); break;
             case kNested10k: d = gen::Nested(10000); break;
             case kNested100k: d = gen::Nested(100000); break;
-            default: d = IdFileText(); break;
+            default: d = gen::IdFileText(); break;
         }
     }
     return d;
