@@ -324,6 +324,24 @@ void Parser::StartCounting() {
 
 // The next '<' that begins a character, or the terminating NUL.
 const char* Parser::SkipToMarkup(const char* p) const {
+    // Texts between tags are mostly short (a value, a line break): their
+    // first 8 bytes as one word, blocks only past that. The top bit of a
+    // byte of found is set where it is '<', NUL or 0x80 and more (and
+    // perhaps after such a byte, which ctz never reaches).
+    if (m_end - p >= 8) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101;
+        constexpr std::uint64_t kTops = 0x8080808080808080;
+        std::uint64_t x;
+        std::memcpy(&x, p, 8);
+        const std::uint64_t lt = x ^ (kOnes * '<');
+        const std::uint64_t found = (((x - kOnes) & ~x) | ((lt - kOnes) & ~lt) | x) & kTops;
+        if (!found) {
+            p += 8;
+        } else {
+            p += __builtin_ctzll(found) / 8;
+            if (static_cast<unsigned char>(*p) < 0x80) return p;
+        }
+    }
 #if defined(__SSE2__)
     const __m128i lt = _mm_set1_epi8('<');
     const __m128i zero = _mm_setzero_si128();
