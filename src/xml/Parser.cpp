@@ -223,11 +223,34 @@ private:
     // The end of the tag name at p, stepping whole characters. Names are
     // short: a byte loop beats blocks here.
     [[gnu::always_inline]] inline const char* ScanName(const char* p) const {
+        // Names are mostly short: byte by byte, and past 8 bytes out of line.
+        for (int i = 0; i < 8; ++i, ++p) {
+            const std::uint8_t c = kTag.name[static_cast<unsigned char>(*p)];
+            if (c) return c == 1 ? p : ScanNameRest(p);
+        }
+        return ScanLongName(p);
+    }
+    [[gnu::always_inline]] inline const char* ScanNameRest(const char* p) const {
         while (true) {
             p = SkipClass(kTag.name, p);
             if (kTag.name[static_cast<unsigned char>(*p)] == 1) return p;
             p += textcodec::CharLength(m_lead, p, m_end);
         }
+    }
+    // Letters, '_' and the like 8 at a time: bytes of 0x3F to 0x7F are name
+    // bytes ('>' and every byte that ends a name lie below), so the bytes up
+    // to the first one outside are passed at once. The top bit of a byte of
+    // found is set for a byte outside (and perhaps after one, which ctz
+    // never reaches).
+    [[gnu::noinline]] const char* ScanLongName(const char* p) const {
+        while (m_end - p >= 8) {
+            std::uint64_t x;
+            std::memcpy(&x, p, 8);
+            const std::uint64_t found = ((x - 0x3F3F3F3F3F3F3F3F) | x) & 0x8080808080808080;
+            if (found) return ScanNameRest(p + __builtin_ctzll(found) / 8);
+            p += 8;
+        }
+        return ScanNameRest(p);
     }
     // Whether the name at p (up to a byte that ends names) is open's.
     bool SameName(const char* p, const char* open, std::int32_t length) const {

@@ -237,7 +237,17 @@ TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
     // names with multibyte and path-ending bytes, odd attributes, stray lead
     // bytes before markup, long multibyte text, NULs, deep and mismatched
     // nesting, cut-off markup.
-    const char* const names[] = {"a", "ab", "a=1", "k[2]", "\xB0\xA1", "\x81\x40", "\xEA\xB0\x80", ":n"};
+    const char* const names[] = {"a",
+                                 "ab",
+                                 "a=1",
+                                 "k[2]",
+                                 "\xB0\xA1",
+                                 "\x81\x40",
+                                 "\xEA\xB0\x80",
+                                 ":n",
+                                 "repeater_settings_entry",
+                                 "abcdefghij\xB0\xA1k",
+                                 "abcdefghi=1.longer_than_16"};
     // Runs of more than 8 bytes too, which are passed in blocks.
     const char* const attributes[] = {" x=\"1\"",
                                       " x='a>b'",
