@@ -265,6 +265,16 @@ private:
             if ((a ^ b) & kLowBytes[length]) return false;
             i = length;
         } else {
+            // Long names 8 bytes a step while the end tag's lies in the text.
+            if (m_end - p >= length) {
+                for (; i + 8 <= length; i += 8) {
+                    std::uint64_t a;
+                    std::uint64_t b;
+                    std::memcpy(&a, p + i, 8);
+                    std::memcpy(&b, open + i, 8);
+                    if (a != b) return false;
+                }
+            }
             // Stops at the text's NUL at the latest: no name holds one.
             while (i < length && p[i] == open[i]) ++i;
             if (i < length) return false;
