@@ -246,6 +246,7 @@ TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
                                  "\xEA\xB0\x80",
                                  ":n",
                                  "repeater_settings_entry",
+                                 "repeaterXsettings_entry",
                                  "abcdefghij\xB0\xA1k",
                                  "abcdefghi=1.longer_than_16"};
     // Runs of more than 8 bytes too, which are passed in blocks.
