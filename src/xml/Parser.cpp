@@ -650,6 +650,12 @@ const char* Parser::Loop(const char* p) {
                 p = q + 1;
                 continue;
             }
+            if (*q == '/' && q[1] == '>' && q + 1 - p < kMaxStartTagLength) {
+                // "<name/>": what the attribute scan makes of it, at once.
+                Open(at, Off(p), Off(q + 2) - Off(p), nameLength, true, kCounting);
+                p = q + 2;
+                continue;
+            }
             bool empty = false;
             if (*q != '>') q = Attributes(q, empty);
             if (!q || q + 1 - p > kMaxStartTagLength) {

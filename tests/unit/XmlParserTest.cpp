@@ -250,7 +250,8 @@ TEST(XmlParser, FastScanBuildsWhatTheTokenScannerBuilds) {
                                  "abcdefghij\xB0\xA1k",
                                  "abcdefghi=1.longer_than_16"};
     // Runs of more than 8 bytes too, which are passed in blocks.
-    const char* const attributes[] = {" x=\"1\"",
+    const char* const attributes[] = {"",
+                                      " x=\"1\"",
                                       " x='a>b'",
                                       " x=1/",
                                       " x=1 /",
