@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -749,8 +750,18 @@ void Parser::CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length, b
     ElementEntry& e = *at.entry;
     if (counting) CountOpen(OpenName(e), -1);
     e.length = end - e.start;
-    e.SetEndTagLength(length);
-    SetCurrent(at, e.parent);
+    // Its end-tag bits are still 0: the start tag's length lies below them.
+    e.tagLengths |= static_cast<std::uint32_t>(length) << 22;
+    // The parent's entry from the closed one's when both lie in one segment:
+    // through deep trees each close waits on the one before, and the lookup
+    // of the segment made that chain a load longer.
+    const std::uint32_t u = e.parent;
+    if (__builtin_expect(((u ^ at.current) >> ElementTable::kSegmentBits) == 0, 1)) {
+        at.entry += static_cast<std::ptrdiff_t>(u) - static_cast<std::ptrdiff_t>(at.current);
+        at.current = u;
+    } else {
+        SetCurrent(at, u);
+    }
     --at.depth;
 }
 

@@ -164,7 +164,15 @@ TEST(XmlParser, DeepUnendedNestingIsRepairedInLinearTime) {
     std::string closed;
     for (int i = 0; i < depth; ++i) closed += "<e>";
     for (int i = 0; i < depth; ++i) closed += "</e>";
-    EXPECT_TRUE(doc.SetDocText(closed));
+    ASSERT_TRUE(doc.SetDocText(closed));
+    // Closed, the chain crosses the table's first segment boundary: every
+    // element still finds its parent and its full length.
+    for (std::uint32_t i = 1; i <= depth; ++i) {
+        const auto& element = doc.Element(i);
+        ASSERT_EQ(element.parent, i - 1) << i;
+        ASSERT_EQ(element.length, 7 * (depth - static_cast<int>(i) + 1)) << i;
+        ASSERT_EQ(element.EndTagLength(), 4) << i;
+    }
 }
 
 TEST(XmlParser, TagsLongerThanTheirIndexFieldsAreReportedNotCutShort) {
