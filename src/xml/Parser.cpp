@@ -46,6 +46,10 @@ struct TagClasses {
 };
 const TagClasses kTag;
 
+// Every byte of a 64-bit word 0x01, and 0x80.
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+constexpr std::uint64_t kTops = 0x8080808080808080;
+
 // Masks of the low n bytes of a 64-bit word.
 constexpr std::uint64_t kLowBytes[9] = {
     0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF, 0xFFFFFFFFFFFFFFFF};
@@ -247,7 +251,7 @@ private:
         while (m_end - p >= 8) {
             std::uint64_t x;
             std::memcpy(&x, p, 8);
-            const std::uint64_t found = ((x - 0x3F3F3F3F3F3F3F3F) | x) & 0x8080808080808080;
+            const std::uint64_t found = ((x - kOnes * 0x3F) | x) & kTops;
             if (found) return ScanNameRest(p + __builtin_ctzll(found) / 8);
             p += 8;
         }
@@ -363,8 +367,6 @@ const char* Parser::SkipToMarkup(const char* p) const {
     // byte of found is set where it is '<', NUL or 0x80 and more (and
     // perhaps after such a byte, which ctz never reaches).
     if (m_end - p >= 8) {
-        constexpr std::uint64_t kOnes = 0x0101010101010101;
-        constexpr std::uint64_t kTops = 0x8080808080808080;
         std::uint64_t x;
         std::memcpy(&x, p, 8);
         const std::uint64_t lt = x ^ (kOnes * '<');
