@@ -135,11 +135,8 @@ private:
     // stores into entries cannot alias, and hands it back around every call
     // that works on m_at.
     struct Cursor {
-        std::uint32_t current = 0;      // the innermost open element (0: none)
-        ElementEntry* entry = nullptr;  // its entry
-        // depth and next are kept apart: side by side, the compiler adds 1
-        // to both as one vector and unpacks them again on every pass.
-        std::uint32_t depth = 0;          // open elements
+        std::uint32_t current = 0;        // the innermost open element (0: none)
+        ElementEntry* entry = nullptr;    // its entry
         ElementEntry* slot = nullptr;     // the entry of next, when slot < slotEnd
         std::uint32_t next = 1;           // the next free index
         ElementEntry* slotEnd = nullptr;  // the end of the entries allocated in its segment
@@ -724,7 +721,9 @@ void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int3
     e.next = 0;
     e.start = start;
     e.tagLengths = static_cast<std::uint32_t>(length);
-    const std::uint32_t level = at.depth > kLevelMask ? kLevelMask : at.depth;
+    // One level below the innermost open element's (the document's is 0 too).
+    std::uint32_t level = c.levelFlags & kLevelMask;
+    level += at.current != 0 && level < kLevelMask;
     if (c.firstChild) {
         ElementEntry& first = E(c.firstChild);
         E(first.prev).next = n;
@@ -743,7 +742,6 @@ void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int3
     e.length = nameLength;
     at.current = n;
     at.entry = &e;
-    ++at.depth;
     if (counting) CountOpen(OpenName(e), 1);
 }
 
@@ -764,7 +762,6 @@ void Parser::CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length, b
     } else {
         SetCurrent(at, u);
     }
-    --at.depth;
 }
 
 void Parser::CloseElement(std::int32_t start, std::int32_t length, std::string_view name) {
@@ -774,7 +771,7 @@ void Parser::CloseElement(std::int32_t start, std::int32_t length, std::string_v
         if (NameMatches(name, m_text + top.start + 1, static_cast<std::size_t>(top.length))) {
             match = m_at.current;
         } else {
-            if (!m_counting && m_at.depth > kCountFrom) StartCounting();
+            if (!m_counting && top.Level() >= static_cast<int>(kCountFrom)) StartCounting();
             if (!m_counting || m_openNames.find(name) != m_openNames.end()) {
                 for (std::uint32_t u = top.parent; u; u = E(u).parent) {
                     const ElementEntry& open = E(u);
@@ -833,7 +830,6 @@ void Parser::CloseUnended(std::uint32_t holder, std::int64_t offset2) {
             E(up).levelFlags |= kFlagErrorInside;
         }
         Report("unended_start_tag", std::string(name).c_str(), e.start, offset2);
-        --m_at.depth;
         inner = u;
         u = up;
     }

@@ -166,10 +166,12 @@ TEST(XmlParser, DeepUnendedNestingIsRepairedInLinearTime) {
     for (int i = 0; i < depth; ++i) closed += "</e>";
     ASSERT_TRUE(doc.SetDocText(closed));
     // Closed, the chain crosses the table's first segment boundary: every
-    // element still finds its parent and its full length.
+    // element still finds its parent and its full length; levels past the
+    // field's width stay at its top.
     for (std::uint32_t i = 1; i <= depth; ++i) {
         const auto& element = doc.Element(i);
         ASSERT_EQ(element.parent, i - 1) << i;
+        ASSERT_EQ(element.Level(), std::min<int>(static_cast<int>(i) - 1, 0xFFFF)) << i;
         ASSERT_EQ(element.length, 7 * (depth - static_cast<int>(i) + 1)) << i;
         ASSERT_EQ(element.EndTagLength(), 4) << i;
     }
