@@ -360,7 +360,12 @@ const PlainTables* Plain(int codePage, bool reading) {
                 tables->twoBytes.assign(tables->write.size(), 0);
                 for (std::size_t cp = 0; cp < tables->write.size(); ++cp) {
                     const std::uint32_t entry = tables->write[cp];
-                    if ((entry >> 16) == 2) tables->twoBytes[cp] = static_cast<std::uint16_t>(entry & 0xFFFF);
+                    // A pair whose first byte is below 0x80 (none in the double-byte
+                    // pages) is left to the general step: the AVX2 chunks tell an
+                    // unmapped character (entry 0) by that byte's top bit.
+                    if ((entry >> 16) == 2 && (entry & 0x80)) {
+                        tables->twoBytes[cp] = static_cast<std::uint16_t>(entry & 0xFFFF);
+                    }
                 }
             }
         }
@@ -638,60 +643,75 @@ __attribute__((target("avx2"))) inline std::uint64_t Bits64(__m256i low, __m256i
 }
 
 // Utf8Chunk's first path with AVX2: the same chunks taken, the same bytes
-// written, in fewer instructions. The bytes are classed 32 at a time by
-// signed compares (continuations 0x80..0xBF are the bytes below -64, leads
-// 0xE1..0xEF those from -31 to -17) and a character's code point is one
-// pext of its byte-swapped bytes. Returns the bytes taken, or 0 with nothing
-// taken when the chunk is for Utf8Chunk (a longer ASCII run, or anything it
-// does not take either).
-__attribute__((target("avx2,bmi,bmi2"))) std::size_t Utf8ChunkWide(const std::uint16_t* twoBytes,
-                                                                   const unsigned char* q, char*& o) {
-    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
-    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32));
-    const std::uint64_t high = Bits64(v0, v1);
-    if (!high) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v0);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 32), v1);
-        o += 64;
-        return 64;
-    }
+// written, in fewer instructions, and chunk after chunk in one call (the
+// constants and the registers the loop needs are set up once). The bytes are
+// classed 32 at a time by signed compares (continuations 0x80..0xBF are the
+// bytes below -64, leads 0xE1..0xEF those from -31 to -17) and a character's
+// code point is one pext of its bytes loaded big-endian (movbe). Takes
+// chunks while at least kChunkInput bytes are left and the output has not
+// reached limit; stops before a chunk that is for Utf8Chunk (a longer ASCII
+// run, or anything it does not take either). Returns the bytes taken.
+__attribute__((target("avx2,bmi,bmi2,movbe"))) std::size_t Utf8ChunksWide(const std::uint16_t* twoBytes,
+                                                                          const unsigned char* q, std::size_t left,
+                                                                          char*& o, const char* limit) {
     const __m256i below = _mm256_set1_epi8(-64);
     const __m256i leadLo = _mm256_set1_epi8(-32);
     const __m256i leadHi = _mm256_set1_epi8(-16);
-    const std::uint64_t continuations = Bits64(_mm256_cmpgt_epi8(below, v0), _mm256_cmpgt_epi8(below, v1));
-    const std::uint64_t leads = Bits64(_mm256_and_si256(_mm256_cmpgt_epi8(v0, leadLo), _mm256_cmpgt_epi8(leadHi, v0)),
-                                       _mm256_and_si256(_mm256_cmpgt_epi8(v1, leadLo), _mm256_cmpgt_epi8(leadHi, v1)));
-    if (high != (leads | continuations) || continuations != ((leads << 1) | (leads << 2))) return 0;
-    const auto after = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_cmplt_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), _mm_set1_epi8(-64))));
-    const unsigned needed = ContinuationsPast(leads);
-    if ((after & needed) != needed) return 0;
-    if (AsciiRunOver32(high)) return 0;
+    const unsigned char* const from = q;
+    char* w = o;
+    while (left >= kChunkInput && w < limit) {
+        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32));
+        const std::uint64_t high = Bits64(v0, v1);
+        if (!high) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w), v0);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w + 32), v1);
+            w += 64;
+            q += 64;
+            left -= 64;
+            continue;
+        }
+        const std::uint64_t continuations = Bits64(_mm256_cmpgt_epi8(below, v0), _mm256_cmpgt_epi8(below, v1));
+        const std::uint64_t leads =
+            Bits64(_mm256_and_si256(_mm256_cmpgt_epi8(v0, leadLo), _mm256_cmpgt_epi8(leadHi, v0)),
+                   _mm256_and_si256(_mm256_cmpgt_epi8(v1, leadLo), _mm256_cmpgt_epi8(leadHi, v1)));
+        if (high != (leads | continuations) || continuations != ((leads << 1) | (leads << 2))) break;
+        const auto after = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmplt_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 64)), _mm_set1_epi8(-64))));
+        const unsigned needed = ContinuationsPast(leads);
+        if ((after & needed) != needed || AsciiRunOver32(high)) break;
 
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v0);
-    char* base = o;
-    std::uint32_t missing = 0;
-    std::size_t end = 64;
-    for (std::uint64_t rest = leads; rest; rest = _blsr_u64(rest)) {
-        const std::size_t at = _tzcnt_u64(rest);
-        std::uint32_t x;
-        std::memcpy(&x, q + at, 4);
-        const std::uint16_t pair = twoBytes[_pext_u32(__builtin_bswap32(x), 0x0F3F3F00u)];
-        char* const out = base + at;
-        std::memcpy(out, &pair, 2);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2),
-                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + at + 3)));
-        missing |= pair - 1u;
-        --base;
-        end = at + 3;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(w), v0);
+        char* base = w;
+        // Every pair kept in twoBytes has a first byte of 0x80 or more, and
+        // an unmapped character's entry is 0: that byte's top bit, and-ed
+        // over the chunk, tells whether all were mapped.
+        std::uint32_t mapped = 0x80;
+        std::size_t end = 64;
+        for (std::uint64_t rest = leads; rest; rest = _blsr_u64(rest)) {
+            const std::size_t at = _tzcnt_u64(rest);
+            std::uint32_t x;
+            std::memcpy(&x, q + at, 4);
+            const std::uint16_t pair = twoBytes[_pext_u32(__builtin_bswap32(x), 0x0F3F3F00u)];
+            char* const out = base + at;
+            std::memcpy(out, &pair, 2);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2),
+                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + at + 3)));
+            mapped &= pair;
+            --base;
+            end = at + 3;
+        }
+        if (!mapped) break;  // this chunk to the caller's general step
+        end = end > 64 ? end : 64;
+        w = base + end;
+        q += end;
+        left -= end;
     }
-    if (missing >> 31) return 0;
-    end = end > 64 ? end : 64;
-    o = base + end;
-    return end;
+    o = w;
+    return static_cast<std::size_t>(q - from);
 }
 
-using WideChunk = std::size_t (*)(const std::uint16_t*, const unsigned char*, char*&);
+using WideChunks = std::size_t (*)(const std::uint16_t*, const unsigned char*, std::size_t, char*&, const char*);
 
 // pext is microcoded on AMD processors before family 19h (dozens of cycles
 // where the SSE2 form's table lookup takes a few), one instruction on
@@ -704,12 +724,18 @@ bool FastPext() {
     return __builtin_cpu_is("intel") || (__builtin_cpu_is("amd") && family >= 0x19);
 }
 
-WideChunk ChooseWideChunk() {
+bool HasMovbe() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (ecx & bit_MOVBE);
+}
+
+WideChunks ChooseWideChunks() {
     __builtin_cpu_init();
-    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("bmi") || !__builtin_cpu_supports("bmi2")) {
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("bmi") || !__builtin_cpu_supports("bmi2") ||
+        !HasMovbe()) {
         return nullptr;
     }
-    return FastPext() ? &Utf8ChunkWide : nullptr;
+    return FastPext() ? &Utf8ChunksWide : nullptr;
 }
 #endif
 
@@ -722,18 +748,18 @@ std::size_t PlainFromUtf8(const PlainTables& t, std::string_view in, PlainWriter
     std::size_t i = 0;
     std::size_t chunkFrom = 0;  // no chunk tried before this
 #if defined(VESKORA_WIDE_CHUNK)
-    static const WideChunk kWide = ChooseWideChunk();
-    const WideChunk wide = g_baselineVectors.load(std::memory_order_relaxed) ? nullptr : kWide;
+    static const WideChunks kWide = ChooseWideChunks();
+    const WideChunks wide = g_baselineVectors.load(std::memory_order_relaxed) ? nullptr : kWide;
 #endif
     while (i < n) {
         if (o >= limit) o = w.Flush(o);
         if (i >= chunkFrom && n - i >= kChunkInput) {
 #if defined(VESKORA_WIDE_CHUNK)
             if (wide) {
-                if (const std::size_t taken = wide(t.twoBytes.data(), p + i, o)) {
-                    i += taken;
-                    continue;
-                }
+                i += wide(t.twoBytes.data(), p + i, n - i, o, limit);
+                // Stopped for room: the loop's checks again. Otherwise the
+                // chunk at i is one for Utf8Chunk.
+                if (n - i < kChunkInput || o >= limit) continue;
             }
 #endif
             if (Utf8Chunk(t.twoBytes.data(), p, i, o)) continue;
