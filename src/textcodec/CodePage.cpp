@@ -757,8 +757,8 @@ std::size_t PlainFromUtf8(const PlainTables& t, std::string_view in, PlainWriter
 #if defined(VESKORA_WIDE_CHUNK)
             if (wide) {
                 i += wide(t.twoBytes.data(), p + i, n - i, o, limit);
-                // Stopped for room: the loop's checks again. Otherwise the
-                // chunk at i is one for Utf8Chunk.
+                // Stopped for want of room (input or output): back to the
+                // loop's checks. Otherwise at a chunk it does not take.
                 if (n - i < kChunkInput || o >= limit) continue;
             }
 #endif
