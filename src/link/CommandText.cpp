@@ -28,13 +28,25 @@ namespace command {
 
 std::string_view RepeaterFamily(int row) { return row == 0 ? "RM" : row <= 2 ? "R2" : "R9"; }
 
+bool HasControlByte(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
 std::string Get(std::string_view code, std::string_view id) {
+    if (HasControlByte(code) || HasControlByte(id)) return {};
     return "AT+GET " + std::string(code) + " " + std::string(id) + "\r\n";
 }
 
 std::string Set(std::string_view code, std::string_view id, const std::vector<std::string>& values) {
+    if (HasControlByte(code) || HasControlByte(id)) return {};
     std::string line = "AT+SET " + std::string(code) + " " + std::string(id);
-    for (const std::string& value : values) line += " " + value;
+    for (const std::string& value : values) {
+        if (HasControlByte(value)) return {};
+        line += " " + value;
+    }
     return line + "\r\n";
 }
 

@@ -20,7 +20,10 @@ unsigned PortOf(std::string_view field);
 
 // Every command line the gateway takes, built in one place. Arguments go out
 // as they are, separated by single blanks (an empty value gives two blanks
-// in a row); every AT line ends in CR LF.
+// in a row); every AT line ends in CR LF. A line whose code, ID or value
+// holds a control byte (a line end, a tab, NUL …) is never built: the
+// builders return an empty line, which sends nothing, so no text a caller
+// passes on can become a second command.
 namespace command {
 
 inline constexpr std::string_view kStopService = "AT+STOP\r\n";
@@ -31,6 +34,9 @@ inline constexpr std::string_view kStartService = "$start";  // back to the norm
 // The command code of a repeater's module by its row: the MCU (RM), an
 // SX1280 (R2) or an SX1276 (R9).
 std::string_view RepeaterFamily(int row);
+
+// Whether text holds a byte below 0x20 or DEL.
+bool HasControlByte(std::string_view text);
 
 // "AT+GET <code> <id>\r\n" for GM, G2, RM, R2, R9 and N9.
 std::string Get(std::string_view code, std::string_view id);

@@ -150,6 +150,12 @@ void RFConfigDlg::DiscardPartialFrame() {
 }
 
 void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) {
+    if (strCommand.empty()) {
+        // The command builders refused the line: an ID or value held a
+        // control byte (a line end would have made it two commands).
+        AppendLog(devlink::CommandLogEntry(nKind, "(not sent: an ID or value holds a control character)\r\n"), false);
+        return;
+    }
     std::string entry = devlink::CommandLogEntry(nKind, strCommand);
     const bool sent = m_pDataSocket && m_pDataSocket->state() == QAbstractSocket::ConnectedState;
     if (sent) {

@@ -196,4 +196,11 @@ TEST(CommandLines, EveryLineIsBuiltInOnePlace) {
     EXPECT_EQ(command::RepeaterFamily(0), "RM");
     EXPECT_EQ(command::RepeaterFamily(2), "R2");
     EXPECT_EQ(command::RepeaterFamily(3), "R9");
+    // No caller's text makes a second command: a control byte anywhere refuses the line.
+    EXPECT_EQ(command::Get("G2", "A00001\r\nAT+SET G2 A00001 1"), "");
+    EXPECT_EQ(command::Set("R9", "100003", {"915000000", "00\t00", "9"}), "");
+    EXPECT_EQ(command::Set("N9", "N0\n01", {}), "");
+    EXPECT_EQ(command::SetNetKeys({std::string("A\0B", 3)}), "");
+    // The RF page's own texts still go out as they are: blanks, empty cells, code-page bytes.
+    EXPECT_EQ(command::Set("G2", "\xB0\xA1", {"1 2"}), "AT+SET G2 \xB0\xA1 1 2\r\n");
 }
