@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "network/Tokens.h"
+
 namespace cli {
 namespace {
 
@@ -98,9 +100,13 @@ bool CheckSetValues(std::string_view code, const std::vector<std::string>& value
         *error = "the frequency \"" + values[0] + "\" is not a number (Hz, digits only)";
         return false;
     }
-    for (const std::string& v : values) {
-        if (v.find_first_of(" \r\n") != std::string::npos) {
-            *error = "the value \"" + v + "\" holds a blank or a line break";
+    // Each value goes out as one token of the SET line.
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string why = code == "RM"             ? network::IdProblem(values[i])
+                                : hasFrequency && i == 0 ? network::TokenProblem(values[i], network::kFrequencyField)
+                                                         : network::TokenProblem(values[i], network::kValueField);
+        if (!why.empty()) {
+            *error = "the value " + network::Quoted(values[i]) + " " + why;
             return false;
         }
     }

@@ -9,8 +9,10 @@
 #include "link/CommandText.h"
 #include "link/SiteReader.h"
 #include "network/NetworkFile.h"
+#include "network/Tokens.h"
 #include "network/WritePlan.h"
 #include "res/DocumentsFolder.h"
+#include "textcodec/qt/NarrowText.h"
 
 namespace cli {
 namespace {
@@ -86,7 +88,8 @@ void Tool::Finish() {
 
 int Tool::Fail(int code, const std::string& message) {
     if (m_progress) std::fprintf(m_err, "\n");
-    std::fprintf(m_err, "veskora: %s\n", message.c_str());
+    // Messages are UTF-8 (values in them are quoted so); the terminal may want another encoding.
+    std::fprintf(m_err, "veskora: %s\n", QString::fromStdString(message).toLocal8Bit().constData());
     return code;
 }
 
@@ -109,10 +112,13 @@ int Tool::Get(const QStringList& args) {
     if (code.empty()) {
         return Fail(kUsage, "get: unknown value name \"" + args.value(0).toStdString() + "\"; known: " + KnownNames());
     }
-    std::string id = args.value(1).toStdString();
+    std::string id = textcodec::ToNarrow(args.value(1));
     if (code == "GM" && id.empty()) id = "FFFFFF";
     if (id.empty()) return Fail(kUsage, "get " + args.value(0).toStdString() + ": the module ID is missing");
     if (args.size() > 2) return Fail(kUsage, "get: too many arguments");
+    if (const std::string why = network::IdProblem(id); !why.empty()) {
+        return Fail(kUsage, "get: the module ID " + network::Quoted(id) + " " + why);
+    }
     if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
     m_service->Stop();
     const devlink::Outcome outcome = Call(devlink::ForModule(command::Get(code, id), code, id));
@@ -145,20 +151,33 @@ int Tool::Set(const QStringList& args) {
     std::string id = "FFFFFF";
     if (code != "GM" || (rest.size() == 22 && rest.front() == QStringLiteral("FFFFFF"))) {
         if (rest.isEmpty()) return Fail(kUsage, "set " + args.value(0).toStdString() + ": the module ID is missing");
-        id = rest.takeFirst().toStdString();
+        id = textcodec::ToNarrow(rest.takeFirst());
     }
     std::vector<std::string> values;
-    for (const QString& v : rest) values.push_back(v.toStdString());
-    std::string why;
+    for (const QString& v : rest) values.push_back(textcodec::ToNarrow(v));
+    std::string why = network::IdProblem(id);
+    if (!why.empty()) return Fail(kUsage, "set: the module ID " + network::Quoted(id) + " " + why);
     if (!CheckSetValues(code, values, &why)) return Fail(kUsage, "set: " + why);
 
     if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
     m_service->Stop();
     const std::string line = code == "GM" ? command::SetNetKeys(values) : command::Set(code, id, values);
     devlink::Outcome outcome = Call(devlink::ForModule(line, code, id));
-    if (outcome.ok || !LinkGone(outcome.error)) outcome = Call(devlink::ForModule(command::Get(code, id), code, id));
+    // Whether the SET was answered or not, the read-back decides.
+    if (outcome.ok || !LinkGone(outcome.error)) outcome = Call(devlink::ReadBackOf(command::Get(code, id), code, id));
     Finish();
     if (m_interrupted) return Fail(kInterrupted, "interrupted");
+    if (outcome.ambiguous) {
+        if (m_options.json) {
+            PrintJson({{QStringLiteral("code"), Q(code)},
+                       {QStringLiteral("id"), Q(id)},
+                       {QStringLiteral("confirmed"), false},
+                       {QStringLiteral("reason"), outcome.error}});
+        } else {
+            std::fprintf(m_out, "%s %s: not confirmed (%s)\n", code.c_str(), id.c_str(), qPrintable(outcome.error));
+        }
+        return kDifferences;
+    }
     if (!outcome.ok)
         return Fail(kLinkFailure, "set " + code + " " + id + ": read-back: " + outcome.error.toStdString());
 

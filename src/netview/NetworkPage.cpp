@@ -15,9 +15,11 @@
 #include "link/CommandText.h"
 #include "netview/FrequencyPlanView.h"
 #include "network/NetworkFile.h"
+#include "network/Tokens.h"
 #include "network/WritePlan.h"
 #include "res/DocumentsFolder.h"
 #include "res/UserPrompts.h"
+#include "textcodec/qt/NarrowText.h"
 
 namespace netview {
 namespace {
@@ -34,6 +36,7 @@ QColor Tint(ShownState state) {
         case ShownState::WrittenDiffers: return {248, 208, 208};
         case ShownState::NoAnswer: return {228, 228, 228};
         case ShownState::NotWritten: return {232, 222, 244};
+        case ShownState::NotConfirmed: return {250, 214, 160};
         default: return {};
     }
 }
@@ -389,7 +392,7 @@ void NetworkPage::WriteDifferences() {
 }
 
 void NetworkPage::OnWriteFinished() {
-    int counts[6] = {};
+    int counts[7] = {};
     for (const devlink::WriteReport& report : m_writer->Reports()) {
         ++counts[static_cast<int>(report.result)];
         for (const std::string& path : report.item.paths) {
@@ -407,6 +410,9 @@ void NetworkPage::OnWriteFinished() {
                     .arg(counts[static_cast<int>(R::DiffersAfterWrite)])
                     .arg(counts[static_cast<int>(R::NoAnswer)])
                     .arg(notWritten);
+    if (const int unsure = counts[static_cast<int>(R::NotConfirmed)]) {
+        m_summary += QStringLiteral(" %1 not confirmed: the gateway's answers could not be told apart.").arg(unsure);
+    }
     const bool linkLost = counts[static_cast<int>(R::LinkFailed)] > 0;
     EndOperation();
     if (linkLost) {
@@ -527,9 +533,22 @@ void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
     bool found = false;
     network::Site planned = Merged();  // so that a node the plan lacks exists in it
     for (const auto& [id, node] : planned.nodes) m_plan.nodes[id];
+    // A typed value goes on a SET line as one token; anything else is refused here, with the reason.
+    const std::string typed = textcodec::ToNarrow(item->text(kValue).trimmed());
+    if (const std::string why = network::ValueProblem(path, typed); !why.empty()) {
+        bool isValue = false;
+        network::ForEachValue(m_plan, [&](const std::string& p, network::Value&) { isValue = isValue || p == path; });
+        if (isValue) {
+            RefreshTree();
+            Tell(QStringLiteral("%1: the value %2 %3; it is not planned.")
+                     .arg(Q(path), Q(network::Quoted(typed)), Q(why)),
+                 true);
+            return;
+        }
+    }
     network::ForEachValue(m_plan, [&](const std::string& p, network::Value& v) {
         if (p != path) return;
-        v = {item->text(kValue).trimmed().toStdString(), network::Origin::Planned, 0};
+        v = {typed, network::Origin::Planned, 0};
         found = true;
     });
     if (!found) return;  // a module's ID or a group: not a value

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ids/IdFile.h"
+#include "network/Tokens.h"
 #include "xml/XmlTextDoc.h"
 
 namespace network {
@@ -81,6 +82,31 @@ bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
+// The first character reference left in decoded text that names anything
+// but printable ASCII ("&#0;", "&#x1F600;"), or empty. References the engine
+// cannot decode stay in the text as they are, and would go on the wire as
+// those characters instead of the one they name.
+std::string_view UnsendableReference(std::string_view raw) {
+    for (std::size_t at = raw.find("&#"); at != std::string_view::npos; at = raw.find("&#", at + 2)) {
+        const std::size_t end = raw.find(';', at);
+        if (end == std::string_view::npos || end - at > 12) continue;
+        const bool hex = at + 2 < end && (raw[at + 2] == 'x' || raw[at + 2] == 'X');
+        unsigned long cp = 0;
+        bool digits = end > at + (hex ? 3 : 2);
+        for (std::size_t i = at + (hex ? 3 : 2); i < end && digits; ++i) {
+            const char c = raw[i];
+            const int d = c >= '0' && c <= '9'          ? c - '0'
+                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                        : -1;
+            digits = d >= 0;
+            cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(d < 0 ? 0 : d);
+        }
+        if (digits && (cp <= 0x20 || cp >= 0x7F)) return raw.substr(at, end - at + 1);
+    }
+    return {};
+}
+
 // Reads one loaded document; each fault is reported with its line.
 class Reader {
 public:
@@ -128,6 +154,12 @@ public:
                 const std::string* id = Find(attributes, "id");
                 if (it == ids.end()) return Fail(error, e, "expected a module path, found \"" + *path + "\"");
                 if (!id) return Fail(error, e, "expected an id attribute");
+                if (const std::string_view ref = UnsendableReference(*id); !ref.empty()) {
+                    return Fail(error, e, "expected a module ID of one token, found the reference " + std::string(ref));
+                }
+                if (const std::string why = IdProblem(*id); !why.empty()) {
+                    return Fail(error, e, "expected a module ID of one token, found " + Quoted(*id) + ", which " + why);
+                }
                 *it->second = *id;
                 continue;
             }
@@ -155,7 +187,16 @@ private:
             return Fail(error, e, "expected a time like 2026-12-07T16:25:03.120Z, found \"" + *time + "\"");
         }
         if (EndsWith(path, "/ frequency") && !AllDigits(v.text)) {
-            return Fail(error, e, "expected a frequency in Hz (digits only), found \"" + v.text + "\"");
+            return Fail(error, e, "expected a frequency in Hz (digits only), found " + Quoted(v.text));
+        }
+        // A value goes on a command line as one token: a blank or a line end would make more of it.
+        if (const std::string_view ref = UnsendableReference(v.text); !ref.empty()) {
+            return Fail(
+                error, e,
+                path + ": the value holds the reference " + std::string(ref) + ", which cannot go on a command line");
+        }
+        if (const std::string why = ValueProblem(path, v.text); !why.empty()) {
+            return Fail(error, e, path + ": the value " + Quoted(v.text) + " " + why);
         }
         return true;
     }
@@ -170,7 +211,10 @@ private:
             const std::size_t slash = path->find(" / ");
             const std::string id = path->substr(5, slash == std::string::npos ? std::string::npos : slash - 5);
             if (id.empty() || id.find(' ') != std::string::npos) {
-                return Fail(error, e, "expected a node path like \"node N00001 / frequency\", found \"" + *path + "\"");
+                return Fail(error, e, "expected a node path like \"node N00001 / frequency\", found " + Quoted(*path));
+            }
+            if (const std::string why = IdProblem(id); !why.empty()) {
+                return Fail(error, e, "expected a node ID of one token, found " + Quoted(id) + ", which " + why);
             }
             site.nodes[id];
             // Six repeaters name 186 nodes at most; a file with far more is not a site.
@@ -331,6 +375,17 @@ bool LoadSiteIds(const std::string& idFilePath, Site& site, std::string* error) 
     ids::WalkIdDocument(doc, {nullptr, &site.gateway.ids[1], &site.gateway.ids[2], &records});
     for (std::size_t k = 0; k < records.size(); ++k) {
         for (std::size_t m = 0; m < 6 && m < records[k].size(); ++m) site.repeaters[k].ids[m] = records[k][m];
+    }
+    // These IDs go on command lines as they are: each must be one token.
+    std::string bad;
+    ForEachModuleId(site, [&](const std::string& path, const std::string& id) {
+        if (const std::string why = IdProblem(id); bad.empty() && !why.empty()) {
+            bad = path + ": the ID " + Quoted(id) + " " + why;
+        }
+    });
+    if (!bad.empty()) {
+        if (error) *error = idFilePath + ": " + bad;
+        return false;
     }
     return true;
 }

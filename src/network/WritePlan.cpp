@@ -5,6 +5,7 @@
 
 #include "link/CommandText.h"
 #include "network/SiteState.h"
+#include "network/Tokens.h"
 
 namespace network {
 namespace {
@@ -51,10 +52,23 @@ public:
                 if (item.problem.empty()) item.problem = p + " is neither planned nor read";
             }
         }
+        // Each value goes out as one token; one that is not would split or end the line.
+        std::size_t total = 0;
+        for (std::size_t i = 0; i < paths.size() && item.problem.empty(); ++i) {
+            total += item.expected[i].size() + 1;
+            if (std::string why = ValueProblem(paths[i], item.expected[i]); !why.empty()) {
+                item.problem = paths[i] + ": the value " + Quoted(item.expected[i]) + " " + why;
+            }
+        }
+        if (item.problem.empty() && total > kReplyPayload) {
+            item.problem = "the values do not fit in one reply frame, so they could not be read back";
+        }
         // The NET KEYs go to the broadcast ID; no other module can be addressed by it.
         const bool netKeys = item.code == "GM";
         if (!netKeys && (id.empty() || Unaddressable(id))) {
-            item.problem = "the module's ID \"" + id + "\" cannot be addressed";
+            item.problem = "the module's ID " + Quoted(id) + " cannot be addressed";
+        } else if (std::string why = IdProblem(id); !netKeys && !why.empty()) {
+            item.problem = "the module's ID " + Quoted(id) + " " + why;
         }
         item.setLine = netKeys ? command::SetNetKeys(item.expected) : command::Set(item.code, id, item.expected);
         item.getLine = command::Get(item.code, id);

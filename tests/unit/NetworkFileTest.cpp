@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <fstream>
+
 #include "network/NetworkFile.h"
+#include "network/Tokens.h"
 #include "network/WritePlan.h"
 #include "support/Files.h"
 
@@ -18,7 +23,7 @@ network::Site SmallSite() {
     site.repeaters[2].radios[3] = {{"915000000", Origin::Read, 5}, {"0A0B", Origin::Read, 5}, {"7", Origin::Read, 5}};
     site.repeaters[2].nodeTable[1] = {"N00301", Origin::Read, 6};
     site.nodes["N00301"].attributes[0] = {"2402000000", Origin::Planned, 0};
-    site.nodes["N00301"].attributes[4] = {"a & <b>", Origin::Read, 7};
+    site.nodes["N00301"].attributes[4] = {"a&<b>", Origin::Read, 7};
     return site;
 }
 
@@ -37,7 +42,7 @@ TEST(NetworkFile, ASiteComesBackFromItsFileValueForValue) {
     EXPECT_EQ(back.gateway.radioFrequency[0].origin, Origin::Confirmed);
     EXPECT_EQ(back.gateway.radioFrequency[0].when, 1765123456789);
     EXPECT_EQ(back.gateway.radioFrequency[1].origin, Origin::NoAnswer);
-    EXPECT_EQ(back.nodes.at("N00301").attributes[4].text, "a & <b>");
+    EXPECT_EQ(back.nodes.at("N00301").attributes[4].text, "a&<b>");
     EXPECT_EQ(back.nodes.at("N00301").attributes[1].origin, Origin::Unknown);  // never written, never read
     EXPECT_EQ(network::FormatTime(1765123456789), "2025-12-07T16:04:16.789Z");
 }
@@ -66,6 +71,31 @@ TEST(NetworkFile, ABadFileNamesTheLineAndWhatWasExpectedAndChangesNothing) {
          "line 2: expected a path attribute on <Value>"},
         {"<VeskoraNetwork format=\"1\">\n<Value path=\"x\">1</Valu>\n</VeskoraNetwork>",
          "line 2: expected well-formed XML, found an end tag </Valu> that closes no open element"},
+        // Every value and ID is one token on a command line: nothing in it may end or split the line.
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"repeater 1 / SX1276 2 / NET key\">"
+         "0000&#13;&#10;AT+SET G2 A00001 1</Value>\n</VeskoraNetwork>",
+         "line 2: repeater 1 / SX1276 2 / NET key: the value \"0000\\r\\nAT+SET G2 A00001 1\" holds a line break "
+         "(0x0D)"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / NET KEY 3\">00&#10;00</Value>\n</VeskoraNetwork>",
+         "line 2: gateway / NET KEY 3: the value \"00\\n00\" holds a line break (0x0A)"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / NET KEY 3\">00&#9;00</Value>\n</VeskoraNetwork>",
+         "line 2: gateway / NET KEY 3: the value \"00\\t00\" holds the control character 0x09"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"repeater 1 / SX1276 2 / busy/SF\">00 00</Value>\n"
+         "</VeskoraNetwork>",
+         "line 2: repeater 1 / SX1276 2 / busy/SF: the value \"00 00\" holds a blank"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / NET KEY 3\">&#0;</Value>\n</VeskoraNetwork>",
+         "line 2: gateway / NET KEY 3: the value holds the reference &#0;"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"repeater 1 / MCU / node table / node 1\">N0000001</Value>\n"
+         "</VeskoraNetwork>",
+         "line 2: repeater 1 / MCU / node table / node 1: the value \"N0000001\" is longer than 6 characters"},
+        {"<VeskoraNetwork format=\"1\">\n<Module path=\"repeater 1 / SX1276 2\" id=\"R10092 X\"/>\n"
+         "</VeskoraNetwork>",
+         "line 2: expected a module ID of one token, found \"R10092 X\", which holds a blank"},
+        {"<VeskoraNetwork format=\"1\">\n<Module path=\"repeater 1 / SX1276 2\" id=\"R1&#13;&#10;\"/>\n"
+         "</VeskoraNetwork>",
+         "line 2: expected a module ID of one token, found \"R1\\r\\n\", which holds a line break (0x0D)"},
+        {"<VeskoraNetwork format=\"1\">\n<Value path=\"node N0&#9;1 / SF\">7</Value>\n</VeskoraNetwork>",
+         "line 2: expected a node ID of one token, found \"N0\\t1\", which holds the control character 0x09"},
     };
     for (const auto& c : cases) {
         network::Site site = SmallSite();
@@ -117,4 +147,43 @@ TEST(WritePlan, EachModuleThatDiffersGetsOneSetCarryingItsOtherValuesAsRead) {
     // A value neither planned nor read cannot be filled in: the item says so.
     live.gateway.netKeys[5] = {};
     EXPECT_EQ(network::PlanWrites(plan, live)[0].problem, "gateway / NET KEY 4 is neither planned nor read");
+}
+
+TEST(NetworkFile, IdsForTheWireAreOneTokenAndOnlyRegularFilesAreRead) {
+    TempFolder folder;
+    const std::string ids = folder.path() + "/ids.xml";
+    std::ofstream(ids) << "<LORAID><Gatewy><GM>FFFFFF</GM><G2A>A00001</G2A><G2B>A00002</G2B></Gatewy><Repeater>"
+                          "<R1><RM>R00001</RM><R92>R10092&#13;&#10;AT+STOP</R92></R1></Repeater></LORAID>";
+    network::Site site;
+    std::string error;
+    EXPECT_FALSE(network::LoadSiteIds(ids, site, &error));
+    EXPECT_NE(error.find("repeater 1 / SX1276 2: the ID \"R10092\\r\\nAT+STOP\" holds a line break"), std::string::npos)
+        << error;
+
+    // A FIFO would block the open for ever: it is refused at once.
+    const std::string fifo = folder.path() + "/plan.xml";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(network::LoadNetworkFile(fifo, site, &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_FALSE(network::LoadSiteIds(fifo, site, &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+
+    // Messages show a code-page value as text, whatever bytes it has.
+    EXPECT_EQ(network::Quoted("\xB0\xA1\x01"), "\"\xEA\xB0\x80\\x01\"");
+}
+
+TEST(WritePlan, AValueThatIsNotOneTokenIsNeverWritten) {
+    network::Site live = SmallSite();
+    network::Site plan;
+    plan.repeaters[2].ids = live.repeaters[2].ids;
+    plan.repeaters[2].radios[3].frequency = {"868000000", Origin::Planned, 0};
+    // The read value that goes out beside the planned one holds a line end.
+    live.repeaters[2].radios[3].netKey.text = "0A\r\nAT+STOP";
+    const std::vector<network::WriteItem> items = network::PlanWrites(plan, live);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].problem,
+              "repeater 3 / SX1276 2 / NET key: the value \"0A\\r\\nAT+STOP\" holds a line break (0x0D)");
+    live.repeaters[2].radios[3].netKey.text = "0A0B";
+    plan.repeaters[2].ids[4] = "R30092 X";
+    EXPECT_EQ(network::PlanWrites(plan, live)[0].problem, "the module's ID \"R30092 X\" holds a blank");
 }
