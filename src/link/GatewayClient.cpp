@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 
+#include "network/Site.h"
 #include "network/SiteState.h"
 
 namespace devlink {
@@ -85,17 +86,36 @@ Request ForModule(std::string line, std::string_view code, std::string_view id) 
     return {std::move(line), std::string(code), std::string(id)};
 }
 
+Request ReadBackOf(std::string line, std::string_view code, std::string_view id) {
+    Request request = ForModule(std::move(line), code, id);
+    request.confirms = true;
+    return request;
+}
+
 GatewayClient::GatewayClient(Channel& channel, QObject* parent) : QObject(parent), m_channel(channel) {
+    m_clock.start();
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (m_settling) {
+        if (m_holding) {
+            Finish({true, std::move(m_held), {}});
+        } else if (m_settling) {
             Finish({true, {}, {}});
         } else {
+            // Its answer may still come, later than anyone waits for it.
+            m_modules[KeyOf(m_current.request.tag, m_current.request.id)].owedSince = m_clock.elapsed();
             Finish({false, {}, QStringLiteral("no answer within %1 ms").arg(m_timeoutMs)});
         }
     });
+    m_gate.setSingleShot(true);
+    connect(&m_gate, &QTimer::timeout, this, &GatewayClient::Next);
     connect(&m_channel, &Channel::FrameReceived, this, &GatewayClient::OnFrame);
+    connect(&m_channel, &Channel::Opened, this, &GatewayClient::OnOpened);
     connect(&m_channel, &Channel::Closed, this, &GatewayClient::OnClosed);
+    OnOpened();
+}
+
+std::string GatewayClient::KeyOf(std::string_view tag, std::string_view id) {
+    return std::string(tag) + ' ' + UpperNarrow(id);
 }
 
 void GatewayClient::Submit(Request request, Done done) {
@@ -105,27 +125,78 @@ void GatewayClient::Submit(Request request, Done done) {
 
 void GatewayClient::Cancel() {
     m_timer.stop();
+    m_gate.stop();
+    m_gateSince = -1;
     m_queue.clear();
     m_current = {};
     m_busy = false;
     m_settling = false;
+    m_holding = false;
+}
+
+qint64 GatewayClient::GateWait(const Request& request) {
+    if (request.line.empty() || request.tag.empty() || request.tag == kSettleTag) return 0;
+    const qint64 now = m_clock.elapsed();
+    qint64 wait = 0;
+    // Whatever the gateway says on its own after the link opens must pass first.
+    if (!m_settled) {
+        if (now - m_quietFrom >= m_quietMs) {
+            m_settled = true;
+        } else {
+            wait = m_quietMs - (now - m_quietFrom);
+        }
+    }
+    Module& module = m_modules[KeyOf(request.tag, request.id)];
+    // A late answer to an earlier request for this module would answer this one.
+    if (module.owedSince >= 0) {
+        if (now - module.owedSince >= m_timeoutMs) {
+            module.owedSince = -1;
+        } else {
+            wait = std::max(wait, m_timeoutMs - (now - module.owedSince));
+        }
+    }
+    // An answer for it came moments ago: a repeat of it may still be on its way.
+    if (module.lastFrame >= 0 && now - module.lastFrame < m_quietMs) {
+        wait = std::max(wait, m_quietMs - (now - module.lastFrame));
+    }
+    if (wait == 0) return 0;
+    if (m_gateSince < 0) m_gateSince = now;
+    // A link that never falls quiet must not hold the queue for ever: the
+    // request goes out, and a read-back on it cannot confirm.
+    if (now - m_gateSince >= m_timeoutMs + m_quietMs) return -1;
+    return wait;
 }
 
 void GatewayClient::Next() {
     while (!m_busy && !m_queue.empty()) {
-        m_current = std::move(m_queue.front());
-        m_queue.pop_front();
         if (!m_channel.IsOpen()) {
+            m_current = std::move(m_queue.front());
+            m_queue.pop_front();
             m_busy = true;
             Finish({false, {}, QStringLiteral("no link to the gateway")});
             continue;
         }
-        m_busy = true;
-        if (!m_current.request.line.empty()) {
-            emit Sending(QString::fromStdString(m_current.request.line).trimmed());
-            m_channel.Send(m_current.request.line);
+        const qint64 wait = GateWait(m_queue.front().request);
+        if (wait > 0) {
+            m_gate.start(static_cast<int>(wait));
+            return;
         }
+        m_gate.stop();
+        m_gateSince = -1;
+        m_unquiet = wait < 0;
+        m_current = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_busy = true;
         const Request& request = m_current.request;
+        if (request.line.empty() && !request.tag.empty() && request.tag != kSettleTag) {
+            // The builders refused the line: a value held a control byte.
+            Finish({false, {}, QStringLiteral("not sent: a value or ID holds a control character")});
+            continue;
+        }
+        if (!request.line.empty()) {
+            emit Sending(QString::fromStdString(request.line).trimmed());
+            m_channel.Send(request.line);
+        }
         if (request.line.empty() && request.tag != kSettleTag) {
             Finish({true, {}, {}});
         } else if (request.tag.empty() || request.tag == kSettleTag) {
@@ -144,6 +215,7 @@ void GatewayClient::Finish(Outcome outcome) {
     m_timer.stop();
     m_busy = false;
     m_settling = false;
+    m_holding = false;
     Done done = std::move(m_current.done);
     m_current = {};
     if (done) done(outcome);
@@ -152,18 +224,56 @@ void GatewayClient::Finish(Outcome outcome) {
 
 void GatewayClient::OnFrame(const std::string& frame) {
     Reply reply = DecodeReply(frame, false);
+    const qint64 now = m_clock.elapsed();
+    if (!m_settled) m_quietFrom = now;
+    Module* module = nullptr;
+    if (!reply.textMessage && !reply.tag.empty()) {
+        module = &m_modules[KeyOf(reply.tag, reply.moduleId)];
+        module->lastFrame = now;
+    }
     if (m_settling && reply.textMessage) {
         Finish({true, std::move(reply), {}});
         return;
     }
     const Request& wanted = m_current.request;
-    const bool answers = m_busy && !wanted.tag.empty() && reply.tag == wanted.tag &&
-                         (wanted.id.empty() || network::SameId(reply.moduleId, wanted.id));
-    if (!answers) {
+    const bool forWanted = m_busy && !wanted.tag.empty() && reply.tag == wanted.tag &&
+                           (wanted.id.empty() || network::SameId(reply.moduleId, wanted.id));
+    if (m_holding && forWanted) {
+        // A second answer during a read-back's quiet: the same words are a
+        // repeat; other words leave no way to tell which one was the answer.
+        if (network::ReplyValues(reply) != network::ReplyValues(m_held)) {
+            Finish({false,
+                    {},
+                    QStringLiteral("the gateway sent two different answers for %1 %2")
+                        .arg(QString::fromStdString(wanted.tag), QString::fromStdString(wanted.id)),
+                    true});
+            return;
+        }
         emit Unmatched(reply);
         return;
     }
+    if (!forWanted || m_holding) {
+        if (module) module->owedSince = -1;  // the late answer it was waiting for, most likely
+        emit Unmatched(reply);
+        return;
+    }
+    if (wanted.confirms) {
+        if (m_unquiet) {
+            Finish({false, {}, QStringLiteral("the link never fell quiet around the read-back"), true});
+            return;
+        }
+        m_held = std::move(reply);
+        m_holding = true;
+        m_timer.start(m_quietMs);
+        return;
+    }
     Finish({true, std::move(reply), {}});
+}
+
+void GatewayClient::OnOpened() {
+    m_settled = false;
+    m_quietFrom = m_clock.elapsed();
+    m_modules.clear();
 }
 
 void GatewayClient::OnClosed(const QString& reason) {
@@ -171,10 +281,13 @@ void GatewayClient::OnClosed(const QString& reason) {
     const QString why = QStringLiteral("link closed: %1").arg(reason);
     std::deque<Entry> waiting;
     waiting.swap(m_queue);
+    m_gate.stop();
+    m_gateSince = -1;
     if (m_busy) {
         m_timer.stop();
         m_busy = false;
         m_settling = false;
+        m_holding = false;
         Done done = std::move(m_current.done);
         m_current = {};
         if (done) done({false, {}, why});

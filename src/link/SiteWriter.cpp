@@ -25,6 +25,7 @@ const char* WriteResultName(WriteResult result) {
         case WriteResult::CannotWrite: return "cannot write";
         case WriteResult::LinkFailed: return "link failed";
         case WriteResult::NotAttempted: return "not attempted";
+        case WriteResult::NotConfirmed: return "not confirmed";
     }
     return "not attempted";
 }
@@ -75,8 +76,12 @@ void SiteWriter::Next() {
 
 void SiteWriter::ReadBack() {
     const network::WriteItem& item = m_reports[m_at].item;
-    m_client.Submit(ForModule(item.getLine, item.code, item.id), [this](const Outcome& outcome) {
+    m_client.Submit(ReadBackOf(item.getLine, item.code, item.id), [this](const Outcome& outcome) {
         const network::WriteItem& written = m_reports[m_at].item;
+        if (outcome.ambiguous) {
+            End(WriteResult::NotConfirmed, "read-back: " + outcome.error.toStdString());
+            return;
+        }
         if (!outcome.ok) {
             End(LinkGone(outcome.error) ? WriteResult::LinkFailed : WriteResult::NoAnswer,
                 "read-back: " + outcome.error.toStdString());

@@ -14,7 +14,8 @@ namespace devlink {
 
 // How one write ended. Nothing is skipped silently: an item not tried after
 // a failure ends NotAttempted.
-enum class WriteResult { Confirmed, DiffersAfterWrite, NoAnswer, CannotWrite, LinkFailed, NotAttempted };
+// NotConfirmed: answers came, but none that can only be the read-back's.
+enum class WriteResult { Confirmed, DiffersAfterWrite, NoAnswer, CannotWrite, LinkFailed, NotAttempted, NotConfirmed };
 const char* WriteResultName(WriteResult result);
 
 struct WriteReport {

@@ -14,6 +14,7 @@ const char* ShownStateName(ShownState state) {
         case ShownState::WrittenDiffers: return "written but differs";
         case ShownState::NoAnswer: return "no answer";
         case ShownState::NotWritten: return "not written";
+        case ShownState::NotConfirmed: return "written, not confirmed";
     }
     return "unknown";
 }
@@ -24,6 +25,7 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes) {
             case devlink::WriteResult::Confirmed: return ShownState::Confirmed;
             case devlink::WriteResult::DiffersAfterWrite: return ShownState::WrittenDiffers;
             case devlink::WriteResult::NoAnswer: return ShownState::NoAnswer;
+            case devlink::WriteResult::NotConfirmed: return ShownState::NotConfirmed;
             default: return ShownState::NotWritten;
         }
     }

@@ -12,7 +12,17 @@
 // frequency scale: plain functions, no widgets.
 namespace netview {
 
-enum class ShownState { Unknown, Read, Edited, DiffersFromPlan, Confirmed, WrittenDiffers, NoAnswer, NotWritten };
+enum class ShownState {
+    Unknown,
+    Read,
+    Edited,
+    DiffersFromPlan,
+    Confirmed,
+    WrittenDiffers,
+    NoAnswer,
+    NotWritten,
+    NotConfirmed
+};
 const char* ShownStateName(ShownState state);
 
 // What the tab knows of one value beyond the value itself.

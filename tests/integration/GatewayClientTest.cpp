@@ -9,6 +9,8 @@
 #include "link/CommandText.h"
 #include "link/GatewayClient.h"
 #include "link/SiteReader.h"
+#include "link/SiteWriter.h"
+#include "network/WritePlan.h"
 #include "support/LinkPeer.h"
 
 using devlink::ForModule;
@@ -144,4 +146,99 @@ TEST_F(Client, ReadAllMarksWhatGetsNoAnswerAndGoesOn) {
     EXPECT_EQ(site.gateway.netKeys[0].origin, network::Origin::NoAnswer);
     EXPECT_EQ(site.gateway.radioFrequency[1].origin, network::Origin::NoAnswer);
     EXPECT_EQ(silent.received, QByteArray("AT+GET GM FFFFFF\r\nAT+GET G2 A00001\r\nAT+GET G2 B00002\r\n"));
+}
+
+namespace {
+
+// One write of R10092's three values against a gateway that behaves as
+// options say; how it ended.
+devlink::WriteReport WriteOnce(gatewaysim::Options o, int timeoutMs = 500) {
+    o.port = 0;
+    o.verbose = false;
+    gatewaysim::GatewayServer sim(o);
+    if (!sim.Start()) return {};
+    devlink::SocketChannel channel;
+    QString error;
+    if (!channel.Open(QStringLiteral("127.0.0.1"), sim.Port(), 3000, &error)) return {};
+    devlink::GatewayClient client(channel);
+    client.SetTimeout(timeoutMs);
+    network::Site live;
+    live.repeaters[0].ids = {"R00001", "R10001", "R10002", "R10091", "R10092", "R10093"};
+    live.repeaters[0].radios[3] = {
+        {"2402000000", network::Origin::Read, 1}, {"0000", network::Origin::Read, 1}, {"7", network::Origin::Read, 1}};
+    network::Site plan;
+    plan.repeaters[0].radios[3].frequency = {"868000000", network::Origin::Planned, 0};
+    devlink::SiteWriter writer(client, live, [] { return std::int64_t{7}; });
+    writer.Start(network::PlanWrites(plan, live), false);
+    if (!QTest::qWaitFor([&] { return !writer.Running(); }, 10000)) return {};
+    return writer.Reports().at(0);
+}
+
+}  // namespace
+
+TEST(ConfirmedWrites, OnlyAnAnswerThatCanOnlyBeTheReadBackConfirmsAWrite) {
+    using R = devlink::WriteResult;
+    const auto with = [](auto set) {
+        gatewaysim::Options o;
+        set(o);
+        return o;
+    };
+    const struct {
+        const char* gateway;
+        gatewaysim::Options options;
+        int timeoutMs;
+        R result;
+    } cases[] = {
+        {"plain", {}, 500, R::Confirmed},
+        {"split", with([](auto& o) { o.splitReplies = true; }), 500, R::Confirmed},
+        {"join", with([](auto& o) { o.joinReplies = true; }), 500, R::Confirmed},
+        {"duplicate", with([](auto& o) { o.duplicateReplies = true; }), 500, R::Confirmed},
+        {"dollar", with([](auto& o) { o.dollarMessages = true; }), 500, R::Confirmed},
+        // The SET's echo comes twice: the second must not answer the read-back.
+        {"duplicate, ignore-sets", with([](auto& o) { o.duplicateReplies = o.ignoreSets = true; }), 500,
+         R::DiffersAfterWrite},
+        {"ignore-sets", with([](auto& o) { o.ignoreSets = true; }), 500, R::DiffersAfterWrite},
+        // The SET's echo comes after its timeout: it must not answer the read-back.
+        {"late, ignore-sets", with([](auto& o) { o.lateMs = 300, o.ignoreSets = true; }), 200, R::NoAnswer},
+        {"drop-every 2", with([](auto& o) { o.dropEvery = 2; }), 200, R::NoAnswer},
+        {"silent R10092", with([](auto& o) { o.silentIds = {"R10092"}; }), 200, R::NoAnswer},
+    };
+    for (const auto& c : cases) {
+        const devlink::WriteReport report = WriteOnce(c.options, c.timeoutMs);
+        EXPECT_EQ(devlink::WriteResultName(report.result), std::string(devlink::WriteResultName(c.result)))
+            << c.gateway << ": " << report.detail;
+        EXPECT_EQ(report.item.setLine, "AT+SET R9 R10092 868000000 0000 7\r\n") << c.gateway;
+    }
+}
+
+TEST_F(Client, RepliesNobodyAskedForAreNeverAnswersAndTwoDifferentAnswersConfirmNothing) {
+    gatewaysim::Options o;
+    o.port = 0;
+    o.verbose = false;
+    o.unsolicited = true;  // "R9 R10092 9990000000 FFFF 9" right after the connection
+    gatewaysim::GatewayServer sim(o);
+    ASSERT_TRUE(sim.Start());
+    QSignalSpy unmatched(&client, &devlink::GatewayClient::Unmatched);
+    Open(sim.Port());
+    auto* asked = Ask(ForModule(command::Get("R9", "R10092"), "R9", "R10092"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked->has_value(); }, 3000));
+    ASSERT_TRUE((*asked)->ok) << (*asked)->error.toStdString();
+    EXPECT_EQ((*asked)->reply.values.at(1), "2402000000");
+    EXPECT_EQ(unmatched.count(), 2);
+
+    // A read-back answered twice, with other words the second time: neither can be trusted.
+    Peer peer;
+    devlink::SocketChannel other;
+    QString error;
+    ASSERT_TRUE(other.Open(QStringLiteral("127.0.0.1"), peer.server.serverPort(), 3000, &error));
+    devlink::GatewayClient second(other);
+    std::optional<Outcome> outcome;
+    second.Submit(devlink::ReadBackOf(command::Get("G2", "A00001"), "G2", "A00001"),
+                  [&](const Outcome& got) { outcome = got; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= 18; }, 3000));
+    const std::string answers = Frame("G2", "A00001", "2410000000") + Frame("G2", "A00001", "2402000000");
+    peer.socket->write(answers.data(), qint64(answers.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 3000));
+    EXPECT_FALSE(outcome->ok);
+    EXPECT_TRUE(outcome->ambiguous);
 }

@@ -44,6 +44,12 @@ void GatewayServer::Adopt(QTcpSocket* socket) {
         if (m_server.hasPendingConnections()) Adopt(m_server.nextPendingConnection());
     });
     if (m_options.verbose) std::fprintf(stderr, "gateway-sim: connected\n");
+    if (m_options.unsolicited) {
+        // What a gateway with a stale queue might say first: values for two modules nobody asked for.
+        Send(BuildFrame("G2", "A00001", "9990000000"));
+        Send(BuildFrame("R9", "R10092", "9990000000 FFFF 9"));
+        m_replies += 2;
+    }
     if (m_options.floodOnConnect > 0) {
         // As fast as the socket takes them, in chunks, so the event loop runs.
         auto remaining = std::make_shared<int>(m_options.floodOnConnect);
@@ -71,27 +77,26 @@ void GatewayServer::OnReadyRead() {
     for (const std::string& command : TakeCommands(m_buffer)) {
         Log("<-", command);
         m_model.nodesPerRepeater = m_options.nodesPerRepeater;
+        const bool ignored = m_options.ignoreSets && command.rfind("AT+SET", 0) == 0;
+        const Model before = ignored ? m_model : Model();
         std::vector<std::string> replies = Answer(m_model, command);
+        if (ignored) {
+            // Answered with the values it was sent, which it does not keep.
+            const int commands = m_model.commands;
+            m_model = before;
+            m_model.commands = commands;
+        }
         if (Unanswered(command, ++m_commands)) replies.clear();
         for (std::string& reply : replies) {
-            if (m_options.badTags && (m_replies % 3) == 2 && reply.size() > 21 && reply[0] != '$') {
-                reply[20] = static_cast<char>(reply[20] | 0x20);
-                reply[21] = static_cast<char>(reply[21] | 0x20);
-            }
-            if (m_options.joinReplies && reply[0] != '$') {
-                if (m_held.empty()) {
-                    m_held = reply;
-                    QTimer::singleShot(100, this, [this] {
-                        if (!m_held.empty()) Send(std::exchange(m_held, std::string()));
+            for (int copy = m_options.duplicateReplies ? 2 : 1; copy > 0; --copy) {
+                if (m_options.lateMs > 0) {
+                    QTimer::singleShot(m_options.lateMs, this, [this, reply, socket = m_socket.get()] {
+                        if (m_socket.get() == socket) Reply(reply);
                     });
                 } else {
-                    Send(std::exchange(m_held, std::string()) + reply);
+                    Reply(reply);
                 }
-            } else {
-                Send(reply, m_options.latencyMs);
             }
-            if (m_options.dollarMessages && reply[0] != '$') Send("$DONE");
-            ++m_replies;
         }
         if (m_options.closeAfter > 0 && ++m_sinceConnect >= m_options.closeAfter && m_socket) {
             if (m_options.verbose) std::fprintf(stderr, "gateway-sim: closing the link\n");
@@ -108,6 +113,27 @@ void GatewayServer::OnReadyRead() {
             return;
         }
     }
+}
+
+void GatewayServer::Reply(std::string reply) {
+    if (m_options.badTags && (m_replies % 3) == 2 && reply.size() > 21 && reply[0] != '$') {
+        reply[20] = static_cast<char>(reply[20] | 0x20);
+        reply[21] = static_cast<char>(reply[21] | 0x20);
+    }
+    if (m_options.joinReplies && reply[0] != '$') {
+        if (m_held.empty()) {
+            m_held = reply;
+            QTimer::singleShot(100, this, [this] {
+                if (!m_held.empty()) Send(std::exchange(m_held, std::string()));
+            });
+        } else {
+            Send(std::exchange(m_held, std::string()) + reply);
+        }
+    } else {
+        Send(reply, m_options.latencyMs);
+    }
+    if (m_options.dollarMessages && reply[0] != '$') Send("$DONE");
+    ++m_replies;
 }
 
 bool GatewayServer::Unanswered(const std::string& command, int n) const {

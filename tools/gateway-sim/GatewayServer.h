@@ -29,6 +29,10 @@ struct Options {
     int dropEvery = 0;                      // no reply to every Nth command (0: answer all)
     std::set<std::string> silentIds;        // modules that never answer (upper case)
     int nodesPerRepeater = 0;               // node tables not yet set hold this many generated nodes
+    bool duplicateReplies = false;          // every reply twice
+    int lateMs = 0;                         // each reply this long after its command, beyond a client's wait
+    bool ignoreSets = false;                // a SET is answered with its own values but not applied
+    bool unsolicited = false;               // replies nobody asked for right after a connection
 };
 
 // Plays one gateway on 127.0.0.1: one connection at a time.
@@ -51,6 +55,8 @@ public:
 private:
     void Adopt(QTcpSocket* socket);
     void OnReadyRead();
+    // One reply as the options shape it: joined, delayed, followed by "$".
+    void Reply(std::string reply);
     void Send(const std::string& bytes, int delayMs = 0);
     // Whether the command that came in as the Nth gets no reply.
     bool Unanswered(const std::string& command, int n) const;

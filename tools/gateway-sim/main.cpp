@@ -40,8 +40,18 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption nodes(QStringLiteral("nodes"),
                                    QStringLiteral("Node tables not yet set hold N generated nodes (0-30)."),
                                    QStringLiteral("n"));
+    const QCommandLineOption duplicate(QStringLiteral("duplicate"), QStringLiteral("Send every reply twice."));
+    const QCommandLineOption late(QStringLiteral("late-ms"),
+                                  QStringLiteral("Send each reply this many milliseconds after its command, "
+                                                 "however many commands came since (beyond a client's timeout)."),
+                                  QStringLiteral("ms"));
+    const QCommandLineOption ignoreSets(QStringLiteral("ignore-sets"),
+                                        QStringLiteral("Answer a SET with its own values, but do not apply it."));
+    const QCommandLineOption unsolicited(
+        QStringLiteral("unsolicited"),
+        QStringLiteral("Right after a connection, send replies nobody asked for (G2 A00001, R9 R10092)."));
     parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet, flood, latency,
-                       dropEvery, silentIds, nodes});
+                       dropEvery, silentIds, nodes, duplicate, late, ignoreSets, unsolicited});
     parser.process(app);
 
     gatewaysim::Options o;
@@ -61,6 +71,10 @@ int main(int argc, char* argv[]) {
         o.silentIds.insert(id.trimmed().toUpper().toStdString());
     }
     o.nodesPerRepeater = std::clamp(parser.value(nodes).toInt(), 0, 30);
+    o.duplicateReplies = parser.isSet(duplicate);
+    o.lateMs = parser.value(late).toInt();
+    o.ignoreSets = parser.isSet(ignoreSets);
+    o.unsolicited = parser.isSet(unsolicited);
 
     gatewaysim::GatewayServer server(o);
     if (!server.Start()) {
