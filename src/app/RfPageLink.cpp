@@ -6,7 +6,9 @@
 #include "res/IpAddressCtrl.h"
 
 RfPageLink::RfPageLink(RFConfigDlg& page) : m_page(page) {
-    connect(&m_page, &RFConfigDlg::FrameHandled, this, &devlink::Channel::FrameReceived);
+    // After every view has recorded the frame: a client answers it with its
+    // next command at once, which must not show before the frame does.
+    connect(&m_page, &RFConfigDlg::FrameSettled, this, &devlink::Channel::FrameReceived);
     connect(&m_page, &RFConfigDlg::LinkStateChanged, this, [this](RFConfigDlg::LinkState state) {
         if (state == RFConfigDlg::LinkState::Connected || state == RFConfigDlg::LinkState::AcceptedAfterPress) {
             emit Opened();

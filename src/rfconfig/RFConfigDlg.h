@@ -222,6 +222,9 @@ signals:
     void ReplyDecoded(const devlink::Reply& reply);
     // Each frame or message as the receive path cut it, before it was decoded.
     void FrameHandled(const std::string& frame);
+    // The same frame once every view above has recorded it: a client that
+    // answers with its next command listens here, so the two show in order.
+    void FrameSettled(const std::string& frame);
     // An in-place editor wrote its text into a list's cell.
     void CellEdited(res::ListCtrl* list, int row, int column);
     // Each entry the log box got, as it was appended.

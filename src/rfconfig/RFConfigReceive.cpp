@@ -59,6 +59,7 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
     AppendLog(reply.logEntry, true);
     emit ReplyDecoded(reply);
     emit FrameHandled(frame);
+    emit FrameSettled(frame);
 }
 
 void RFConfigDlg::ShowReply(int nKind) {

@@ -127,7 +127,9 @@ private:
 
 bool DocFile::OpenRead(const char* path, std::int64_t maxLength) {
     m_flags |= kModeRead;
-    m_fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Not blocking: opening a FIFO would wait for a writer for ever, out of
+    // reach of Ctrl+C. Only a regular file is read.
+    m_fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0) {
         FileError(m_report, errno);
         return false;
@@ -137,12 +139,11 @@ bool DocFile::OpenRead(const char* path, std::int64_t maxLength) {
         FileError(m_report, S_ISDIR(st.st_mode) ? EISDIR : errno);
         return false;
     }
-    if (S_ISREG(st.st_mode)) {
-        m_length = st.st_size;
-    } else if ((m_length = ::lseek(m_fd, 0, SEEK_END)) < 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
-        FileError(m_report, errno);  // what has no length cannot be read
+    if (!S_ISREG(st.st_mode)) {
+        Record(m_report, "file_error", "not a regular file", kRecMsg | kRecN, ENODEV);
         return false;
     }
+    m_length = st.st_size;
     if (m_length > std::min<std::int64_t>(maxLength, INT32_MAX / 2)) {
         FileError(m_report, EFBIG);
         return false;

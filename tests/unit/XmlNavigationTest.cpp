@@ -129,8 +129,8 @@ TEST(XmlText, ReferencesDecodeOnlyWhenWellFormedAndRepresentable) {
         EXPECT_EQ(Decode("&omega;"), "\xCE\xA9");
         EXPECT_EQ(Decode("&#x1F953;"), "\xF0\x9F\xA5\x93");
         EXPECT_EQ(Decode("&euro;&apos;"), "\xE2\x82\xAC'");
-        // The angle brackets are U+27E8 and U+27E9, not the deprecated U+2329 and U+232A.
-        EXPECT_EQ(Decode("&lang;&rang;"), "\xE2\x9F\xA8\xE2\x9F\xA9");
+        // The angle brackets are HTML 4.01's U+2329 and U+232A.
+        EXPECT_EQ(Decode("&lang;&rang;"), "\xE2\x8C\xA9\xE2\x8C\xAA");
     }
     // Korean: a Hangul reference becomes its two bytes; one the page lacks stays.
     EXPECT_EQ(Decode("&#xAC00;"), "\xB0\xA1");
