@@ -56,6 +56,13 @@ bool Tool::Connect() {
     m_service = std::make_unique<devlink::ServiceSession>(*m_client, m_options.serviceStopped);
     QObject::connect(m_channel.get(), &devlink::Channel::Closed, m_channel.get(),
                      [this](const QString& reason) { m_linkError = QStringLiteral("link closed: %1").arg(reason); });
+    // A reply that answers nothing asked is never taken; the technician hears of it.
+    QObject::connect(
+        m_client.get(), &devlink::GatewayClient::Unmatched, m_client.get(), [this](const devlink::Reply& reply) {
+            if (!m_noteStrays || m_options.json || reply.textMessage || reply.tag.empty()) return;
+            std::fprintf(m_err, "%sveskora: ignored a reply that answers no command: %s %s\n", m_progress ? "\n" : "",
+                         network::Quoted(reply.tag).c_str(), network::Quoted(reply.moduleId).c_str());
+        });
     return true;
 }
 
@@ -352,6 +359,7 @@ int Tool::Apply(const QString& file, bool dryRun, bool keepGoing) {
 }
 
 int Tool::Monitor() {
+    m_noteStrays = false;  // every frame is shown as it comes
     if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
     QObject::connect(
         m_channel.get(), &devlink::Channel::FrameReceived, m_channel.get(), [this](const std::string& frame) {

@@ -63,6 +63,7 @@ private:
     std::FILE* m_err;
     bool m_progress = false;
     bool m_interrupted = false;
+    bool m_noteStrays = true;
     std::unique_ptr<devlink::SocketChannel> m_channel;
     std::unique_ptr<devlink::GatewayClient> m_client;
     std::unique_ptr<devlink::ServiceSession> m_service;

@@ -2,11 +2,13 @@
 // simulated gateway on a free loopback port.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <csignal>
 
 #include "GatewayServer.h"
@@ -190,4 +192,47 @@ TEST_F(Cli, CtrlCEndsTheRunAndStartsTheServiceAgain) {
     EXPECT_EQ(r.exitCode, 130) << r.err;
     EXPECT_TRUE(Restarted());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("site.xml"))));
+}
+
+TEST_F(Cli, NothingReachesTheWireThatNobodyMeantAndNoFalseConfirmation) {
+    StartGateway();
+    // An argument or a plan value holding a line end is refused before anything is sent: 2.
+    ToolRun r = Veskora({"get", "sx1276", "R10092\r\nAT+SET G2 A00001 1"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("the module ID \"R10092\\r\\nAT+SET G2 A00001 1\" holds a line break"), std::string::npos)
+        << r.err;
+    r = Veskora({"set", "sx1276", "R10092", "868000000", "00\t00", "7"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("holds the control character 0x09"), std::string::npos) << r.err;
+    Write("plan.xml",
+          "<VeskoraNetwork format=\"1\">\n<Module path=\"repeater 1 / SX1276 2\" id=\"R10092\"/>\n"
+          "<Value path=\"repeater 1 / SX1276 2 / NET key\">0000&#13;&#10;AT+SET G2 A00001 1</Value>\n"
+          "</VeskoraNetwork>");
+    r = Veskora({"apply", "plan.xml"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("plan.xml: line 3: repeater 1 / SX1276 2 / NET key"), std::string::npos) << r.err;
+    // A FIFO is no network file: refused at once, not waited on.
+    ASSERT_EQ(mkfifo(Path("fifo.xml").c_str(), 0600), 0);
+    r = Veskora({"diff", "fifo.xml"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_EQ(sim->Received(), "");
+
+    // A gateway that echoes a SET twice without applying it: the echo's repeat is no read-back.
+    sim.reset();
+    gatewaysim::Options echoes;
+    echoes.duplicateReplies = echoes.ignoreSets = true;
+    StartGateway(echoes);
+    r = Veskora({"set", "sx1276", "R10092", "868000000", "0000", "7"});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_EQ(r.out, "frequency: wrote 868000000, read back 2402000000\nR9 R10092: differs after write\n");
+
+    // A reply that comes before any command answers none.
+    sim.reset();
+    gatewaysim::Options first;
+    first.unsolicited = true;
+    StartGateway(first);
+    r = Veskora({"--service-stopped", "get", "sx1276", "R10092"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("frequency: 2402000000\n", 0), 0u) << r.out;
 }

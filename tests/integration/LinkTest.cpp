@@ -669,3 +669,13 @@ TEST_F(Link, TheLogKeepsNoUndoRecordAndItsCaretAtTheEndInView) {
     EXPECT_EQ(Log().count(QStringLiteral("[GET][SEND]")), 60);
     EXPECT_TRUE(Log().startsWith(QStringLiteral("note [GET]")));
 }
+
+TEST_F(Link, AnIdHoldingALineEndNeverBecomesASecondCommand) {
+    Connect();
+    page.m_arrGatewayIds = {"FFFFFF", "A00001\r\nAT+SET G2 B00002 1", "B00002"};
+    page.StartQueryTimer();
+    ASSERT_TRUE(peer.WaitForBytes(18));
+    EXPECT_EQ(peer.received, QByteArray("AT+GET G2 B00002\r\n"));
+    EXPECT_TRUE(Log().contains(QStringLiteral("[GET][SEND] (not sent: an ID or value holds a control character)")))
+        << Log().toStdString();
+}

@@ -10,8 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <map>
 
 #include "GatewayServer.h"
+#include "app/FramesWindow.h"
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
@@ -154,4 +156,46 @@ TEST_F(NetworkTab, ADroppedLinkLeavesTheRestNotWrittenAndCancelStopsBetweenItems
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::NotWritten);
     EXPECT_TRUE(prompts.Texts().last().contains(QStringLiteral("2 items were not written")))
         << prompts.Texts().last().toStdString();
+}
+
+TEST_F(NetworkTab, AnEchoIsNeverConfirmedAValueIsOneTokenAndFramesShowInWireOrder) {
+    gatewaysim::Options echoes;
+    echoes.duplicateReplies = echoes.ignoreSets = true;  // every reply twice; a SET echoed, not applied
+    Start(echoes);
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    // Each reply shows right after the command it answers (its repeat after it), never after the next command.
+    const FramesWindow& frames = *main->m_framesWindow;
+    std::map<QString, bool> answered;
+    QString lastSent;
+    int answers = 0;
+    for (int row = 0; row < frames.Rows(); ++row) {
+        const QString id = frames.Cell(row, 3).toUpper();  // replies carry IDs upper-cased
+        if (frames.Cell(row, 1).contains(QStringLiteral("sent"))) {
+            answered[lastSent = id] = false;
+        } else if (!id.isEmpty() && !answered[id]) {
+            EXPECT_EQ(lastSent, id) << "the first answer for " << id.toStdString() << " shows after another command";
+            answered[id] = true;
+            ++answers;
+        }
+    }
+    EXPECT_GE(answers, 10);
+
+    auto* tree = page().findChild<QTreeWidget*>();
+    QTreeWidgetItem* item = page().ItemAt(kModuleFrequency);
+    ASSERT_NE(item, nullptr);
+    // A value that is not one token is refused with the reason, and nothing is planned.
+    item->setText(1, QStringLiteral("868000000\tAT+STOP"));
+    EXPECT_TRUE(prompts.Texts().last().contains(QStringLiteral("holds the control character 0x09")))
+        << prompts.Texts().last().toStdString();
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
+    EXPECT_EQ(item->text(1), QStringLiteral("2402000000"));
+
+    tree->scrollToItem(item);
+    item->setText(1, QStringLiteral("868000000"));
+    ASSERT_EQ(page().StateAt(kModuleFrequency), ShownState::Edited);
+    ASSERT_TRUE(Click("Compare", false));
+    ASSERT_TRUE(Click("Write differences…"));
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::WrittenDiffers);
+    EXPECT_EQ(sim->State().repeaterRadios["100003"].frequency, "2402000000");
 }
