@@ -98,9 +98,10 @@ bool CheckSetValues(std::string_view code, const std::vector<std::string>& value
         *error = "the frequency \"" + values[0] + "\" is not a number (Hz, digits only)";
         return false;
     }
-    for (const std::string& v : values) {
-        if (v.find_first_of(" \r\n") != std::string::npos) {
-            *error = "the value \"" + v + "\" holds a blank or a line break";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i].find_first_of(" \r\n") != std::string::npos) {
+            // Named by its place, not quoted: it may be a NET key.
+            *error = "value " + std::to_string(i + 1) + " holds a blank or a line break";
             return false;
         }
     }

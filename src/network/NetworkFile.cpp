@@ -291,7 +291,8 @@ std::string NetworkFileText(const Site& site) {
 
 bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error) {
     xml::XmlTextDoc doc;
-    if (!doc.SetDocText(NetworkFileText(site)) || !doc.SaveTo(path.c_str())) {
+    // The file lists every NET key: it is the user's alone, whatever it replaces.
+    if (!doc.SetDocText(NetworkFileText(site)) || !doc.SaveTo(path.c_str(), xml::FileAccess::OwnerOnly)) {
         if (error) *error = "cannot write " + path + ": " + ids::FileErrorOf(doc.ReportText());
         return false;
     }

@@ -3,6 +3,7 @@
 #include "network/NetworkFile.h"
 #include "network/WritePlan.h"
 #include "support/Files.h"
+#include "xml/XmlTextDoc.h"
 
 using network::Origin;
 
@@ -40,6 +41,25 @@ TEST(NetworkFile, ASiteComesBackFromItsFileValueForValue) {
     EXPECT_EQ(back.nodes.at("N00301").attributes[4].text, "a & <b>");
     EXPECT_EQ(back.nodes.at("N00301").attributes[1].origin, Origin::Unknown);  // never written, never read
     EXPECT_EQ(network::FormatTime(1765123456789), "2025-12-07T16:04:16.789Z");
+}
+
+TEST(NetworkFile, AFileOfKeysIsTheUsersAloneWhateverTheUmaskOrTheFileItReplaces) {
+    const ScopedUmask usual(022);
+    TempFolder folder;
+    const std::string path = folder.filePath("site.xml");
+    std::string error;
+    ASSERT_TRUE(network::SaveNetworkFile(SmallSite(), path, &error)) << error;
+    EXPECT_EQ(FileMode(path), 0600);
+    ::chmod(path.c_str(), 0644);
+    ASSERT_TRUE(network::SaveNetworkFile(SmallSite(), path, &error)) << error;
+    EXPECT_EQ(FileMode(path), 0600);
+    // The ID file is saved the ordinary way: the umask's default, or the old file's mode.
+    const std::string ids = folder.filePath("ids.xml");
+    EXPECT_TRUE(xml::XmlTextDoc("<LORAID/>").SaveTo(ids.c_str()));
+    EXPECT_EQ(FileMode(ids), 0644);
+    ::chmod(ids.c_str(), 0664);
+    EXPECT_TRUE(xml::XmlTextDoc("<LORAID/>").SaveTo(ids.c_str()));
+    EXPECT_EQ(FileMode(ids), 0664);
 }
 
 TEST(NetworkFile, ABadFileNamesTheLineAndWhatWasExpectedAndChangesNothing) {
