@@ -1,7 +1,11 @@
 #include "app/SingleInstance.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 
 #include "res/UserPrompts.h"
@@ -15,7 +19,41 @@ constexpr int kWaitMs = 1000;
 
 }  // namespace
 
-QString InstanceName() { return QStringLiteral("VeskoraRFConfiguration-%1").arg(::getuid()); }
+namespace {
+
+// A folder no other user can enter: this user's own, not a link, mode 0700.
+bool IsPrivateFolder(const QString& folder) {
+    struct stat st {};
+    return !folder.isEmpty() && ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 0077) == 0;
+}
+
+// Where Qt puts the socket of a name: a path as it is, a bare name in the temporary folder.
+QString SocketPath(const QString& name) {
+    return name.startsWith(QLatin1Char('/')) ? name : QDir::tempPath() + QLatin1Char('/') + name;
+}
+
+// Only a socket this user made can be this user's window: another user may
+// have taken a name first.
+bool IsOwnSocket(const QString& name) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(SocketPath(name)).constData(), &st) == 0 && S_ISSOCK(st.st_mode) &&
+           st.st_uid == ::geteuid();
+}
+
+}  // namespace
+
+QString InstanceName() {
+    // The runtime folder is private to the user; without one, a folder of
+    // the user's own beside the temporary files, checked after making it.
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!IsPrivateFolder(folder)) {
+        folder = QDir::tempPath() + QStringLiteral("/VeskoraRFConfiguration-%1").arg(::geteuid());
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+        if (!IsPrivateFolder(folder)) return {};
+    }
+    return folder + QStringLiteral("/VeskoraRFConfiguration.instance");
+}
 
 InstanceGuard::InstanceGuard(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {
     // Only this user may ask this user's window anything.
@@ -26,12 +64,14 @@ InstanceGuard::InstanceGuard(QString name, QObject* parent) : QObject(parent), m
 InstanceGuard::~InstanceGuard() = default;
 
 bool InstanceGuard::OtherIsRunning() const {
+    if (m_name.isEmpty() || !IsOwnSocket(m_name)) return false;
     QLocalSocket probe;
     probe.connectToServer(m_name);
     return probe.waitForConnected(kWaitMs);
 }
 
 bool InstanceGuard::AskOtherToFront() const {
+    if (m_name.isEmpty() || !IsOwnSocket(m_name)) return false;
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kWaitMs)) return false;
@@ -40,6 +80,7 @@ bool InstanceGuard::AskOtherToFront() const {
 }
 
 bool InstanceGuard::Listen() {
+    if (m_name.isEmpty()) return false;
     if (m_server.listen(m_name)) return true;
     // Nobody answered, so the name is a leftover of a window that crashed.
     QLocalServer::removeServer(m_name);

@@ -6,7 +6,10 @@
 
 namespace app {
 
-// The name under which this user's running window answers a second start.
+// The name under which this user's running window answers a second start: a
+// socket in a folder only the user can enter (the runtime folder, or one made
+// 0700 in the temporary folder). Empty when no such folder can be had: then
+// every start opens its own window.
 QString InstanceName();
 
 // One window per user at a time: the first start holds the name and answers
@@ -18,7 +21,8 @@ public:
     explicit InstanceGuard(QString name, QObject* parent = nullptr);
     ~InstanceGuard() override;
 
-    // True when a window already answers under the name.
+    // True when a window already answers under the name, on a socket of this
+    // user's own (one another user made is never trusted).
     bool OtherIsRunning() const;
     // Asks that window to come to the front; false when it could not be told.
     bool AskOtherToFront() const;

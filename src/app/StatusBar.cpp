@@ -54,6 +54,10 @@ void StatusBar::StartSessionLog(const QString& folder) {
         return;
     }
     m_page.SetLogLimit(kLogBoxLimit);
+    if (m_log.FolderOpenToOthers()) {
+        showMessage(QStringLiteral("Session log: other users can open the folder %1 (the log files are yours alone)")
+                        .arg(folder));
+    }
 }
 
 void StatusBar::OnLinkState(int state) {

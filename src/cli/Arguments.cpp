@@ -100,13 +100,14 @@ bool CheckSetValues(std::string_view code, const std::vector<std::string>& value
         *error = "the frequency \"" + values[0] + "\" is not a number (Hz, digits only)";
         return false;
     }
-    // Each value goes out as one token of the SET line.
+    // Each value goes out as one token of the SET line. Named by its place,
+    // not quoted: it may be a NET key.
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::string why = code == "RM"             ? network::IdProblem(values[i])
                                 : hasFrequency && i == 0 ? network::TokenProblem(values[i], network::kFrequencyField)
                                                          : network::TokenProblem(values[i], network::kValueField);
         if (!why.empty()) {
-            *error = "the value " + network::Quoted(values[i]) + " " + why;
+            *error = "value " + std::to_string(i + 1) + " " + why;
             return false;
         }
     }

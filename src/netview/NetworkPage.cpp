@@ -1,5 +1,6 @@
 #include "netview/NetworkPage.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -110,6 +111,8 @@ void NetworkPage::Build() {
     m_compare = button("Compare", &NetworkPage::Compare);
     m_write = button("Write differences…", &NetworkPage::WriteDifferences);
     m_export = button("Export report…", &NetworkPage::ExportReport);
+    m_includeKeys = new QCheckBox(QStringLiteral("Include network keys"), this);
+    actions->addWidget(m_includeKeys);
     actions->addStretch(1);
     layout->addLayout(actions);
 
@@ -440,6 +443,7 @@ ReportData NetworkPage::Report() const {
     report.site = m_planName.isEmpty() ? QStringLiteral("(no plan opened)") : m_planName;
     report.gateway = m_link ? m_link->Address() : QString();
     report.when = QDateTime::fromMSecsSinceEpoch(m_clock()).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    report.includeKeys = m_includeKeys && m_includeKeys->isChecked();
     const network::Site shown = Merged();
     std::map<std::string, std::string> planned;
     network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
@@ -455,8 +459,12 @@ ReportData NetworkPage::Report() const {
         const auto notes = m_notes.find(path);
         const ShownState state = StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{});
         ReportRow row{
-            Q(path), Q(value.text), Q(planned[path]), QString::fromLatin1(ShownStateName(state)),
-            value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString()};
+            Q(path),
+            Q(value.text),
+            Q(planned[path]),
+            QString::fromLatin1(ShownStateName(state)),
+            value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString(),
+            network::path::IsKey(path)};
         if (state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers ||
             state == ShownState::NotWritten || (state == ShownState::NoAnswer && planned.count(path))) {
             report.open.push_back(row);
@@ -540,9 +548,9 @@ void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
         network::ForEachValue(m_plan, [&](const std::string& p, network::Value&) { isValue = isValue || p == path; });
         if (isValue) {
             RefreshTree();
-            Tell(QStringLiteral("%1: the value %2 %3; it is not planned.")
-                     .arg(Q(path), Q(network::Quoted(typed)), Q(why)),
-                 true);
+            Tell(
+                QStringLiteral("%1: %2 %3; it is not planned.").arg(Q(path), Q(network::TheValue(path, typed)), Q(why)),
+                true);
             return;
         }
     }

@@ -14,6 +14,7 @@
 #include "netview/SiteView.h"
 #include "network/Site.h"
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -105,6 +106,7 @@ private:
     QPushButton* m_compare = nullptr;
     QPushButton* m_write = nullptr;
     QPushButton* m_export = nullptr;
+    QCheckBox* m_includeKeys = nullptr;  // off at every start: a report is handed over
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_current = nullptr;

@@ -5,13 +5,14 @@
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextDocument>
+
+#include "res/PrivateFiles.h"
 
 namespace netview {
 namespace {
 
-QString Table(const std::vector<ReportRow>& rows, bool withTime) {
+QString Table(const std::vector<ReportRow>& rows, bool withTime, bool includeKeys) {
     QString html = QStringLiteral(
         "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">"
         "<tr><th align=\"left\">Item</th><th align=\"left\">Value</th><th align=\"left\">Plan</th>"
@@ -19,9 +20,11 @@ QString Table(const std::vector<ReportRow>& rows, bool withTime) {
     if (withTime) html += QStringLiteral("<th align=\"left\">Time</th>");
     html += QStringLiteral("</tr>");
     for (const ReportRow& r : rows) {
-        html +=
-            QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>")
-                .arg(r.path.toHtmlEscaped(), r.value.toHtmlEscaped(), r.plan.toHtmlEscaped(), r.state.toHtmlEscaped());
+        const bool masked = r.key && !includeKeys;
+        const QString value = masked ? MaskedKey(r.value) : r.value;
+        const QString plan = masked && !r.plan.isEmpty() ? MaskedKey(r.plan) : r.plan;
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>")
+                    .arg(r.path.toHtmlEscaped(), value.toHtmlEscaped(), plan.toHtmlEscaped(), r.state.toHtmlEscaped());
         if (withTime) html += QStringLiteral("<td>%1</td>").arg(r.time.toHtmlEscaped());
         html += QStringLiteral("</tr>");
     }
@@ -30,17 +33,23 @@ QString Table(const std::vector<ReportRow>& rows, bool withTime) {
 
 }  // namespace
 
+QString MaskedKey(const QString& key) {
+    return key.isEmpty() ? QStringLiteral("not set") : QStringLiteral("set (%1 characters)").arg(key.size());
+}
+
 QString ReportHtml(const ReportData& data, const QString& imageSource) {
     QString html = QStringLiteral(
                        "<html><head><meta charset=\"utf-8\"><title>Commissioning report</title></head>"
                        "<body style=\"font-family: sans-serif; font-size: 9pt\">"
                        "<h1>Commissioning report</h1>"
-                       "<p>Site: %1<br>Gateway: %2<br>Date: %3</p>")
-                       .arg(data.site.toHtmlEscaped(), data.gateway.toHtmlEscaped(), data.when.toHtmlEscaped());
+                       "<p>Site: %1<br>Gateway: %2<br>Date: %3<br>%4</p>")
+                       .arg(data.site.toHtmlEscaped(), data.gateway.toHtmlEscaped(), data.when.toHtmlEscaped(),
+                            data.includeKeys ? QStringLiteral("Network keys are shown in full.")
+                                             : QStringLiteral("Network keys are not shown."));
     html += QStringLiteral("<h2>Frequency plan</h2><p><img src=\"%1\" width=\"640\"></p>").arg(imageSource);
     html += QStringLiteral("<h2>Differences left open (%1)</h2>").arg(data.open.size());
-    html += data.open.empty() ? QStringLiteral("<p>None.</p>") : Table(data.open, false);
-    html += QStringLiteral("<h2>Every value</h2>") + Table(data.rows, true);
+    html += data.open.empty() ? QStringLiteral("<p>None.</p>") : Table(data.open, false, data.includeKeys);
+    html += QStringLiteral("<h2>Every value</h2>") + Table(data.rows, true, data.includeKeys);
     return html + QStringLiteral("</body></html>");
 }
 
@@ -48,33 +57,28 @@ bool WriteReport(const ReportData& data, const QString& pdfPath, QString* error)
     QTextDocument document;
     document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("plan.png")), data.frequencyPlan);
     document.setHtml(ReportHtml(data, QStringLiteral("plan.png")));
-    {
-        QPdfWriter pdf(pdfPath);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setResolution(150);
-        pdf.setTitle(QStringLiteral("Commissioning report"));
-        document.print(&pdf);
-    }
-    if (!QFileInfo(pdfPath).isFile() || QFileInfo(pdfPath).size() == 0) {
-        if (error) *error = QStringLiteral("cannot write %1").arg(pdfPath);
-        return false;
-    }
+    const bool pdfWritten = res::SavePrivateFile(
+        pdfPath,
+        [&](QIODevice& out) {
+            QPdfWriter pdf(&out);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setResolution(150);
+            pdf.setTitle(QStringLiteral("Commissioning report"));
+            document.print(&pdf);
+            return out.pos() > 0;
+        },
+        error);
+    if (!pdfWritten) return false;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     data.frequencyPlan.save(&buffer, "PNG");
     const QFileInfo info(pdfPath);
     const QString htmlPath = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
-    QSaveFile html(htmlPath);
-    if (!html.open(QIODevice::WriteOnly) ||
-        html.write(
-            ReportHtml(data, QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64())).toUtf8()) <
-            0 ||
-        !html.commit()) {
-        if (error) *error = QStringLiteral("cannot write %1: %2").arg(htmlPath, html.errorString());
-        return false;
-    }
-    return true;
+    return res::SavePrivateFile(
+        htmlPath,
+        ReportHtml(data, QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64())).toUtf8(),
+        error);
 }
 
 }  // namespace netview

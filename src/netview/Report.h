@@ -8,6 +8,7 @@ namespace netview {
 
 struct ReportRow {
     QString path, value, plan, state, time;
+    bool key = false;  // a NET key: masked unless the report includes keys
 };
 
 struct ReportData {
@@ -17,13 +18,20 @@ struct ReportData {
     std::vector<ReportRow> rows;
     std::vector<ReportRow> open;  // differences left open
     QImage frequencyPlan;
+    // A report is handed over: keys appear only when the technician asks.
+    bool includeKeys = false;
 };
+
+// How a key appears in a report that does not include keys: whether it is
+// set, and its length.
+QString MaskedKey(const QString& key);
 
 // The commissioning report as HTML; imageSource names the frequency plan's picture.
 QString ReportHtml(const ReportData& data, const QString& imageSource);
 
 // Writes the report as PDF to pdfPath and as HTML (the picture inside) beside
-// it, with ".html" for the suffix. False with the reason when either fails.
+// it, with ".html" for the suffix, both the user's alone (0600). False with
+// the reason when either fails.
 bool WriteReport(const ReportData& data, const QString& pdfPath, QString* error);
 
 }  // namespace netview

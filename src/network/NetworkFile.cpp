@@ -196,7 +196,7 @@ private:
                 path + ": the value holds the reference " + std::string(ref) + ", which cannot go on a command line");
         }
         if (const std::string why = ValueProblem(path, v.text); !why.empty()) {
-            return Fail(error, e, path + ": the value " + Quoted(v.text) + " " + why);
+            return Fail(error, e, path + ": " + TheValue(path, v.text) + " " + why);
         }
         return true;
     }
@@ -335,7 +335,8 @@ std::string NetworkFileText(const Site& site) {
 
 bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error) {
     xml::XmlTextDoc doc;
-    if (!doc.SetDocText(NetworkFileText(site)) || !doc.SaveTo(path.c_str())) {
+    // The file lists every NET key: it is the user's alone, whatever it replaces.
+    if (!doc.SetDocText(NetworkFileText(site)) || !doc.SaveTo(path.c_str(), xml::FileAccess::OwnerOnly)) {
         if (error) *error = "cannot write " + path + ": " + ids::FileErrorOf(doc.ReportText());
         return false;
     }

@@ -18,7 +18,8 @@ inline constexpr std::int64_t kMaxNetworkFileBytes = 16 << 20;
 // The file's text for a site: module IDs first, then every value that is not
 // unknown, in the order of ForEachValue.
 std::string NetworkFileText(const Site& site);
-// Writes the site to path atomically; false with the reason in error.
+// Writes the site to path atomically, readable by the user alone (0600);
+// false with the reason in error.
 bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error);
 
 // Reads a network file's text into site. On any fault the site is left as it

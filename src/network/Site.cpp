@@ -95,6 +95,9 @@ std::string NodeTable(int k, int n) {
 std::string Node(const std::string& id, int a) {
     return "node " + id + " / " + kAttributes[static_cast<std::size_t>(a)];
 }
+bool IsKey(std::string_view path) {
+    return path.starts_with("gateway / NET KEY ") || path.ends_with(" / NET key") || path.ends_with(" / sub net key");
+}
 
 }  // namespace path
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/ReplyFrame.h"
@@ -77,6 +78,9 @@ std::string GatewayFrequency(int r);         // 0 SX1280 A, 1 SX1280 B
 std::string Radio(int k, int m, RadioField field);
 std::string NodeTable(int k, int n);
 std::string Node(const std::string& id, int a);
+// Whether the value at path is a key to the radio network: the gateway's NET
+// KEYs, a radio's NET key, a node's sub net key.
+bool IsKey(std::string_view path);
 }  // namespace path
 
 // The names of the values a reply of code carries, and a reply's values in

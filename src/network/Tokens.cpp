@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "network/Site.h"
 #include "textcodec/CodePage.h"
 
 namespace network {
@@ -61,6 +62,10 @@ std::string ValueProblem(std::string_view path, std::string_view text) {
         return {};
     }
     return TokenProblem(text, kValueField);
+}
+
+std::string TheValue(std::string_view path, std::string_view text) {
+    return path::IsKey(path) ? std::string("the value") : "the value " + Quoted(text);
 }
 
 std::string Quoted(std::string_view narrow) {

@@ -29,6 +29,10 @@ std::string IdProblem(std::string_view id);
 // node-table entries are IDs, frequencies are digits.
 std::string ValueProblem(std::string_view path, std::string_view text);
 
+// "the value" and the value quoted, for a message about the value at path;
+// a network key's value is never quoted.
+std::string TheValue(std::string_view path, std::string_view text);
+
 // Narrow text (system code page) quoted for a message: control bytes as \r,
 // \n, \t or \xNN, other characters in UTF-8.
 std::string Quoted(std::string_view narrow);

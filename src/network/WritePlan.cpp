@@ -57,7 +57,7 @@ public:
         for (std::size_t i = 0; i < paths.size() && item.problem.empty(); ++i) {
             total += item.expected[i].size() + 1;
             if (std::string why = ValueProblem(paths[i], item.expected[i]); !why.empty()) {
-                item.problem = paths[i] + ": the value " + Quoted(item.expected[i]) + " " + why;
+                item.problem = paths[i] + ": " + TheValue(paths[i], item.expected[i]) + " " + why;
             }
         }
         if (item.problem.empty() && total > kReplyPayload) {

@@ -104,6 +104,11 @@ public:
     bool ReadText(std::string& text);
     bool WriteText(const std::string& text);
     bool Close();
+    // Forgets the stream being written, which its owner closes.
+    void ReleaseStream() {
+        m_file = nullptr;
+        m_flags &= ~(kModeRead | kModeWrite | kModeAppend);
+    }
 
     std::uint32_t Flags() const { return m_flags; }
     std::string& Report() { return m_report; }
@@ -432,6 +437,62 @@ mode_t TargetMode(const char* path) {
     return 0666 & ~mask;
 }
 
+// How far a replacement came, and the errno where it stopped.
+struct Replacement {
+    enum Stage { Opening, Writing, Flushing, Renaming, Done } stage = Opening;
+    int error = 0;
+};
+
+// The one atomic save: the bytes go to a temporary file beside the target,
+// which then takes the target's place in one rename. The temporary file has
+// its final mode before the first byte goes in.
+Replacement Replace(const char* path, FileAccess access, const std::function<bool(std::FILE*)>& write) {
+    Replacement r;
+    if (!path || !*path) {
+        r.error = ENOENT;
+        return r;
+    }
+    std::string target;
+    if (!FollowLinks(path, target, r.error) || (r.error = SaveRefusal(target)) != 0) return r;
+    RemoveLeftTemporaryFiles(target);
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        r.error = errno;
+        return r;
+    }
+    // Held until the file is closed: the next save's clean-up leaves it alone.
+    flock(fd, LOCK_EX | LOCK_NB);
+    fchmod(fd, access == FileAccess::OwnerOnly ? mode_t{0600} : TargetMode(target.c_str()));
+    std::FILE* stream = fdopen(fd, "wb");
+    if (!stream) {
+        r.error = errno;
+        close(fd);
+        unlink(temp.c_str());
+        return r;
+    }
+    r.stage = Replacement::Writing;
+    errno = 0;
+    if (write(stream)) {
+        r.stage = Replacement::Flushing;
+        if (std::fflush(stream) == 0 && fsync(fileno(stream)) == 0) r.stage = Replacement::Renaming;
+    }
+    if (r.stage != Replacement::Renaming) r.error = errno ? errno : EIO;
+    if (std::fclose(stream) != 0 && r.stage == Replacement::Renaming) {
+        r.stage = Replacement::Flushing;
+        r.error = errno;
+    }
+    if (r.stage == Replacement::Renaming) {
+        if (std::rename(temp.c_str(), target.c_str()) == 0) {
+            r.stage = Replacement::Done;
+            return r;
+        }
+        r.error = errno;
+    }
+    unlink(temp.c_str());
+    return r;
+}
+
 }  // namespace
 
 bool ReadDocFile(const char* path, std::string& text, std::string& report, std::uint32_t& flags,
@@ -451,66 +512,45 @@ bool ReadDocFile(const char* path, std::string& text, std::string& report, std::
     return ok && closed;
 }
 
-bool WriteDocFile(const char* path, const std::string& text, std::string& report, std::uint32_t& flags) {
-    if (!path || !*path) {
-        report.clear();
-        FileError(report, ENOENT);
-        return false;
-    }
-    std::string target;
-    int refusal = 0;
-    if (!FollowLinks(path, target, refusal) || (refusal = SaveRefusal(target)) != 0) {
-        report.clear();
-        FileError(report, refusal);
-        return false;
-    }
-    RemoveLeftTemporaryFiles(target);
-    // The text goes to a temporary file beside the target, which then takes
-    // the target's place in one rename.
-    std::string temp = target + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        report.clear();
-        FileError(report, errno);
-        return false;
-    }
-    // Held until the file is closed: the next save's clean-up leaves it alone.
-    flock(fd, LOCK_EX | LOCK_NB);
-    fchmod(fd, TargetMode(target.c_str()));
-    std::FILE* stream = fdopen(fd, "wb");
-    if (!stream) {
-        const int error = errno;
-        close(fd);
-        unlink(temp.c_str());
-        report.clear();
-        FileError(report, error);
-        return false;
-    }
+bool ReplaceFile(const char* path, FileAccess access, const std::function<bool(std::FILE*)>& write, int* error) {
+    const Replacement r = Replace(path, access, write);
+    if (error) *error = r.error;
+    return r.stage == Replacement::Done;
+}
+
+bool WriteDocFile(const char* path, const std::string& text, std::string& report, std::uint32_t& flags,
+                  FileAccess access) {
     DocFile file(flags);
-    bool ok = file.OpenWrite(path, stream);
-    std::string opening = file.Report();
-    if (ok) {
-        if (file.m_encoding.empty() && !text.empty()) {
-            file.m_encoding = SniffEncoding(text);
-            if (file.m_encoding.empty()) file.m_encoding = "UTF-8";
+    const Replacement r = Replace(path, access, [&](std::FILE* stream) {
+        bool ok = file.OpenWrite(path, stream);
+        const std::string opening = file.Report();
+        if (ok) {
+            if (file.m_encoding.empty() && !text.empty()) {
+                file.m_encoding = SniffEncoding(text);
+                if (file.m_encoding.empty()) file.m_encoding = "UTF-8";
+            }
+            ok = file.WriteText(text);
         }
-        ok = file.WriteText(text);
-    }
-    if (ok && (std::fflush(stream) != 0 || fsync(fileno(stream)) != 0)) {
-        FileError(file.Report(), errno);
-        ok = false;
-    }
-    ok = file.Close() && ok;
-    report = opening + file.Report();
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-        // The file was not written: the records of the temporary file's write would say it was.
-        report.clear();
-        FileError(report, errno);
-        ok = false;
-    }
-    if (!ok) unlink(temp.c_str());
+        file.Report() = opening + file.Report();
+        file.ReleaseStream();  // closed by the replacement
+        return ok;
+    });
     flags = file.Flags();
-    return ok;
+    switch (r.stage) {
+        case Replacement::Done:
+        case Replacement::Writing: report = file.Report(); break;
+        case Replacement::Flushing:
+            report = file.Report();
+            FileError(report, r.error);
+            break;
+        case Replacement::Opening:
+        case Replacement::Renaming:
+            // The file was not written: the records of the temporary file's write would say it was.
+            report.clear();
+            FileError(report, r.error);
+            break;
+    }
+    return r.stage == Replacement::Done;
 }
 
 bool XmlTextDoc::LoadFrom(const char* path, std::int64_t maxLength) {
@@ -518,6 +558,8 @@ bool XmlTextDoc::LoadFrom(const char* path, std::int64_t maxLength) {
     return ParseDocument();
 }
 
-bool XmlTextDoc::SaveTo(const char* path) { return WriteDocFile(path, m_text, m_report, m_docFlags); }
+bool XmlTextDoc::SaveTo(const char* path, FileAccess access) {
+    return WriteDocFile(path, m_text, m_report, m_docFlags, access);
+}
 
 }  // namespace xml

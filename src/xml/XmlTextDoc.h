@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "xml/DocFile.h"
 #include "xml/ElementTable.h"
 
 namespace xml {
@@ -50,7 +51,8 @@ public:
     // than maxLength bytes is refused unread.
     bool LoadFrom(const char* path, std::int64_t maxLength = INT32_MAX);
     // Writes the text to a file, replacing it atomically; true on success.
-    bool SaveTo(const char* path);
+    // OwnerOnly makes the file the user's alone whatever the old one allowed.
+    bool SaveTo(const char* path, FileAccess access = FileAccess::Kept);
 
     // Replaces the text (null: empty, memory released), clears the report and
     // parses. True when the text is one well-formed element tree.

@@ -120,6 +120,21 @@ TEST_F(Cli, BackUpEditDiffApplyAndReadBackTheSame) {
               "\"868000000\"}}\n");
 }
 
+TEST_F(Cli, KeysGoIntoFilesOfTheUserAloneAndNeverIntoAnError) {
+    const ScopedUmask usual(022);  // veskora inherits it
+    StartGateway();
+    ASSERT_EQ(Veskora({"read-all", "-o", "site.xml"}).exitCode, 0);
+    EXPECT_EQ(FileMode(Path("site.xml")), 0600);
+    EXPECT_NE(ReadFile(Path("site.xml")).find(">K101</Value>"), std::string::npos);
+    Write("open.xml", "");
+    ::chmod(Path("open.xml").c_str(), 0644);
+    ASSERT_EQ(Veskora({"read-all", "-o", "open.xml"}).exitCode, 0);
+    EXPECT_EQ(FileMode(Path("open.xml")), 0600);
+    const ToolRun r = Veskora({"set", "sx1276", "R10092", "868000000", "SE CRET", "7"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err.find("SE CRET"), std::string::npos) << r.err;
+}
+
 TEST_F(Cli, EveryFailureEndsWithItsResultAndExitCode) {
     // Usage and bad input: 2, nothing sent.
     EXPECT_EQ(Veskora({"get", "frequency", "A00001"}).exitCode, 2);

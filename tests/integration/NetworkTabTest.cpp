@@ -2,6 +2,7 @@
 // driven by clicks on the main window.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -20,6 +21,7 @@
 #include "network/NetworkFile.h"
 #include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
+#include "support/Files.h"
 #include "support/WindowWithGateway.h"
 
 using netview::ShownState;
@@ -59,6 +61,13 @@ protected:
         chosenFile = documents.filePath(QStringLiteral("plan.xml"));
         std::string error;
         ASSERT_TRUE(network::SaveNetworkFile(plan, chosenFile.toStdString(), &error)) << error;
+    }
+
+    // The text of a PDF as a reader gets it.
+    static QString PdfText(const QString& file) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        return text.waitForFinished(30000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
     }
 
     QString chosenFile;
@@ -124,6 +133,49 @@ TEST_F(NetworkTab, ReadAllCompareWriteWithConfirmationAndReport) {
          QStringLiteral("-l"), QStringLiteral("1"), chosenFile, documents.filePath(QStringLiteral("page"))});
     ASSERT_TRUE(render.waitForFinished(30000));
     EXPECT_EQ(render.exitCode(), 0);
+}
+
+TEST_F(NetworkTab, AReportShowsNetworkKeysOnlyWhenAskedAndFilesWithKeysAreTheUsersAlone) {
+    const ScopedUmask usual(022);
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    ASSERT_EQ(page().Live().gateway.netKeys[1].text, "K101");
+    const QString pdf = documents.filePath(QStringLiteral("report.pdf"));
+    const QString html = documents.filePath(QStringLiteral("report.html"));
+    const auto htmlText = [&] { return QString::fromStdString(ReadFile(html.toStdString())); };
+    chosenFile = pdf;
+    ASSERT_TRUE(Click("Export report…", false));
+    EXPECT_EQ(FileMode(pdf.toStdString()), 0600);
+    EXPECT_EQ(FileMode(html.toStdString()), 0600);
+    for (const QString& text : {PdfText(pdf), htmlText()}) {
+        ASSERT_TRUE(text.contains(QStringLiteral("NET KEY 19"))) << text.left(300).toStdString();
+        for (int k = 101; k <= 120; ++k) EXPECT_FALSE(text.contains(QStringLiteral("K%1").arg(k))) << k;
+        EXPECT_TRUE(text.contains(QStringLiteral("set (4 characters)")));
+    }
+    EXPECT_FALSE(htmlText().contains(QStringLiteral("<td>AUT</td>")));
+    EXPECT_TRUE(htmlText().contains(QStringLiteral("NET KEY AUTO</td><td>set (3 characters)</td>")));
+    EXPECT_FALSE(htmlText().contains(QStringLiteral("NET key</td><td>0000</td>")));
+
+    // Asked for, every key is there; the files replaced are still the user's alone.
+    QCheckBox* include = page().findChild<QCheckBox*>();
+    ASSERT_NE(include, nullptr);
+    EXPECT_EQ(include->text(), QStringLiteral("Include network keys"));
+    QTest::mouseClick(include, Qt::LeftButton);
+    ASSERT_TRUE(include->isChecked());
+    ::chmod(QFile::encodeName(pdf).constData(), 0644);
+    ASSERT_TRUE(Click("Export report…", false));
+    EXPECT_EQ(FileMode(pdf.toStdString()), 0600);
+    EXPECT_EQ(FileMode(html.toStdString()), 0600);
+    for (const QString& text : {PdfText(pdf), htmlText()}) {
+        for (int k = 101; k <= 120; ++k) EXPECT_TRUE(text.contains(QStringLiteral("K%1").arg(k))) << k;
+    }
+    EXPECT_TRUE(htmlText().contains(QStringLiteral("NET KEY AUTO</td><td>AUT</td>")));
+    EXPECT_TRUE(htmlText().contains(QStringLiteral("NET key</td><td>0000</td>")));
+
+    chosenFile = documents.filePath(QStringLiteral("plan.xml"));
+    ASSERT_TRUE(Click("Save as plan…", false));
+    EXPECT_EQ(FileMode(chosenFile.toStdString()), 0600);
 }
 
 TEST_F(NetworkTab, ADroppedLinkLeavesTheRestNotWrittenAndCancelStopsBetweenItems) {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +17,7 @@
 #include "link/CommandText.h"
 #include "res/DocumentsFolder.h"
 #include "res/ListCtrl.h"
+#include "support/Files.h"
 #include "support/WindowWithGateway.h"
 
 namespace {
@@ -93,6 +96,61 @@ TEST_F(StatusAndLog, TheSessionLogKeepsEveryEntryAndTheBoxItsNewestText) {
     QFile copy(saved);
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(copy.readAll()), SessionText());
+}
+
+TEST_F(StatusAndLog, PruningRemovesOnlyTheProgramsOwnSessionFiles) {
+    QDir().mkpath(LogFolder());
+    for (int i = 0; i < 60; ++i) {
+        QFile f(LogFolder() + QStringLiteral("/session-20200101-0000%1-000.log").arg(i, 2, 10, QLatin1Char('0')));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    // Named alike, sorted first, and none of the program's.
+    const QString note = LogFolder() + QStringLiteral("/session-0-my-notes.log");
+    const QString link = LogFolder() + QStringLiteral("/session-20000101-000000-000.log");
+    const QString linked = documents.filePath(QStringLiteral("elsewhere.log"));
+    QFile(note).open(QIODevice::WriteOnly);
+    QFile(linked).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(linked, link));
+    Start();
+    EXPECT_TRUE(QFile::exists(note));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFile::exists(linked));
+    const QStringList own = QDir(LogFolder())
+                                .entryList({QStringLiteral("session-2*.log")}, QDir::Files | QDir::NoSymLinks)
+                                .filter(QRegularExpression(QStringLiteral("^session-\\d{8}-\\d{6}-\\d{3}\\.log$")));
+    EXPECT_EQ(own.size(), 50);
+    EXPECT_FALSE(QFile::exists(LogFolder() + QStringLiteral("/session-20200101-000010-000.log")));
+}
+
+TEST_F(StatusAndLog, SessionLogsAndTheirCopiesAreTheUsersAlone) {
+    const ScopedUmask usual(022);
+    Start();
+    EXPECT_EQ(FileMode(LogFolder().toStdString()), 0700);
+    EXPECT_EQ(FileMode(main->m_statusBar->Log().Path().toStdString()), 0600);
+    EXPECT_FALSE(main->m_statusBar->currentMessage().contains(QStringLiteral("other users")));
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(flow->StopService());
+    // Save log as: a new file, and one that others could read before.
+    const QString saved = documents.filePath(QStringLiteral("copy.log"));
+    main->m_chooseLogFile = [&](QWidget*) { return saved; };
+    main->OnSaveLogAs();
+    EXPECT_EQ(FileMode(saved.toStdString()), 0600);
+    ::chmod(QFile::encodeName(saved).constData(), 0644);
+    main->OnSaveLogAs();
+    EXPECT_EQ(FileMode(saved.toStdString()), 0600);
+    EXPECT_TRUE(main->m_statusBar->currentMessage().startsWith(QStringLiteral("Log saved as")));
+}
+
+TEST_F(StatusAndLog, ALogFolderOthersCanOpenIsLeftAsItIsAndSaid) {
+    const ScopedUmask usual(022);
+    QDir().mkpath(LogFolder());
+    ::chmod(QFile::encodeName(LogFolder()).constData(), 0755);
+    Start();
+    EXPECT_EQ(FileMode(LogFolder().toStdString()), 0755);
+    EXPECT_EQ(FileMode(main->m_statusBar->Log().Path().toStdString()), 0600);
+    EXPECT_EQ(main->m_statusBar->currentMessage(),
+              QStringLiteral("Session log: other users can open the folder %1 (the log files are yours alone)")
+                  .arg(LogFolder()));
 }
 
 TEST_F(StatusAndLog, ASessionLogThatCannotBeWrittenIsSaidOnceAndTheLinkGoesOn) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 // The whole content of a file ("" when it cannot be read).
 inline std::string ReadFile(const std::filesystem::path& path) {
@@ -34,4 +35,23 @@ public:
 
 private:
     std::string m_path;
+};
+
+// The permission bits of what path names (the link itself for a link), or -1.
+inline int FileMode(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// The process's umask for the life of the object (children started meanwhile
+// inherit it), the old one back afterwards.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t m_old;
 };

@@ -8,6 +8,7 @@
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
 #include "support/Files.h"
+#include "xml/XmlTextDoc.h"
 
 using network::Origin;
 
@@ -47,6 +48,25 @@ TEST(NetworkFile, ASiteComesBackFromItsFileValueForValue) {
     EXPECT_EQ(network::FormatTime(1765123456789), "2025-12-07T16:04:16.789Z");
 }
 
+TEST(NetworkFile, AFileOfKeysIsTheUsersAloneWhateverTheUmaskOrTheFileItReplaces) {
+    const ScopedUmask usual(022);
+    TempFolder folder;
+    const std::string path = folder.filePath("site.xml");
+    std::string error;
+    ASSERT_TRUE(network::SaveNetworkFile(SmallSite(), path, &error)) << error;
+    EXPECT_EQ(FileMode(path), 0600);
+    ::chmod(path.c_str(), 0644);
+    ASSERT_TRUE(network::SaveNetworkFile(SmallSite(), path, &error)) << error;
+    EXPECT_EQ(FileMode(path), 0600);
+    // The ID file is saved the ordinary way: the umask's default, or the old file's mode.
+    const std::string ids = folder.filePath("ids.xml");
+    EXPECT_TRUE(xml::XmlTextDoc("<LORAID/>").SaveTo(ids.c_str()));
+    EXPECT_EQ(FileMode(ids), 0644);
+    ::chmod(ids.c_str(), 0664);
+    EXPECT_TRUE(xml::XmlTextDoc("<LORAID/>").SaveTo(ids.c_str()));
+    EXPECT_EQ(FileMode(ids), 0664);
+}
+
 TEST(NetworkFile, ABadFileNamesTheLineAndWhatWasExpectedAndChangesNothing) {
     const struct {
         const char* text;
@@ -74,12 +94,12 @@ TEST(NetworkFile, ABadFileNamesTheLineAndWhatWasExpectedAndChangesNothing) {
         // Every value and ID is one token on a command line: nothing in it may end or split the line.
         {"<VeskoraNetwork format=\"1\">\n<Value path=\"repeater 1 / SX1276 2 / NET key\">"
          "0000&#13;&#10;AT+SET G2 A00001 1</Value>\n</VeskoraNetwork>",
-         "line 2: repeater 1 / SX1276 2 / NET key: the value \"0000\\r\\nAT+SET G2 A00001 1\" holds a line break "
+         "line 2: repeater 1 / SX1276 2 / NET key: the value holds a line break "
          "(0x0D)"},
         {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / NET KEY 3\">00&#10;00</Value>\n</VeskoraNetwork>",
-         "line 2: gateway / NET KEY 3: the value \"00\\n00\" holds a line break (0x0A)"},
+         "line 2: gateway / NET KEY 3: the value holds a line break (0x0A)"},
         {"<VeskoraNetwork format=\"1\">\n<Value path=\"gateway / NET KEY 3\">00&#9;00</Value>\n</VeskoraNetwork>",
-         "line 2: gateway / NET KEY 3: the value \"00\\t00\" holds the control character 0x09"},
+         "line 2: gateway / NET KEY 3: the value holds the control character 0x09"},
         {"<VeskoraNetwork format=\"1\">\n<Value path=\"repeater 1 / SX1276 2 / busy/SF\">00 00</Value>\n"
          "</VeskoraNetwork>",
          "line 2: repeater 1 / SX1276 2 / busy/SF: the value \"00 00\" holds a blank"},
@@ -181,8 +201,7 @@ TEST(WritePlan, AValueThatIsNotOneTokenIsNeverWritten) {
     live.repeaters[2].radios[3].netKey.text = "0A\r\nAT+STOP";
     const std::vector<network::WriteItem> items = network::PlanWrites(plan, live);
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].problem,
-              "repeater 3 / SX1276 2 / NET key: the value \"0A\\r\\nAT+STOP\" holds a line break (0x0D)");
+    EXPECT_EQ(items[0].problem, "repeater 3 / SX1276 2 / NET key: the value holds a line break (0x0D)");
     live.repeaters[2].radios[3].netKey.text = "0A0B";
     plan.repeaters[2].ids[4] = "R30092 X";
     EXPECT_EQ(network::PlanWrites(plan, live)[0].problem, "the module's ID \"R30092 X\" holds a blank");
