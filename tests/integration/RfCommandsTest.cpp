@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "flow/Keyboard.h"
+#include "link/CommandText.h"
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
@@ -37,10 +38,14 @@ protected:
         list->SetItemText(row, 4, QString::fromUtf8(busy));
     }
 
-    // Nothing more arrives within a short wait.
+    // Nothing more was sent: a line sent now arrives right after the expected
+    // bytes (and is taken off again).
     bool Quiet(qsizetype expected) {
-        QTest::qWait(60);
-        return peer.received.size() == expected;
+        page.SendCommand(CMD_SET, "$end");
+        if (!peer.WaitForBytes(expected + 4) || peer.received.size() != expected + 4) return false;
+        if (!peer.received.endsWith("$end")) return false;
+        peer.received.chop(4);
+        return true;
     }
 };
 
@@ -189,5 +194,7 @@ TEST_F(RfCommands, WithoutAConnectionLinesAreDroppedSilently) {
     page.OnBnClickedSetNode();
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(page.m_editLog->toPlainText().isEmpty());
+    // Whatever the page wrote before its end closed has arrived by now.
+    ASSERT_TRUE(peer.WaitForClose());
     EXPECT_TRUE(peer.received.isEmpty());
 }

@@ -23,6 +23,10 @@ public:
         QObject::connect(&server, &QTcpServer::newConnection, this, [this] {
             socket.reset(server.nextPendingConnection());
             QObject::connect(socket.get(), &QTcpSocket::readyRead, this, [this] { received += socket->readAll(); });
+            QObject::connect(socket.get(), &QTcpSocket::disconnected, this, [this] {
+                received += socket->readAll();
+                closed = true;
+            });
             // Stop listening, so the page's own listening on the port succeeds.
             server.close();
         });
@@ -31,10 +35,15 @@ public:
     bool WaitForBytes(qsizetype n, int ms = 3000) {
         return QTest::qWaitFor([&] { return received.size() >= n; }, ms);
     }
+    // Waits until the other end closed the link; every byte it sent before is in.
+    bool WaitForClose(int ms = 3000) {
+        return QTest::qWaitFor([&] { return closed; }, ms);
+    }
 
     QTcpServer server;
     std::unique_ptr<QTcpSocket> socket;
     QByteArray received;
+    bool closed = false;
 };
 
 inline std::string Frame(const std::string& tag, const std::string& id, const std::string& payload) {
