@@ -23,6 +23,7 @@
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "support/HandFrames.h"
 #include "support/LinkPeer.h"
 #include "support/PromptRecorder.h"
 
@@ -135,6 +136,28 @@ TEST_F(Link, RepliesAreStoredShownAndLoggedEvenWhenSplitOrJoined) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_nodeIds.size() == 2; }, 3000));
     EXPECT_EQ(page.m_listNodes->GetItemText(1, 1), QStringLiteral("N2"));
     EXPECT_EQ(Log().count(QStringLiteral("[Response]")), 3);
+}
+
+TEST_F(Link, FramesWrittenOutByHandArriveDecodedByTheLayout) {
+    Connect();
+    std::vector<devlink::Reply> decoded;
+    QObject::connect(&page, &RFConfigDlg::ReplyDecoded, &page,
+                     [&](const devlink::Reply& reply) { decoded.push_back(reply); });
+    std::vector<HandFrame> whole;
+    std::string stream;
+    for (const HandFrame& f : HandFrames()) {
+        if (!f.Whole()) continue;
+        whole.push_back(f);
+        stream += f.bytes;
+    }
+    peer.socket->write(stream.data(), qint64(stream.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return decoded.size() >= whole.size(); }, 3000));
+    ASSERT_EQ(decoded.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(decoded[i].tagIndex, whole[i].tagIndex) << whole[i].name;
+        EXPECT_EQ(decoded[i].moduleId, whole[i].moduleId) << whole[i].name;
+        EXPECT_EQ(HandValues(decoded[i]), whole[i].values) << whole[i].name;
+    }
 }
 
 TEST_F(Link, AFrameWhoseRestNeverComesIsHandledAfterTheWait) {
