@@ -127,11 +127,11 @@ TEST_F(Link, RepliesAreStoredShownAndLoggedEvenWhenSplitOrJoined) {
     EXPECT_EQ(page.m_listRepeaterModules->GetItemText(0, 3), QStringLiteral("K1"));
     EXPECT_EQ(Log().count(QStringLiteral("[Response] 0x01 ")), 2);
 
-    // One reply in two writes.
+    // One reply in two writes: the rest only once the page has read the start.
     const std::string rm = Frame("RM", "000001", "n1 n2");
     peer.socket->write(rm.data(), 25);
-    peer.socket->flush();
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_assembler.HasPending(); }, 3000));
+    EXPECT_EQ(Log().count(QStringLiteral("[Response]")), 2);
     peer.socket->write(rm.data() + 25, qint64(rm.size() - 25));
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_nodeIds.size() == 2; }, 3000));
     EXPECT_EQ(page.m_listNodes->GetItemText(1, 1), QStringLiteral("N2"));
