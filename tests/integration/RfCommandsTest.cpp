@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include "flow/Keyboard.h"
-#include "link/CommandText.h"
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
@@ -36,16 +35,6 @@ protected:
         list->SetItemText(row, 2, QString::fromUtf8(frequency));
         list->SetItemText(row, 3, QString::fromUtf8(netKey));
         list->SetItemText(row, 4, QString::fromUtf8(busy));
-    }
-
-    // Nothing more was sent: a line sent now arrives right after the expected
-    // bytes (and is taken off again).
-    bool Quiet(qsizetype expected) {
-        page.SendCommand(CMD_SET, "$end");
-        if (!peer.WaitForBytes(expected + 4) || peer.received.size() != expected + 4) return false;
-        if (!peer.received.endsWith("$end")) return false;
-        peer.received.chop(4);
-        return true;
     }
 };
 

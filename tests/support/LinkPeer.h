@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include "link/CommandText.h"
 #include "link/ReplyFrame.h"
 #include "res/IpAddressCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -77,6 +78,16 @@ protected:
     void Connect() {
         QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    }
+
+    // Nothing more was sent: a line sent now arrives right after the expected
+    // bytes (and is taken off again).
+    bool Quiet(qsizetype expected) {
+        page.SendCommand(CMD_SET, "$end");
+        if (!peer.WaitForBytes(expected + 4) || peer.received.size() != expected + 4) return false;
+        if (!peer.received.endsWith("$end")) return false;
+        peer.received.chop(4);
+        return true;
     }
 
     PromptRecorder prompts;
