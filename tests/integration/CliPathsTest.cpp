@@ -40,7 +40,7 @@ TEST_F(CliPaths, MonitorPrintsEveryFrameOfAFloodSendsNothingAndCtrlCEndsItWith13
     gatewaysim::Options flood;
     flood.floodOnConnect = 300;
     StartGateway(flood);
-    const auto lines = [](const std::string& out) {
+    const auto idsShown = [](const std::string& out) {
         std::set<std::string> ids;
         for (std::size_t at = out.find(" G2 "); at != std::string::npos; at = out.find(" G2 ", at + 1)) {
             ids.insert(out.substr(at + 4, 6));
@@ -49,14 +49,14 @@ TEST_F(CliPaths, MonitorPrintsEveryFrameOfAFloodSendsNothingAndCtrlCEndsItWith13
     };
     bool interrupted = false;
     const ToolRun r = Veskora({"monitor"}, [&](QProcess& p, const ToolRun& sofar) {
-        if (!interrupted && lines(sofar.out).size() == 300) {
+        if (!interrupted && idsShown(sofar.out).size() == 300) {
             ::kill(static_cast<pid_t>(p.processId()), SIGINT);
             interrupted = true;
         }
     });
     EXPECT_TRUE(interrupted) << r.out.substr(0, 400) << r.err;
     EXPECT_EQ(r.exitCode, 130) << r.err;
-    const std::set<std::string> ids = lines(r.out);
+    const std::set<std::string> ids = idsShown(r.out);
     EXPECT_EQ(ids.size(), 300u);
     EXPECT_TRUE(ids.count("100001") && ids.count("100300"));
     EXPECT_EQ(AllReceived(), "");  // a monitor only listens: the service is left as it is
