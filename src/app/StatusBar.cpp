@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 
 #include "link/CommandText.h"
 #include "res/IpAddressCtrl.h"
@@ -39,7 +40,9 @@ StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
         showMessage(QStringLiteral("Session log: %1").arg(m_log.Error()));
     });
     connect(&m_page, &RFConfigDlg::LogTrimmed, this, [this] {
-        showMessage(QStringLiteral("The log box keeps its newest 16 MB; every entry is in %1").arg(m_log.Path()));
+        // Said in what the limit counts, from the limit the page keeps.
+        showMessage(QStringLiteral("The log box keeps its newest %1 characters; every entry is in %2")
+                        .arg(QLocale(QLocale::English).toString(m_page.LogLimit()), m_log.Path()));
     });
     m_tick.setInterval(1000);
     connect(&m_tick, &QTimer::timeout, this, &StatusBar::Refresh);

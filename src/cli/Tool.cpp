@@ -392,7 +392,8 @@ int Tool::Monitor() {
         });
     Spin([&] { return !m_linkError.isEmpty(); });
     if (m_channel) m_channel->Close();
-    if (m_interrupted) return kSuccess;
+    // Ctrl+C is how a monitor ends, and it ends as every interrupted command does.
+    if (m_interrupted) return kInterrupted;
     return Fail(kLinkFailure, m_linkError.toStdString());
 }
 

@@ -116,6 +116,7 @@ public:
     // leaving first (0: no limit, as at start). Set once every entry is kept
     // elsewhere, in the session log file.
     void SetLogLimit(qsizetype characters) { m_logLimit = characters; }
+    qsizetype LogLimit() const { return m_logLimit; }
 
     // Where the page listens for the gateway connecting back: every local
     // address; tests use the loopback address.

@@ -24,13 +24,20 @@ int main(int argc, char** argv) {
     int count = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path path(argv[i]);
+        int here = 0;
         if (std::filesystem::is_directory(path)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
-                if (entry.is_regular_file()) count += Replay(entry.path());
+                if (entry.is_regular_file()) here += Replay(entry.path());
             }
-        } else {
-            count += Replay(path);
+        } else if (std::filesystem::is_regular_file(path)) {
+            here = Replay(path);
         }
+        // A corpus that has gone missing must not pass as replayed.
+        if (here == 0) {
+            std::fprintf(stderr, "no inputs at %s\n", path.c_str());
+            return 1;
+        }
+        count += here;
     }
     std::printf("replayed %d inputs\n", count);
     return count > 0 ? 0 : 1;

@@ -86,7 +86,9 @@ TEST_F(StatusAndLog, TheSessionLogKeepsEveryEntryAndTheBoxItsNewestText) {
     // The file has everything, each entry with its time.
     const QString session = SessionText();
     EXPECT_TRUE(session.contains(QStringLiteral("] [GET][SEND] AT+GET G2 A00010")));
-    EXPECT_TRUE(main->m_statusBar->currentMessage().contains(QStringLiteral("newest 16 MB")));
+    EXPECT_EQ(main->m_statusBar->currentMessage(),
+              QStringLiteral("The log box keeps its newest 4,000 characters; every entry is in ") +
+                  main->m_statusBar->Log().Path());
 
     // Save log as: the whole session.
     QTemporaryDir out;

@@ -32,7 +32,7 @@ struct Case {
 
 // The suite's catalog, read with the engine itself.
 std::vector<Case> Catalog() {
-    const XmlTextDoc doc(ReadFile(kSuite + "xmlconf-flattened.xml"));
+    const XmlTextDoc doc(ReadDataFile(kSuite + "xmlconf-flattened.xml"));
     std::vector<Case> cases;
     const auto startTag = [&](std::uint32_t e) {
         return std::string_view(doc.DocText())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +15,14 @@
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The whole content of a shared test data file; a file that is missing or
+// empty fails the test, naming it, so that no comparison runs on nothing.
+inline std::string ReadDataFile(const std::filesystem::path& path) {
+    std::string bytes = ReadFile(path);
+    EXPECT_FALSE(bytes.empty()) << "missing or empty test data file " << path.string();
+    return bytes;
 }
 
 // A folder of the test's own under the system's temporary folder, removed

@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include "link/CommandText.h"
 #include "link/ReplyFrame.h"
 #include "res/IpAddressCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -23,6 +24,10 @@ public:
         QObject::connect(&server, &QTcpServer::newConnection, this, [this] {
             socket.reset(server.nextPendingConnection());
             QObject::connect(socket.get(), &QTcpSocket::readyRead, this, [this] { received += socket->readAll(); });
+            QObject::connect(socket.get(), &QTcpSocket::disconnected, this, [this] {
+                received += socket->readAll();
+                closed = true;
+            });
             // Stop listening, so the page's own listening on the port succeeds.
             server.close();
         });
@@ -31,10 +36,15 @@ public:
     bool WaitForBytes(qsizetype n, int ms = 3000) {
         return QTest::qWaitFor([&] { return received.size() >= n; }, ms);
     }
+    // Waits until the other end closed the link; every byte it sent before is in.
+    bool WaitForClose(int ms = 3000) {
+        return QTest::qWaitFor([&] { return closed; }, ms);
+    }
 
     QTcpServer server;
     std::unique_ptr<QTcpSocket> socket;
     QByteArray received;
+    bool closed = false;
 };
 
 inline std::string Frame(const std::string& tag, const std::string& id, const std::string& payload) {
@@ -68,6 +78,16 @@ protected:
     void Connect() {
         QTest::mouseClick(page.m_btnConnect, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket != nullptr; }, 3000));
+    }
+
+    // Nothing more was sent: a line sent now arrives right after the expected
+    // bytes (and is taken off again).
+    bool Quiet(qsizetype expected) {
+        page.SendCommand(CMD_SET, "$end");
+        if (!peer.WaitForBytes(expected + 4) || peer.received.size() != expected + 4) return false;
+        if (!peer.received.endsWith("$end")) return false;
+        peer.received.chop(4);
+        return true;
     }
 
     PromptRecorder prompts;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <QDir>
 #include <memory>
 
 #include "GatewayServer.h"
@@ -16,14 +16,7 @@
 // a simulated gateway in this process; flow drives it by clicks and keys.
 class WindowWithGateway : public testing::Test {
 protected:
-    void SetUp() override {
-        previous = res::DocumentsFolder();
-        res::SetDocumentsFolder(documents.path());
-    }
-    void TearDown() override {
-        main.reset();
-        res::SetDocumentsFolder(previous);
-    }
+    void TearDown() override { main.reset(); }
     void Start(gatewaysim::Options options = {}, QSize size = {}) {
         sim = gatewaysim::StartInProcess(options);
         ASSERT_TRUE(sim);
@@ -37,8 +30,7 @@ protected:
     }
 
     PromptRecorder prompts;
-    QTemporaryDir documents;
-    QString previous;
+    const QDir documents{res::DocumentsFolder()};  // the test's own (the test main's)
     std::unique_ptr<gatewaysim::GatewayServer> sim;
     std::unique_ptr<CVeskoraRFConfigurationDlg> main;
     std::unique_ptr<flow::TechnicianFlow> flow;

@@ -157,11 +157,11 @@ TEST(Conversions, RealKoreanJapaneseAndChineseTextsDecodeAsExpected) {
         {950, "big5.txt", "big5-utf8.txt"},
     };
     for (const Pair& p : pairs) {
-        const std::string encoded = ReadFile(kCjk + p.encoded);
+        const std::string encoded = ReadDataFile(kCjk + p.encoded);
         ASSERT_FALSE(encoded.empty()) << p.encoded;
         std::u16string wide;
         ASSERT_TRUE(ToUtf16(p.codePage, encoded, wide));
-        EXPECT_EQ(wide, Utf8ToUtf16(ReadFile(kCjk + p.utf8))) << p.encoded;
+        EXPECT_EQ(wide, Utf8ToUtf16(ReadDataFile(kCjk + p.utf8))) << p.encoded;
         std::string back;
         bool lost = true;
         ASSERT_TRUE(FromUtf16(p.codePage, wide, back, &lost));

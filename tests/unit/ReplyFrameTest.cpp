@@ -4,6 +4,7 @@
 #include "link/FrameAssembler.h"
 #include "link/ReplyFrame.h"
 #include "network/SiteState.h"
+#include "support/HandFrames.h"
 #include "textcodec/CodePage.h"
 
 using devlink::DecodeReply;
@@ -97,6 +98,36 @@ TEST(ReplyFrame, LengthBeyondTheReadReadsZeros) {
     const auto r = DecodeReply(f, false);
     EXPECT_EQ(r.logEntry.size(), 11 + 60 * 5 + 2u);
     EXPECT_EQ(r.values[1], "12");  // the zeros end the token's text
+}
+
+TEST(ReplyFrame, FramesWrittenOutByHandDecodeByTheLayoutAndTheEncoderWritesTheSameBytes) {
+    std::string stream;
+    std::vector<HandFrame> whole;
+    for (const HandFrame& f : HandFrames()) {
+        const auto r = DecodeReply(f.bytes, false);
+        EXPECT_EQ(r.tagIndex, f.tagIndex) << f.name;
+        EXPECT_EQ(r.moduleId, f.moduleId) << f.name;
+        EXPECT_EQ(HandValues(r), f.values) << f.name;
+        EXPECT_EQ(r.extraTokens, f.extraTokens) << f.name;
+        // The dump shows every byte up to the length, five characters each.
+        EXPECT_EQ(r.logEntry.size(), 11 + 5 * static_cast<unsigned char>(f.bytes[12]) + 2u) << f.name;
+        if (!f.Whole()) continue;
+        EXPECT_EQ(devlink::EncodeReply(f.bytes.substr(20, 2), f.bytes.substr(23, 6), f.bytes.substr(30),
+                                       f.bytes.substr(0, 20)),
+                  f.bytes)
+            << f.name;
+        stream += f.bytes;
+        whole.push_back(f);
+    }
+    // Back to back in one read, each is cut at its own length.
+    devlink::FrameAssembler a;
+    const auto frames = a.Feed(stream);
+    ASSERT_EQ(frames.size(), whole.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i].substr(0, whole[i].bytes.size()), whole[i].bytes) << whole[i].name;
+        EXPECT_EQ(HandValues(DecodeReply(frames[i], false)), whole[i].values) << whole[i].name;
+    }
+    EXPECT_FALSE(a.HasPending());
 }
 
 TEST(FrameAssembler, SplitsReadsWithSeveralFramesAndJoinsSplitFrames) {

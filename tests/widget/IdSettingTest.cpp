@@ -26,12 +26,10 @@ using Ids = std::vector<std::string>;
 const QString kChooseRepeater = QStringLiteral("Repeater ID를 설정하시기 바랍니다.");
 const QString kNoFile = QStringLiteral("xml 파일이 존재하지 하는지 확인하십시오.");
 
-// Both pages on their own documents folder, shown and active.
+// Both pages on the test's documents folder, shown and active.
 class IdPages : public testing::Test {
 protected:
     void SetUp() override {
-        previous = res::DocumentsFolder();
-        res::SetDocumentsFolder(documents.path());
         host.resize(1700, 900);
         page.Create(&host);
         page.resize(1500, 800);
@@ -40,7 +38,6 @@ protected:
         ASSERT_TRUE(ShowActive(host));
         prompts.shown.clear();
     }
-    void TearDown() override { res::SetDocumentsFolder(previous); }
 
     QString IdFile() const { return documents.path() + QStringLiteral("/Brenholt/Veskora/ids.xml"); }
     void WriteIdFile(const std::string& text) const { std::ofstream(IdFile().toStdString(), std::ios::binary) << text; }
@@ -54,8 +51,7 @@ protected:
     }
 
     PromptRecorder prompts;
-    QTemporaryDir documents;
-    QString previous;
+    const QDir documents{res::DocumentsFolder()};  // the test's own (the test main's)
     QWidget host, rfHost;
     IDSettingDlg page;
     RFConfigDlg rf;

@@ -22,7 +22,6 @@
 #include "res/DocumentsFolder.h"
 #include "res/PropertyGrid.h"
 #include "res/Readings.h"
-#include "res/Settings.h"
 #include "support/LinkPeer.h"
 #include "support/PromptRecorder.h"
 
@@ -190,8 +189,6 @@ TEST_F(InEnglish, TheWireTheLogAndTheIdFileStayTheSame) {
 }
 
 TEST(Readings, KoreanIsTheDefaultAndTheChoiceIsRemembered) {
-    QTemporaryDir folder;
-    res::SetSettingsFile(folder.filePath(QStringLiteral("settings.ini")));
     EXPECT_EQ(res::SavedLanguage(), res::Language::Korean);
     {
         PromptRecorder prompts;
@@ -210,5 +207,4 @@ TEST(Readings, KoreanIsTheDefaultAndTheChoiceIsRemembered) {
         EXPECT_EQ(main.m_dlgRfConfig.m_btnServiceStop->text(), QStringLiteral("서비스 중지"));
     }
     EXPECT_EQ(res::SavedLanguage(), res::Language::English);
-    res::SetSettingsFile(QString());
 }

@@ -4,7 +4,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include "app/RecentGateways.h"
 #include "app/VeskoraRFConfigurationDlg.h"
@@ -17,19 +16,15 @@ namespace {
 
 using app::GatewayAddress;
 
-// Each test starts from settings of its own, as a first run does.
+// Each test starts from settings of its own (the test main's), as a first run does.
 class Remember : public testing::Test {
 protected:
-    Remember() { res::SetSettingsFile(folder.filePath(QStringLiteral("settings.ini"))); }
-    ~Remember() override { res::SetSettingsFile(QString()); }
-
     static QStringList Offered(const app::RecentGatewayPicker& picker) {
         QStringList texts;
         for (const QAction* item : picker.menu()->actions()) texts << item->text();
         return texts;
     }
 
-    QTemporaryDir folder;
     PromptRecorder prompts;
 };
 
