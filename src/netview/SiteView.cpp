@@ -14,7 +14,7 @@ const char* ShownStateName(ShownState state) {
         case ShownState::WrittenDiffers: return "written but differs";
         case ShownState::NoAnswer: return "no answer";
         case ShownState::NotWritten: return "not written";
-        case ShownState::NotConfirmed: return "written, not confirmed";
+        case ShownState::NotConfirmed: return "written but not confirmed";
     }
     return "unknown";
 }
