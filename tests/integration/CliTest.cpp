@@ -12,54 +12,12 @@
 #include <csignal>
 
 #include "GatewayServer.h"
-#include "support/Files.h"
+#include "support/ToolAgainstGateway.h"
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-class Cli : public testing::Test {
+class Cli : public ToolAgainstGateway {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        Write("ids.xml",
-              "<LORAID><Gatewy><GM>FFFFFF</GM><G2A>A00001</G2A><G2B>A00002</G2B></Gatewy><Repeater><R1>"
-              "<RM>R00001</RM><R2A>R10001</R2A><R2B>R10002</R2B><R91>R10091</R91><R92>R10092</R92><R93>R10093</R93>"
-              "</R1></Repeater></LORAID>");
-    }
-    void StartGateway(gatewaysim::Options o = {}) {
-        o.port = 0;
-        o.verbose = false;
-        o.nodesPerRepeater = 3;
-        sim = std::make_unique<gatewaysim::GatewayServer>(o);
-        ASSERT_TRUE(sim->Start());
-    }
-    std::string Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)).toStdString(); }
-    void Write(const char* name, const std::string& text) const { std::ofstream(Path(name), std::ios::binary) << text; }
-    // Runs veskora with the gateway and ID file set; the event loop turns, so
-    // the in-process gateway answers. onStarted runs once the process is up.
-    ToolRun Veskora(std::initializer_list<std::string> words,
-                    const std::function<void(QProcess&)>& whileRunning = nullptr) {
-        QStringList args;
-        for (const std::string& w : words) args << QString::fromStdString(w);
-        QProcess process;
-        QStringList global{QStringLiteral("--ids"), QString::fromStdString(Path("ids.xml")),
-                           QStringLiteral("--timeout"), QStringLiteral("500")};
-        if (sim) global << QStringLiteral("--gateway") << QStringLiteral("127.0.0.1:%1").arg(sim->Port());
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(VESKORA_CLI), global + args);
-        const QDeadlineTimer deadline(60000);
-        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (whileRunning) whileRunning(process);
-            process.waitForFinished(1);
-        }
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-    }
     // Whether the last line the gateway got restarted its service; the
     // gateway may read it a moment after the tool has ended.
     bool Restarted() const {
@@ -70,14 +28,6 @@ protected:
             },
             2000);
     }
-    static void Replace(std::string& text, const std::string& from, const std::string& to) {
-        const std::size_t at = text.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        text.replace(at, from.size(), to);
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<gatewaysim::GatewayServer> sim;
 };
 
 }  // namespace
@@ -198,7 +148,7 @@ TEST_F(Cli, CtrlCEndsTheRunAndStartsTheServiceAgain) {
     slow.latencyMs = 200;
     StartGateway(slow);
     bool sent = false;
-    const ToolRun r = Veskora({"read-all", "-o", "site.xml"}, [&](QProcess& p) {
+    const ToolRun r = Veskora({"read-all", "-o", "site.xml"}, [&](QProcess& p, const ToolRun&) {
         if (!sent && sim->Received().find("AT+GET G2") != std::string::npos) {
             ::kill(static_cast<pid_t>(p.processId()), SIGINT);
             sent = true;
