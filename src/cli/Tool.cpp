@@ -217,12 +217,20 @@ int Tool::Set(const QStringList& args) {
 
 bool Tool::ReadSite(network::Site& site, int* unanswered) {
     devlink::SiteReader reader(*m_client, site, Now);
-    QObject::connect(&reader, &devlink::SiteReader::Progress, &reader,
-                     [this](int done, int total) { Progress(done, total, "reading"); });
+    reader.SetRetries(m_options.retries);
+    QObject::connect(
+        &reader, &devlink::SiteReader::Progress, &reader,
+        [this](int done, int total, const QString& module) { Progress(done, total, "read " + module.toStdString()); });
     reader.Start();
     Spin([&] { return !reader.Running(); });
     if (reader.Running()) m_client->Cancel();  // its callbacks must not outlive it
     *unanswered = reader.Unanswered();
+    if (reader.LinkLost()) {
+        m_linkError = QStringLiteral("link lost at %1 — %2 not read (%3)")
+                          .arg(QString::fromStdString(reader.LostAt()))
+                          .arg(reader.NotRead())
+                          .arg(m_linkError.isEmpty() ? QStringLiteral("link closed") : m_linkError);
+    }
     return m_linkError.isEmpty();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "link/GatewayClient.h"
+#include "link/SiteReader.h"
 #include "link/SiteWriter.h"
 #include "network/Site.h"
 
@@ -22,6 +23,7 @@ struct GlobalOptions {
     unsigned port = 5555;
     std::string idFile;  // the user's own when empty
     int timeoutMs = 3000;
+    int retries = devlink::SiteReader::kDefaultRetries;  // an unanswered GET is asked again this often
     bool json = false;
     bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
 };

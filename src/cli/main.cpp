@@ -105,10 +105,13 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("How long a command waits for its reply (3000)."),
                                      QStringLiteral("ms"));
+    const QCommandLineOption retries(QStringLiteral("retries"),
+                                     QStringLiteral("How often a read that got no answer is asked again (1)."),
+                                     QStringLiteral("n"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print results as JSON."));
     const QCommandLineOption stopped(QStringLiteral("service-stopped"),
                                      QStringLiteral("The service is stopped already: send neither stop nor restart."));
-    parser.addOptions({help, version, gateway, ids, timeout, json, stopped});
+    parser.addOptions({help, version, gateway, ids, timeout, retries, json, stopped});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("get, set, read-all, diff, apply, monitor"));
     if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText().toStdString());
     if (parser.isSet(help)) {
@@ -133,6 +136,13 @@ int main(int argc, char* argv[]) {
         if (!ok || options.timeoutMs < 1 || options.timeoutMs > 600000) {
             return Usage("--timeout takes milliseconds from 1 to 600000, not \"" + parser.value(timeout).toStdString() +
                          "\"");
+        }
+    }
+    if (parser.isSet(retries)) {
+        bool ok = false;
+        options.retries = parser.value(retries).toInt(&ok);
+        if (!ok || options.retries < 0 || options.retries > 10) {
+            return Usage("--retries takes a number from 0 to 10, not \"" + parser.value(retries).toStdString() + "\"");
         }
     }
     options.json = parser.isSet(json);

@@ -123,6 +123,11 @@ void GatewayClient::Submit(Request request, Done done) {
     if (!m_busy) Next();
 }
 
+void GatewayClient::SubmitNext(Request request, Done done) {
+    m_queue.push_front({std::move(request), std::move(done)});
+    if (!m_busy) Next();
+}
+
 void GatewayClient::Cancel() {
     m_timer.stop();
     m_gate.stop();

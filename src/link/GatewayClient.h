@@ -106,6 +106,8 @@ public:
     void SetQuiet(int ms) { m_quietMs = ms; }
     // Queues a request; done is called once, with its answer or its failure.
     void Submit(Request request, Done done);
+    // The same, ahead of everything queued: for asking again at once.
+    void SubmitNext(Request request, Done done);
     // Forgets the outstanding request and everything queued, without calling
     // their done: for a run that ends early. A late reply is then Unmatched.
     void Cancel();

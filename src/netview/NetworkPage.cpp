@@ -38,6 +38,8 @@ QColor Tint(ShownState state) {
         case ShownState::NoAnswer: return {228, 228, 228};
         case ShownState::NotWritten: return {232, 222, 244};
         case ShownState::NotConfirmed: return {250, 214, 160};
+        case ShownState::ReadBeforeLoss:
+        case ShownState::ConfirmedBeforeLoss: return {236, 236, 214};
         default: return {};
     }
 }
@@ -84,9 +86,35 @@ void NetworkPage::Create(QWidget* parent) {
 void NetworkPage::SetLink(SiteLink* link) {
     m_link = link;
     if (!m_link) return;
-    connect(&m_link->Channel(), &devlink::Channel::Opened, this, &NetworkPage::RefreshLink);
-    connect(&m_link->Channel(), &devlink::Channel::Closed, this, &NetworkPage::RefreshLink);
+    connect(&m_link->Channel(), &devlink::Channel::Opened, this, &NetworkPage::OnLinkOpened);
+    connect(&m_link->Channel(), &devlink::Channel::Closed, this, &NetworkPage::OnLinkClosed);
+    if (m_link->Channel().IsOpen()) ++m_live.linkSession;
     RefreshLink();
+}
+
+void NetworkPage::OnLinkOpened() {
+    // A new link: what the last one said is history until read again.
+    ++m_live.linkSession;
+    RefreshLink();
+    RefreshTree();
+}
+
+void NetworkPage::OnLinkClosed() {
+    m_lostAt.emplace(m_live.linkSession, m_clock());
+    RefreshLink();
+    RefreshTree();
+}
+
+QString NetworkPage::StateText(ShownState state, const network::Value& value) const {
+    QString text = QString::fromLatin1(ShownStateName(state));
+    if (state == ShownState::ReadBeforeLoss || state == ShownState::ConfirmedBeforeLoss) {
+        const auto lost = m_lostAt.find(value.session);
+        if (lost != m_lostAt.end()) {
+            text += QStringLiteral(" at %1").arg(
+                QDateTime::fromMSecsSinceEpoch(lost->second).toString(QStringLiteral("hh:mm")));
+        }
+    }
+    return text;
 }
 
 void NetworkPage::Build() {
@@ -106,6 +134,7 @@ void NetworkPage::Build() {
         return b;
     };
     m_readAll = button("Read all", &NetworkPage::ReadAll);
+    m_retry = button("Retry unanswered", &NetworkPage::RetryUnanswered);
     m_openPlan = button("Open plan…", &NetworkPage::OpenPlan);
     m_savePlan = button("Save as plan…", &NetworkPage::SavePlan);
     m_compare = button("Compare", &NetworkPage::Compare);
@@ -164,7 +193,9 @@ void NetworkPage::RefreshLink() {
 }
 
 void NetworkPage::SetBusy(bool busy) {
-    for (QPushButton* b : {m_readAll, m_openPlan, m_savePlan, m_compare, m_write, m_export}) b->setEnabled(!busy);
+    for (QPushButton* b : {m_readAll, m_retry, m_openPlan, m_savePlan, m_compare, m_write, m_export}) {
+        b->setEnabled(!busy);
+    }
     m_cancel->setEnabled(busy);
     m_progress->setVisible(busy);
     m_current->setVisible(busy);
@@ -213,7 +244,11 @@ void NetworkPage::StartClient() {
     if (m_stoppedService) m_client->Submit({{}, devlink::kSettleTag, {}}, nullptr);
 }
 
-void NetworkPage::ReadAll() {
+void NetworkPage::ReadAll() { StartRead(false); }
+
+void NetworkPage::RetryUnanswered() { StartRead(true); }
+
+void NetworkPage::StartRead(bool onlyUnanswered) {
     if (Busy() || !m_link || !EnsureLink()) return;
     network::Site ids;
     std::string error;
@@ -224,26 +259,44 @@ void NetworkPage::ReadAll() {
         return;
     }
     if (!EnsureServiceStopped()) return;
-    m_live = network::Site{};
-    m_live.gateway.ids = ids.gateway.ids;
-    for (std::size_t k = 0; k < m_live.repeaters.size(); ++k) m_live.repeaters[k].ids = ids.repeaters[k].ids;
+    // What was known stays until a new answer replaces it, marked by its link and time.
+    network::TakeIds(m_live, ids);
     for (auto& [path, notes] : m_notes) notes.written = notes.differs = false;
     m_compared = false;
     StartClient();
     m_reader = std::make_unique<devlink::SiteReader>(*m_client, m_live, m_clock);
-    connect(m_reader.get(), &devlink::SiteReader::Progress, this, [this](int done, int total) {
+    connect(m_reader.get(), &devlink::SiteReader::Progress, this, [this](int done, int total, const QString& module) {
         ShowProgress(done, total);
+        m_current->setText(module);
         ScheduleRefresh();
     });
-    connect(m_reader.get(), &devlink::SiteReader::Finished, this, [this] {
-        m_summary = QStringLiteral("Read all: %1 answered, %2 without answer.")
-                        .arg(m_reader->Answered())
-                        .arg(m_reader->Unanswered());
-        EndOperation();
-    });
+    connect(m_reader.get(), &devlink::SiteReader::Finished, this, &NetworkPage::OnReadFinished);
     SetBusy(true);
     ShowProgress(0, 1);
-    m_reader->Start();
+    m_reader->Start(onlyUnanswered);
+}
+
+void NetworkPage::OnReadFinished() {
+    const bool lost = m_reader->LinkLost();
+    const QString where = Q(m_reader->LostAt());
+    const int notRead = m_reader->NotRead();
+    m_summary = QStringLiteral("Read all: %1 answered, %2 without answer.")
+                    .arg(m_reader->Answered())
+                    .arg(m_reader->Unanswered());
+    if (lost) {
+        m_summary = QStringLiteral("Link lost at %1 — %2 not read; %3 answered before.")
+                        .arg(where)
+                        .arg(notRead)
+                        .arg(m_reader->Answered());
+    }
+    EndOperation();
+    if (lost) {
+        Tell(QStringLiteral("The link to the gateway was lost at %1: %2 modules were not read. "
+                            "Their last known values stay, marked.")
+                 .arg(where)
+                 .arg(notRead),
+             true);
+    }
 }
 
 void NetworkPage::ShowProgress(int done, int total) {
@@ -416,10 +469,14 @@ void NetworkPage::OnWriteFinished() {
     if (const int unsure = counts[static_cast<int>(R::NotConfirmed)]) {
         m_summary += QStringLiteral(" %1 not confirmed: the gateway's answers could not be told apart.").arg(unsure);
     }
-    const bool linkLost = counts[static_cast<int>(R::LinkFailed)] > 0;
+    QString lostAt;
+    for (const devlink::WriteReport& report : m_writer->Reports()) {
+        if (report.result == R::LinkFailed && lostAt.isEmpty()) lostAt = Q(report.item.module);
+    }
     EndOperation();
-    if (linkLost) {
-        Tell(QStringLiteral("The link to the gateway dropped during the write: %1 items were not written.")
+    if (!lostAt.isEmpty()) {
+        Tell(QStringLiteral("The link to the gateway dropped during the write at %1: %2 items were not written.")
+                 .arg(lostAt)
                  .arg(notWritten),
              true);
     }
@@ -457,16 +514,19 @@ ReportData NetworkPage::Report() const {
         if (!value.Known() && value.origin == network::Origin::Unknown && !planned.count(path)) return;
         // The value is at hand: StateAt would walk the whole site again for each row.
         const auto notes = m_notes.find(path);
-        const ShownState state = StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{});
+        const ShownState state =
+            StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{}, m_live.linkSession);
         ReportRow row{
             Q(path),
             Q(value.text),
             Q(planned[path]),
-            QString::fromLatin1(ShownStateName(state)),
+            StateText(state, value),
             value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString(),
             network::path::IsKey(path)};
+        const bool unsure = state == ShownState::NoAnswer || state == ShownState::NotConfirmed ||
+                            state == ShownState::ReadBeforeLoss || state == ShownState::ConfirmedBeforeLoss;
         if (state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers ||
-            state == ShownState::NotWritten || (state == ShownState::NoAnswer && planned.count(path))) {
+            state == ShownState::NotWritten || (unsure && planned.count(path))) {
             report.open.push_back(row);
         }
         report.rows.push_back(std::move(row));
@@ -481,7 +541,7 @@ ShownState NetworkPage::StateAt(const std::string& path) const {
         if (p == path) value = v;
     });
     const auto it = m_notes.find(path);
-    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{});
+    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{}, m_live.linkSession);
 }
 
 QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
@@ -518,17 +578,17 @@ void NetworkPage::RefreshTree() {
         const network::Value value = l != live.end() ? *l->second : network::Value{};
         const auto p = planned.find(path);
         const auto n = m_notes.find(path);
-        const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{});
+        const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, m_live.linkSession);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         item->setText(kValue, Q(value.text));
         item->setText(kPlan, p != planned.end() && p->second->Known() ? Q(p->second->text) : QString());
-        item->setText(kState, QString::fromLatin1(ShownStateName(state)));
+        item->setText(kState, StateText(state, value));
         item->setText(kTime, value.when
                                  ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
                                  : QString());
         const QColor tint = Tint(state);
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
-        item->setToolTip(kState, QString::fromLatin1(ShownStateName(state)));
+        item->setToolTip(kState, StateText(state, value));
     });
     m_planView->SetPlacements(PlaceModules(m_live, m_plan));
     m_summaryLabel->setText(m_summary);

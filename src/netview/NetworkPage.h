@@ -45,6 +45,8 @@ public:
 
     // The buttons' work, callable from tests as from clicks.
     void ReadAll();
+    // Reads again only the modules that gave no answer.
+    void RetryUnanswered();
     void OpenPlan();
     void SavePlan();
     void Compare();
@@ -72,6 +74,7 @@ private:
     void EndOperation();
     void OfferRestart();
     void OnWriteFinished();
+    void OnReadFinished();
     void OnItemChanged(QTreeWidgetItem* item, int column);
     void RefreshTree();
     void RefreshLink();
@@ -80,6 +83,11 @@ private:
     void ShowProgress(int done, int total);
     void SetBusy(bool busy);
     void Tell(const QString& text, bool error = false);
+    void StartRead(bool onlyUnanswered);
+    void OnLinkOpened();
+    void OnLinkClosed();
+    // The state's words, with when the link was lost for a value of a dropped link.
+    QString StateText(ShownState state, const network::Value& value) const;
     network::Site Merged() const;
 
     SiteLink* m_link = nullptr;
@@ -87,6 +95,7 @@ private:
     Clock m_clock;
     network::Site m_live, m_plan;
     std::map<std::string, ValueNotes> m_notes;
+    std::map<std::uint32_t, std::int64_t> m_lostAt;  // when each link session ended
     std::map<std::string, QTreeWidgetItem*> m_items;
     std::unique_ptr<devlink::GatewayClient> m_client;
     std::unique_ptr<devlink::SiteReader> m_reader;
@@ -101,6 +110,7 @@ private:
     QLabel* m_linkLabel = nullptr;
     QPushButton* m_connect = nullptr;
     QPushButton* m_readAll = nullptr;
+    QPushButton* m_retry = nullptr;
     QPushButton* m_openPlan = nullptr;
     QPushButton* m_savePlan = nullptr;
     QPushButton* m_compare = nullptr;

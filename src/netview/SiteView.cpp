@@ -15,14 +15,19 @@ const char* ShownStateName(ShownState state) {
         case ShownState::NoAnswer: return "no answer";
         case ShownState::NotWritten: return "not written";
         case ShownState::NotConfirmed: return "written but not confirmed";
+        case ShownState::ReadBeforeLoss: return "read before the link was lost";
+        case ShownState::ConfirmedBeforeLoss: return "confirmed before the link was lost";
     }
     return "unknown";
 }
 
-ShownState StateOf(const network::Value& live, const ValueNotes& notes) {
+ShownState StateOf(const network::Value& live, const ValueNotes& notes, std::uint32_t currentSession) {
+    // What a link that dropped said is history until it is read again.
+    const bool stale = currentSession != 0 && live.session != 0 && live.session != currentSession;
     if (notes.written) {
         switch (notes.result) {
-            case devlink::WriteResult::Confirmed: return ShownState::Confirmed;
+            case devlink::WriteResult::Confirmed:
+                return stale ? ShownState::ConfirmedBeforeLoss : ShownState::Confirmed;
             case devlink::WriteResult::DiffersAfterWrite: return ShownState::WrittenDiffers;
             case devlink::WriteResult::NoAnswer: return ShownState::NoAnswer;
             case devlink::WriteResult::NotConfirmed: return ShownState::NotConfirmed;
@@ -32,8 +37,8 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes) {
     if (notes.edited) return ShownState::Edited;
     if (notes.differs) return ShownState::DiffersFromPlan;
     switch (live.origin) {
-        case network::Origin::Read: return ShownState::Read;
-        case network::Origin::Confirmed: return ShownState::Confirmed;
+        case network::Origin::Read: return stale ? ShownState::ReadBeforeLoss : ShownState::Read;
+        case network::Origin::Confirmed: return stale ? ShownState::ConfirmedBeforeLoss : ShownState::Confirmed;
         case network::Origin::Differs: return ShownState::WrittenDiffers;
         case network::Origin::NoAnswer: return ShownState::NoAnswer;
         default: return ShownState::Unknown;

@@ -21,7 +21,9 @@ enum class ShownState {
     WrittenDiffers,
     NoAnswer,
     NotWritten,
-    NotConfirmed
+    NotConfirmed,
+    ReadBeforeLoss,      // read on a link that has since dropped
+    ConfirmedBeforeLoss  // confirmed on a link that has since dropped
 };
 const char* ShownStateName(ShownState state);
 
@@ -33,7 +35,9 @@ struct ValueNotes {
     devlink::WriteResult result = devlink::WriteResult::NotAttempted;
 };
 
-ShownState StateOf(const network::Value& live, const ValueNotes& notes);
+// currentSession is the link's session now (Site::linkSession): a value read
+// or confirmed on another one is shown as from before the link was lost.
+ShownState StateOf(const network::Value& live, const ValueNotes& notes, std::uint32_t currentSession = 0);
 
 // One module on the frequency plan.
 struct Placement {

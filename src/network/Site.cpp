@@ -13,7 +13,9 @@ constexpr std::array<const char*, 6> kRepeaterModules{"MCU",      "SX1280 A", "S
 constexpr std::array<const char*, kNodeAttributes> kAttributes{
     "frequency", "sub net key", "super ID", "SF", "TX period", "station 0", "station 1", "value 8", "value 9"};
 
-void Read(Value& value, const std::string& text, std::int64_t now) { value = {text, Origin::Read, now}; }
+void Read(Value& value, const std::string& text, std::int64_t now, std::uint32_t session) {
+    value = {text, Origin::Read, now, session};
+}
 
 std::string At(const std::vector<std::string>& values, std::size_t i) { return i < values.size() ? values[i] : ""; }
 
@@ -30,9 +32,9 @@ bool ApplyRadio(Site& site, const devlink::Reply& reply, int first, int last, st
         const int m = ModuleOf(repeater.ids, reply.moduleId, first, last);
         if (m < 0) continue;
         RadioSettings& radio = repeater.radios[static_cast<std::size_t>(m - 1)];
-        Read(radio.frequency, At(reply.values, 1), now);
-        Read(radio.netKey, At(reply.values, 2), now);
-        Read(radio.busySf, At(reply.values, 3), now);
+        Read(radio.frequency, At(reply.values, 1), now, site.linkSession);
+        Read(radio.netKey, At(reply.values, 2), now, site.linkSession);
+        Read(radio.busySf, At(reply.values, 3), now, site.linkSession);
         return true;
     }
     return false;
@@ -157,12 +159,13 @@ bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now) {
     switch (reply.tagIndex) {
         case devlink::kTagGM:
             if (reply.netKeys.size() != static_cast<std::size_t>(kNetKeys)) return false;
-            for (std::size_t k = 0; k < reply.netKeys.size(); ++k) Read(site.gateway.netKeys[k], reply.netKeys[k], now);
+            for (std::size_t k = 0; k < reply.netKeys.size(); ++k)
+                Read(site.gateway.netKeys[k], reply.netKeys[k], now, site.linkSession);
             return true;
         case devlink::kTagG2:
             for (std::size_t r = 1; r <= 2; ++r) {
                 if (!site.gateway.ids[r].empty() && SameId(site.gateway.ids[r], reply.g2Id)) {
-                    Read(site.gateway.radioFrequency[r - 1], reply.g2Frequency, now);
+                    Read(site.gateway.radioFrequency[r - 1], reply.g2Frequency, now, site.linkSession);
                     return true;
                 }
             }
@@ -173,14 +176,15 @@ bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now) {
             for (Repeater& repeater : site.repeaters) {
                 if (ModuleOf(repeater.ids, reply.moduleId, 0, 0) != 0) continue;
                 for (std::size_t n = 0; n < repeater.nodeTable.size(); ++n)
-                    Read(repeater.nodeTable[n], At(reply.values, n), now);
+                    Read(repeater.nodeTable[n], At(reply.values, n), now, site.linkSession);
                 return true;
             }
             return false;
         case devlink::kTagN9: {
             if (reply.moduleId.empty()) return false;
             Node& node = site.nodes[reply.moduleId];
-            for (std::size_t a = 0; a < node.attributes.size(); ++a) Read(node.attributes[a], At(reply.values, a), now);
+            for (std::size_t a = 0; a < node.attributes.size(); ++a)
+                Read(node.attributes[a], At(reply.values, a), now, site.linkSession);
             return true;
         }
         default: return false;
@@ -199,6 +203,27 @@ void ForEachModuleId(const Site& site, const std::function<void(const std::strin
 
 void ForEachModuleId(Site& site, const std::function<void(const std::string&, std::string&)>& visit) {
     WalkIds(site, visit);
+}
+
+void TakeIds(Site& site, const Site& ids) {
+    const auto take = [](auto& have, const auto& given, auto&& forget) {
+        for (std::size_t m = 0; m < have.size(); ++m) {
+            if (have[m] == given[m]) continue;
+            have[m] = given[m];
+            forget(m);
+        }
+    };
+    take(site.gateway.ids, ids.gateway.ids, [&](std::size_t m) {
+        if (m == 0) site.gateway.netKeys = {};
+        if (m > 0) site.gateway.radioFrequency[m - 1] = {};
+    });
+    for (std::size_t k = 0; k < site.repeaters.size(); ++k) {
+        Repeater& repeater = site.repeaters[k];
+        take(repeater.ids, ids.repeaters[k].ids, [&](std::size_t m) {
+            if (m == 0) repeater.nodeTable = {};
+            if (m > 0) repeater.radios[m - 1] = {};
+        });
+    }
 }
 
 std::vector<Difference> Compare(const Site& left, const Site& right) {

@@ -31,6 +31,9 @@ struct Value {
     std::string text;
     Origin origin = Origin::Unknown;
     std::int64_t when = 0;  // milliseconds since the epoch, for Read and Confirmed
+    // The link session it was read or confirmed on (Site::linkSession then);
+    // 0 for a value of no link, such as one from a file.
+    std::uint32_t session = 0;
 
     bool Known() const { return origin != Origin::Unknown && origin != Origin::NoAnswer; }
 };
@@ -64,7 +67,14 @@ struct Site {
     GatewayModules gateway;
     std::array<Repeater, kRepeaters> repeaters;
     std::map<std::string, Node> nodes;  // by node ID
+    // The link session replies come on now: counted up by the link's owner at
+    // each new link, so that values of an earlier one are known as such.
+    std::uint32_t linkSession = 0;
 };
+
+// Sets the module IDs of ids into site; the values of a module whose ID
+// changed are forgotten, the others keep what was known of them.
+void TakeIds(Site& site, const Site& ids);
 
 // The paths of values, as ForEachValue and Compare name them. k counts the
 // repeaters from 0 (shown from 1), m the radio modules 0-4 (SX1280 A, B,

@@ -190,6 +190,7 @@ void MarkWritten(const WriteItem& item, Site& site, std::int64_t now) {
         } else {
             v.origin = Origin::Confirmed;
             v.when = now;
+            v.session = site.linkSession;
         }
     });
 }

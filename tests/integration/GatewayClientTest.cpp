@@ -133,19 +133,48 @@ TEST_F(Client, ReadAllFillsTheSiteFromTheIdsThenTheNodesTheTablesName) {
     EXPECT_EQ(site.repeaters[1].radios[4].frequency.origin, network::Origin::Unknown);
 }
 
-TEST_F(Client, ReadAllMarksWhatGetsNoAnswerAndGoesOn) {
+TEST_F(Client, ReadAllAsksAgainOnceThenMarksWhatGetsNoAnswerKeepingWhatWasKnown) {
     Peer silent;
     Open(silent.server.serverPort());
     client.SetTimeout(30);
     network::Site site;
     site.gateway.ids = {"FFFFFF", "A00001", "B00002"};
+    site.gateway.radioFrequency[1] = {"2480000000", network::Origin::Read, 5, 1};
     devlink::SiteReader reader(client, site, [] { return std::int64_t{1}; });
     reader.Start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.Running(); }, 5000));
     EXPECT_EQ(reader.Unanswered(), 3);
+    EXPECT_EQ(reader.Retried(), 3);
     EXPECT_EQ(site.gateway.netKeys[0].origin, network::Origin::NoAnswer);
     EXPECT_EQ(site.gateway.radioFrequency[1].origin, network::Origin::NoAnswer);
-    EXPECT_EQ(silent.received, QByteArray("AT+GET GM FFFFFF\r\nAT+GET G2 A00001\r\nAT+GET G2 B00002\r\n"));
+    EXPECT_EQ(site.gateway.radioFrequency[1].text, "2480000000");  // the last known value, marked
+    EXPECT_EQ(silent.received, QByteArray("AT+GET GM FFFFFF\r\nAT+GET GM FFFFFF\r\nAT+GET G2 A00001\r\n"
+                                          "AT+GET G2 A00001\r\nAT+GET G2 B00002\r\nAT+GET G2 B00002\r\n"));
+}
+
+TEST_F(Client, ADropStopsReadAllAtOnceSayingWhereAndTheRestKeepsWhatItHad) {
+    gatewaysim::Options o;
+    o.port = 0;
+    o.verbose = false;
+    o.closeAfter = 3;  // GM and both radios, then the link goes
+    o.silentIds = {"B00002"};
+    gatewaysim::GatewayServer sim(o);
+    ASSERT_TRUE(sim.Start());
+    Open(sim.Port());
+    client.SetTimeout(300);
+    network::Site site;
+    site.gateway.ids = {"FFFFFF", "A00001", "B00002"};
+    site.repeaters[0].ids = {"R00001", "R10001", "R10002", "R10091", "R10092", "R10093"};
+    site.repeaters[0].radios[4].frequency = {"868000000", network::Origin::Read, 5, 1};
+    devlink::SiteReader reader(client, site, [] { return std::int64_t{9}; });
+    reader.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.Running(); }, 5000));
+    EXPECT_TRUE(reader.LinkLost());
+    EXPECT_EQ(reader.LostAt(), "gateway / SX1280 B");
+    EXPECT_EQ(reader.NotRead(), 1 + 6);  // B00002 and the repeater's six modules
+    EXPECT_EQ(site.gateway.radioFrequency[0].origin, network::Origin::Read);
+    EXPECT_EQ(site.repeaters[0].radios[4].frequency.origin, network::Origin::Read);
+    EXPECT_EQ(site.repeaters[0].radios[4].frequency.text, "868000000");
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
+#include "link/CommandText.h"
 #include "network/NetworkFile.h"
 #include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
@@ -250,4 +251,35 @@ TEST_F(NetworkTab, AnEchoIsNeverConfirmedAValueIsOneTokenAndFramesShowInWireOrde
     ASSERT_TRUE(Click("Write differences…"));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::WrittenDiffers);
     EXPECT_EQ(sim->State().repeaterRadios["100003"].frequency, "2402000000");
+}
+
+TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    ASSERT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
+
+    // The gateway drops the link and connects back: what it said before is history.
+    RFConfigDlg& rf = main->m_dlgRfConfig;
+    sim->Settings().closeAfter = sim->CommandsSinceConnect() + 1;
+    sim->Settings().reconnectDelayMs = 20;
+    QSignalSpy linkStates(&rf, &RFConfigDlg::LinkStateChanged);
+    rf.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linkStates.count() >= 2 && rf.m_pDataSocket != nullptr; }, 3000));
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::ReadBeforeLoss);
+    const QString stateText = page().ItemAt(kModuleFrequency)->text(3);
+    EXPECT_TRUE(stateText.startsWith(QStringLiteral("read before the link was lost at "))) << stateText.toStdString();
+    bool reported = false;
+    for (const netview::ReportRow& row : page().Report().rows) reported |= row.state == stateText;
+    EXPECT_TRUE(reported);
+
+    // A drop in the middle of a read stops it and says where; what was not read keeps its value, marked.
+    sim->Settings().closeAfter = sim->CommandsSinceConnect() + 5;
+    sim->Settings().reconnectDelayMs = -1;
+    ASSERT_TRUE(Click("Read all"));
+    EXPECT_TRUE(prompts.Texts().join(QLatin1Char('\n')).contains(QStringLiteral("was lost at")))
+        << prompts.Texts().last().toStdString();
+    EXPECT_TRUE(page().Summary().startsWith(QStringLiteral("Link lost at "))) << page().Summary().toStdString();
+    EXPECT_EQ(page().Live().repeaters[0].radios[2].frequency.text, "2402000000");
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::ReadBeforeLoss);
 }
