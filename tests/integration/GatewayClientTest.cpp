@@ -131,6 +131,14 @@ TEST_F(Client, ReadAllFillsTheSiteFromTheIdsThenTheNodesTheTablesName) {
     EXPECT_EQ(site.repeaters[1].nodeTable[2].text, "N00002");
     EXPECT_EQ(site.nodes.count("N00002"), 1u);
     EXPECT_EQ(site.repeaters[1].radios[4].frequency.origin, network::Origin::Unknown);
+
+    // Asking again only what gave no answer: one module here.
+    site.repeaters[1].radios[3].busySf.origin = network::Origin::NoAnswer;
+    const std::size_t before = sim.Received().size();
+    reader.Start(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.Running(); }, 5000));
+    EXPECT_EQ(sim.Received().substr(before), "AT+GET R9 200004\r\n");
+    EXPECT_EQ(site.repeaters[1].radios[3].busySf.origin, network::Origin::Read);
 }
 
 TEST_F(Client, ReadAllAsksAgainOnceThenMarksWhatGetsNoAnswerKeepingWhatWasKnown) {
