@@ -12,7 +12,8 @@ QString Bytes(std::int64_t n) {
 
 }  // namespace
 
-void LinkStatus::SetLink(Link link, const QString& address, quint16 port, std::int64_t now) {
+void LinkStatus::SetLink(Link link, const QString& address, quint16 port, std::int64_t now, bool listening) {
+    m_listening = listening;
     const bool fresh = (link == Link::Connected || link == Link::ConnectedBack) && link != m_link;
     m_link = link;
     m_address = address;
@@ -30,7 +31,11 @@ QString LinkStatus::LinkText() const {
     switch (m_link) {
         case Link::NotConnected: return QStringLiteral("Not connected");
         case Link::Connected: return QStringLiteral("Connected to %1:%2").arg(m_address).arg(m_port);
-        case Link::Lost: return QStringLiteral("Link lost — waiting for the gateway on port %1").arg(m_port);
+        case Link::Lost:
+            // Only what is true: nothing waits for the gateway when the port could not be listened on.
+            return m_listening
+                       ? QStringLiteral("Link lost — waiting for the gateway on port %1").arg(m_port)
+                       : QStringLiteral("Link lost — not listening on port %1; Connect links again").arg(m_port);
         case Link::ConnectedBack:
             return QStringLiteral("Gateway connected back from %1 at %2")
                 .arg(m_address, QDateTime::fromMSecsSinceEpoch(m_since).toString(QStringLiteral("hh:mm:ss")));

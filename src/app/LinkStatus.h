@@ -11,7 +11,8 @@ public:
     enum class Service { Unknown, Running, Stopped };
 
     // A new link (connected or connected back) leaves the service unknown.
-    void SetLink(Link link, const QString& address, quint16 port, std::int64_t now);
+    // listening: after a loss, whether the page listens for the gateway on port.
+    void SetLink(Link link, const QString& address, quint16 port, std::int64_t now, bool listening = true);
     // The service lines this program sent.
     void SetService(Service service) { m_service = service; }
     void Sent(std::int64_t bytes) { m_sent += bytes; }
@@ -29,6 +30,7 @@ private:
     Service m_service = Service::Unknown;
     QString m_address;
     quint16 m_port = 0;
+    bool m_listening = true;
     std::int64_t m_since = 0;
     std::int64_t m_lastReply = 0;
     std::int64_t m_sent = 0, m_received = 0;

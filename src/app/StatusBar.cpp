@@ -71,7 +71,11 @@ void StatusBar::OnLinkState(int state) {
     switch (static_cast<S>(state)) {
         case S::Idle: m_status.SetLink(LinkStatus::Link::NotConnected, {}, 0, now); break;
         case S::Dropped:
-        case S::DroppedAfterPress: m_status.SetLink(LinkStatus::Link::Lost, address, port, now); break;
+        case S::DroppedAfterPress: {
+            const bool listening = m_page.m_pListenSocket && m_page.m_pListenSocket->isListening();
+            m_status.SetLink(LinkStatus::Link::Lost, address, port, now, listening);
+            break;
+        }
         case S::Connected:
         case S::AcceptedAfterPress: {
             // A connection to the page's listening port is the gateway's own, after a loss: say from where.
@@ -83,7 +87,12 @@ void StatusBar::OnLinkState(int state) {
             break;
         }
     }
+    LogLinkEvent(m_status.LinkText());
     Refresh();
+}
+
+void StatusBar::LogLinkEvent(const QString& text) {
+    if (m_log.Healthy()) m_log.Append(QStringLiteral("[Link] %1\r\n").arg(text), m_clock());
 }
 
 void StatusBar::Refresh() {

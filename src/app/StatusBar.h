@@ -26,6 +26,8 @@ public:
     // Starts the session log in folder; the log box is limited once it runs.
     void StartSessionLog(const QString& folder);
     void Refresh();
+    // A line about the link for the session log file only (the log box keeps its own entries).
+    void LogLinkEvent(const QString& text);
 
     const LinkStatus& Status() const { return m_status; }
     const SessionLog& Log() const { return m_log; }

@@ -97,6 +97,7 @@ void CVeskoraRFConfigurationDlg::Create() {
         if (seconds == 0) {
             m_statusBar->clearMessage();
         } else {
+            m_statusBar->LogLinkEvent(QStringLiteral("reconnecting in %1 s (attempt %2)").arg(seconds).arg(attempt));
             m_statusBar->showMessage(
                 QStringLiteral("Reconnecting in %1 s (attempt %2); Disconnect cancels").arg(seconds).arg(attempt));
         }

@@ -59,6 +59,25 @@ TEST_F(StatusAndLog, TheStatusBarFollowsTheLinkTheServiceAndTheBytes) {
     EXPECT_FALSE(bar.ActivityLabel().contains(QStringLiteral("received 0 B")));
 }
 
+TEST_F(StatusAndLog, ALostLinkSaysOnlyWhatIsTrueAndLinkEventsGoToTheSessionLogAlone) {
+    gatewaysim::Options o;
+    o.closeAfter = 1;
+    Start(o);
+    // The gateway keeps its port: the page cannot listen there for it to connect back.
+    sim->Settings().stopListeningAfterAccept = false;
+    ASSERT_TRUE(flow->Connect());
+    main->m_dlgRfConfig.SendCommand(CMD_GET, devlink::command::Get("G2", "A00001"));
+    StatusBar& bar = *main->m_statusBar;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Link lost")); }, 3000));
+    EXPECT_EQ(bar.LinkLabel(),
+              QStringLiteral("Link lost — not listening on port %1; Connect links again").arg(sim->Port()));
+    const QString session = SessionText();
+    EXPECT_TRUE(session.contains(QStringLiteral("[Link] Connected to 127.0.0.1:%1").arg(sim->Port())))
+        << session.toStdString();
+    EXPECT_TRUE(session.contains(QStringLiteral("[Link] Link lost — not listening"))) << session.toStdString();
+    EXPECT_FALSE(main->m_dlgRfConfig.m_editLog->toPlainText().contains(QStringLiteral("[Link]")));
+}
+
 TEST_F(StatusAndLog, TheSessionLogKeepsEveryEntryAndTheBoxItsNewestText) {
     // Older sessions beyond the newest 50 go.
     QDir().mkpath(LogFolder());
