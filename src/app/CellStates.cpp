@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 
-#include "link/CommandText.h"
 #include "res/ListCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "wire/CommandText.h"
 
 namespace {
 

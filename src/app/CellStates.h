@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "link/ReplyFrame.h"
+#include "wire/ReplyFrame.h"
 
 class RFConfigDlg;
 namespace res {

@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "link/CommandText.h"
 #include "res/IpAddressCtrl.h"
+#include "wire/CommandText.h"
 
 RfPageLink::RfPageLink(RFConfigDlg& page) : m_page(page) {
     // After every view has recorded the frame: a client answers it with its

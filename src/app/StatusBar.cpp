@@ -5,10 +5,10 @@
 #include <QLineEdit>
 #include <QLocale>
 
-#include "link/CommandText.h"
 #include "res/IpAddressCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
+#include "wire/CommandText.h"
 
 StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
     : QStatusBar(parent), m_page(page), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {

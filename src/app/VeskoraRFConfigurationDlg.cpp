@@ -16,9 +16,9 @@
 #include "app/RecentGateways.h"
 #include "app/TCPIPConn.h"
 #include "app/WindowPlacement.h"
+#include "ids/DocumentsFolder.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
-#include "res/DocumentsFolder.h"
 #include "res/Readings.h"
 #include "res/Settings.h"
 #include "res/Strings.h"
@@ -111,7 +111,7 @@ void CVeskoraRFConfigurationDlg::Create() {
     RestorePlace();
 
     OnInitDialog();
-    m_statusBar->StartSessionLog(QString::fromStdString(res::LocateIdFile().idFolder) + QStringLiteral("logs"));
+    m_statusBar->StartSessionLog(QString::fromStdString(ids::LocateIdFile().idFolder) + QStringLiteral("logs"));
 }
 
 QRect CVeskoraRFConfigurationDlg::AvailableArea() const {

@@ -6,13 +6,13 @@
 #include <QJsonDocument>
 
 #include "cli/Arguments.h"
-#include "link/CommandText.h"
+#include "ids/DocumentsFolder.h"
 #include "link/SiteReader.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
-#include "res/DocumentsFolder.h"
 #include "textcodec/qt/NarrowText.h"
+#include "wire/CommandText.h"
 
 namespace cli {
 namespace {
@@ -38,7 +38,7 @@ bool LinkGone(const QString& error) {
 Tool::Tool(GlobalOptions options, std::FILE* out, std::FILE* err)
     : m_options(std::move(options)), m_out(out), m_err(err) {
     m_progress = !m_options.json && isatty(fileno(m_err)) != 0;
-    if (m_options.idFile.empty()) m_options.idFile = res::LocateIdFile().idFilePath;
+    if (m_options.idFile.empty()) m_options.idFile = ids::LocateIdFile().idFilePath;
 }
 
 Tool::~Tool() = default;

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "res/DocumentsFolder.h"
+#include "ids/DocumentsFolder.h"
 #include "res/PropertyGrid.h"
 #include "res/TemplateBuilder.h"
 #include "res/UserPrompts.h"
@@ -34,7 +34,7 @@ void IDSettingDlg::Create(QWidget* parent) {
 }
 
 void IDSettingDlg::OnInitDialog() {
-    const res::IdFileLocation loc = res::LocateIdFile();
+    const ids::IdFileLocation loc = ids::LocateIdFile();
     m_szDocumentsPath = loc.documentsPath;
     m_strIdFolder = loc.idFolder;
     m_strIdFileName = loc.idFileName;

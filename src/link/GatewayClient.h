@@ -10,8 +10,8 @@
 #include <map>
 #include <string>
 
-#include "link/FrameAssembler.h"
-#include "link/ReplyFrame.h"
+#include "wire/FrameAssembler.h"
+#include "wire/ReplyFrame.h"
 
 // A client of the gateway's protocol (Qt Core and Network, no widgets): one
 // command on the wire at a time, each matched with the reply that answers it.

@@ -1,7 +1,7 @@
 #include "link/SiteReader.h"
 
-#include "link/CommandText.h"
 #include "network/SiteState.h"
+#include "wire/CommandText.h"
 
 namespace devlink {
 namespace {

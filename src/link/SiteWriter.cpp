@@ -1,6 +1,6 @@
 #include "link/SiteWriter.h"
 
-#include "link/CommandText.h"
+#include "wire/CommandText.h"
 
 namespace devlink {
 namespace {

@@ -13,14 +13,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "link/CommandText.h"
+#include "ids/DocumentsFolder.h"
 #include "netview/FrequencyPlanView.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
-#include "res/DocumentsFolder.h"
 #include "res/UserPrompts.h"
 #include "textcodec/qt/NarrowText.h"
+#include "wire/CommandText.h"
 
 namespace netview {
 namespace {
@@ -28,6 +28,9 @@ namespace {
 enum Column { kItem, kValue, kPlan, kState, kTime };
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Values and IDs are narrow text in the system code page, as on the wire.
+QString N(const std::string& narrow) { return textcodec::ToQString(narrow); }
 
 QColor Tint(ShownState state) {
     switch (state) {
@@ -252,7 +255,7 @@ void NetworkPage::StartRead(bool onlyUnanswered) {
     if (Busy() || !m_link || !EnsureLink()) return;
     network::Site ids;
     std::string error;
-    if (!network::LoadSiteIds(res::LocateIdFile().idFilePath, ids, &error)) {
+    if (!network::LoadSiteIds(ids::LocateIdFile().idFilePath, ids, &error)) {
         Tell(
             QStringLiteral("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1").arg(Q(error)),
             true);
@@ -425,7 +428,7 @@ void NetworkPage::WriteDifferences() {
     }
     QString text = QStringLiteral("These lines will be sent, each followed by a GET that reads it back:\n\n");
     for (const network::WriteItem& item : items) {
-        text += item.problem.empty() ? Q(item.setLine).trimmed() + QLatin1Char('\n')
+        text += item.problem.empty() ? N(item.setLine).trimmed() + QLatin1Char('\n')
                                      : QStringLiteral("(%1: cannot write: %2)\n").arg(Q(item.module), Q(item.problem));
     }
     if (res::WindowMessageBox(this, text + QStringLiteral("\nWrite them?"), QStringLiteral("Write differences"),
@@ -518,8 +521,8 @@ ReportData NetworkPage::Report() const {
             StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{}, m_live.linkSession);
         ReportRow row{
             Q(path),
-            Q(value.text),
-            Q(planned[path]),
+            N(value.text),
+            N(planned[path]),
             StateText(state, value),
             value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString(),
             network::path::IsKey(path)};
@@ -568,7 +571,7 @@ void NetworkPage::RefreshTree() {
     m_refreshing = true;
     const network::Site shown = Merged();
     network::ForEachModuleId(
-        shown, [&](const std::string& path, const std::string& id) { EnsureItem(path)->setText(kValue, Q(id)); });
+        shown, [&](const std::string& path, const std::string& id) { EnsureItem(path)->setText(kValue, N(id)); });
     std::map<std::string, const network::Value*> planned, live;
     network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) { planned[path] = &v; });
     network::ForEachValue(m_live, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
@@ -580,8 +583,8 @@ void NetworkPage::RefreshTree() {
         const auto n = m_notes.find(path);
         const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, m_live.linkSession);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
-        item->setText(kValue, Q(value.text));
-        item->setText(kPlan, p != planned.end() && p->second->Known() ? Q(p->second->text) : QString());
+        item->setText(kValue, N(value.text));
+        item->setText(kPlan, p != planned.end() && p->second->Known() ? N(p->second->text) : QString());
         item->setText(kState, StateText(state, value));
         item->setText(kTime, value.when
                                  ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))

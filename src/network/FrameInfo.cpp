@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "link/ReplyFrame.h"
 #include "network/Site.h"
+#include "wire/ReplyFrame.h"
 
 namespace network {
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/ReplyFrame.h"
 #include "network/SiteState.h"
+#include "wire/ReplyFrame.h"
 
 // The whole network as data: every value the gateway can tell, each with
 // where it came from. Plain C++; time comes in as a number, never read here.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/ReplyFrame.h"
+#include "wire/ReplyFrame.h"
 
 // What the gateway has said about the site, and the decisions taken on it.
 // Plain C++: the RF page, the tests and later clients call it directly.

@@ -3,9 +3,9 @@
 #include <map>
 #include <set>
 
-#include "link/CommandText.h"
 #include "network/SiteState.h"
 #include "network/Tokens.h"
+#include "wire/CommandText.h"
 
 namespace network {
 namespace {

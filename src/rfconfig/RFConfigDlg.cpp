@@ -4,8 +4,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ids/DocumentsFolder.h"
 #include "res/ComboBox.h"
-#include "res/DocumentsFolder.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -112,7 +112,7 @@ void RFConfigDlg::OnInitDialog() {
     res::Control<QPushButton>(this, 1014)->setEnabled(false);
     res::Control<QPushButton>(this, 1015)->setEnabled(false);
 
-    const res::IdFileLocation loc = res::LocateIdFile();
+    const ids::IdFileLocation loc = ids::LocateIdFile();
     m_szDocumentsPath = loc.documentsPath;
     m_strIdFolder = loc.idFolder;
     m_strIdFileName = loc.idFileName;

@@ -10,11 +10,11 @@
 #include <QHostAddress>
 #include <QTimer>
 
-#include "link/FrameAssembler.h"
-#include "link/ReplyFrame.h"
 #include "link/Sockets.h"
 #include "network/SiteState.h"
 #include "res/PageBase.h"
+#include "wire/FrameAssembler.h"
+#include "wire/ReplyFrame.h"
 
 class QLineEdit;
 class QPlainTextEdit;

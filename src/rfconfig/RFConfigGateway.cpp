@@ -2,9 +2,9 @@
 // frequency, with the check that a frequency is not already another module's.
 #include <QCoreApplication>
 
-#include "link/CommandText.h"
 #include "rfconfig/PageText.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "wire/CommandText.h"
 
 using rfpage::Cell;
 using rfpage::SameId;

@@ -5,11 +5,11 @@
 #include <memory>
 #include <utility>
 
-#include "link/CommandText.h"
 #include "res/IpAddressCtrl.h"
 #include "res/UserPrompts.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
+#include "wire/CommandText.h"
 
 namespace {
 const QString kCaption = QStringLiteral("알림");

@@ -1,8 +1,8 @@
 // Node commands of the RF page: the attributes of the node in the one-row
 // attribute list.
-#include "link/CommandText.h"
 #include "rfconfig/PageText.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "wire/CommandText.h"
 
 using rfpage::Cell;
 namespace command = devlink::command;

@@ -3,11 +3,11 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "link/ReplyFrame.h"
 #include "res/ListCtrl.h"
 #include "res/UserPrompts.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
+#include "wire/ReplyFrame.h"
 
 void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
     if (socket != m_pDataSocket) return;  // a socket on its way out

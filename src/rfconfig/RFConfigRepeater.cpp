@@ -1,9 +1,9 @@
 // Repeater commands of the RF page: the module of the selected repeater row
 // (RM, R2 or R9 by row), and the choice of which repeater's IDs are shown.
-#include "link/CommandText.h"
 #include "res/ComboBox.h"
 #include "rfconfig/PageText.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "wire/CommandText.h"
 
 using rfpage::Cell;
 namespace command = devlink::command;

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
-#include "link/CommandText.h"
 #include "res/UserPrompts.h"
 #include "rfconfig/RFConfigDlg.h"
+#include "wire/CommandText.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "fuzz/FuzzCheck.h"
-#include "link/FrameAssembler.h"
-#include "link/ReplyFrame.h"
 #include "network/SiteState.h"
+#include "wire/FrameAssembler.h"
+#include "wire/ReplyFrame.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <csignal>
 #include <set>
 
-#include "link/FrameAssembler.h"
-#include "link/ReplyFrame.h"
 #include "support/ToolAgainstGateway.h"
+#include "wire/FrameAssembler.h"
+#include "wire/ReplyFrame.h"
 
 namespace {
 

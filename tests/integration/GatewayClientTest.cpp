@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "GatewayServer.h"
-#include "link/CommandText.h"
 #include "link/GatewayClient.h"
 #include "link/SiteReader.h"
 #include "link/SiteWriter.h"
 #include "network/WritePlan.h"
 #include "support/LinkPeer.h"
+#include "wire/CommandText.h"
 
 using devlink::ForModule;
 using devlink::Outcome;

@@ -10,14 +10,14 @@
 #include "GatewayServer.h"
 #include "flow/Keyboard.h"
 #include "flow/ListClicks.h"
-#include "link/CommandText.h"
-#include "link/ReplyFrame.h"
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "res/TemplateBuilder.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "support/PromptRecorder.h"
+#include "wire/CommandText.h"
+#include "wire/ReplyFrame.h"
 
 using gatewaysim::Answer;
 using gatewaysim::Model;

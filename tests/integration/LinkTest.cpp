@@ -18,14 +18,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "link/CommandText.h"
-#include "link/ReplyFrame.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "support/HandFrames.h"
 #include "support/LinkPeer.h"
 #include "support/PromptRecorder.h"
+#include "wire/CommandText.h"
+#include "wire/ReplyFrame.h"
 
 namespace {
 

@@ -18,12 +18,12 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
-#include "link/CommandText.h"
+#include "ids/DocumentsFolder.h"
 #include "network/NetworkFile.h"
-#include "res/DocumentsFolder.h"
 #include "res/TabCtrl.h"
 #include "support/Files.h"
 #include "support/WindowWithGateway.h"
+#include "wire/CommandText.h"
 
 using netview::ShownState;
 

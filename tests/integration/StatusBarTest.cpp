@@ -14,17 +14,17 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
-#include "link/CommandText.h"
-#include "res/DocumentsFolder.h"
+#include "ids/DocumentsFolder.h"
 #include "res/ListCtrl.h"
 #include "support/Files.h"
 #include "support/WindowWithGateway.h"
+#include "wire/CommandText.h"
 
 namespace {
 
 class StatusAndLog : public WindowWithGateway {
 protected:
-    QString LogFolder() const { return QString::fromStdString(res::LocateIdFile().idFolder) + QStringLiteral("logs"); }
+    QString LogFolder() const { return QString::fromStdString(ids::LocateIdFile().idFolder) + QStringLiteral("logs"); }
     QString SessionText() const {
         QFile file(main->m_statusBar->Log().Path());
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -176,7 +176,7 @@ TEST_F(StatusAndLog, ALogFolderOthersCanOpenIsLeftAsItIsAndSaid) {
 
 TEST_F(StatusAndLog, ASessionLogThatCannotBeWrittenIsSaidOnceAndTheLinkGoesOn) {
     // A file where the folder should be: the log cannot start.
-    QDir().mkpath(QString::fromStdString(res::LocateIdFile().idFolder));
+    QDir().mkpath(QString::fromStdString(ids::LocateIdFile().idFolder));
     QFile blocker(LogFolder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();

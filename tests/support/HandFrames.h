@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link/ReplyFrame.h"
+#include "wire/ReplyFrame.h"
 
 // Reply frames written out by hand from the layout, so that an error the
 // encoder and the decoder share cannot pass: 20 header bytes with the length

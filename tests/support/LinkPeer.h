@@ -10,11 +10,11 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include "link/CommandText.h"
-#include "link/ReplyFrame.h"
 #include "res/IpAddressCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "support/PromptRecorder.h"
+#include "wire/CommandText.h"
+#include "wire/ReplyFrame.h"
 
 // A gateway stand-in on 127.0.0.1 that records every byte it receives.
 class Peer : public QObject {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/VeskoraRFConfiguration.h"
-#include "res/DocumentsFolder.h"
+#include "ids/DocumentsFolder.h"
 #include "res/Settings.h"
 
 namespace {
@@ -20,7 +20,7 @@ public:
 
     void OnTestStart(const testing::TestInfo&) override {
         m_test = std::make_unique<QTemporaryDir>();
-        res::SetDocumentsFolder(m_test->path());
+        ids::SetDocumentsFolder(m_test->path());
         res::SetSettingsFile(m_test->filePath(QStringLiteral("settings.ini")));
     }
 

@@ -9,7 +9,7 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
-#include "res/DocumentsFolder.h"
+#include "ids/DocumentsFolder.h"
 #include "support/PromptRecorder.h"
 
 // The main window, shown and active, with an ID folder of the test's own and
@@ -30,7 +30,7 @@ protected:
     }
 
     PromptRecorder prompts;
-    const QDir documents{res::DocumentsFolder()};  // the test's own (the test main's)
+    const QDir documents{ids::DocumentsFolder()};  // the test's own (the test main's)
     std::unique_ptr<gatewaysim::GatewayServer> sim;
     std::unique_ptr<CVeskoraRFConfigurationDlg> main;
     std::unique_ptr<flow::TechnicianFlow> flow;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "link/CommandText.h"
-#include "link/FrameAssembler.h"
-#include "link/ReplyFrame.h"
 #include "network/SiteState.h"
 #include "support/HandFrames.h"
 #include "textcodec/CodePage.h"
+#include "wire/CommandText.h"
+#include "wire/FrameAssembler.h"
+#include "wire/ReplyFrame.h"
 
 using devlink::DecodeReply;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "link/ReplyFrame.h"
 #include "network/SiteState.h"
+#include "wire/ReplyFrame.h"
 
 using network::FrequencyClaim;
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "link/ReplyFrame.h"
 #include "network/FrameInfo.h"
 #include "network/Site.h"
+#include "wire/ReplyFrame.h"
 
 using network::Origin;
 

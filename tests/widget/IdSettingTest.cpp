@@ -9,9 +9,9 @@
 #include <fstream>
 
 #include "flow/GridClicks.h"
+#include "ids/DocumentsFolder.h"
 #include "ids/IDSettingDlg.h"
 #include "res/ComboBox.h"
-#include "res/DocumentsFolder.h"
 #include "res/ListCtrl.h"
 #include "res/PropertyGrid.h"
 #include "res/TemplateBuilder.h"
@@ -51,7 +51,7 @@ protected:
     }
 
     PromptRecorder prompts;
-    const QDir documents{res::DocumentsFolder()};  // the test's own (the test main's)
+    const QDir documents{ids::DocumentsFolder()};  // the test's own (the test main's)
     QWidget host, rfHost;
     IDSettingDlg page;
     RFConfigDlg rf;
@@ -237,7 +237,7 @@ TEST_F(IdPages, AFailedSaveSaysWhichFileAndWhyAndKeepsTheOldOne) {
 TEST_F(IdPages, AFolderThatCannotBeMadeIsReportedOnceAtStart) {
     QTemporaryDir blocked;
     std::ofstream(blocked.path().toStdString() + "/Brenholt") << "a file";
-    res::SetDocumentsFolder(blocked.path());
+    ids::SetDocumentsFolder(blocked.path());
     IDSettingDlg second;
     second.Create(&host);
     EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("ID 구성 파일을 위한 경로를 만들지 못했습니다. ")});

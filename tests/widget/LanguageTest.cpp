@@ -19,7 +19,7 @@
 #include "app/AboutDlg.h"
 #include "app/TCPIPConn.h"
 #include "app/VeskoraRFConfigurationDlg.h"
-#include "res/DocumentsFolder.h"
+#include "ids/DocumentsFolder.h"
 #include "res/PropertyGrid.h"
 #include "res/Readings.h"
 #include "support/LinkPeer.h"
@@ -171,7 +171,7 @@ TEST_F(InEnglish, TheWireTheLogAndTheIdFileStayTheSame) {
         rf.OnBnClickedServiceStop();
         EXPECT_TRUE(peer.WaitForBytes(1));
         main.m_dlgIdSetting.OnBnClickedSaveIds();
-        QFile file(QString::fromStdString(res::LocateIdFile().idFilePath));
+        QFile file(QString::fromStdString(ids::LocateIdFile().idFilePath));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         out = {peer.received, rf.m_editLog->toPlainText(), file.readAll()};
         file.remove();

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "ids/DocumentsFolder.h"
 #include "res/ComboBox.h"
-#include "res/DocumentsFolder.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -160,7 +160,7 @@ TEST_F(RfPage, MemberStateStartsEmptyWithTheSizedArrays) {
 }
 
 TEST_F(RfPage, IdFileLivesUnderTheDocumentsFolderWhichIsNeitherCreatedNorChecked) {
-    const QString folder = res::DocumentsFolder() + QStringLiteral("/Brenholt/Veskora/");
+    const QString folder = ids::DocumentsFolder() + QStringLiteral("/Brenholt/Veskora/");
     EXPECT_EQ(page.m_strIdFileName, "ids.xml");
     EXPECT_EQ(page.m_strIdFolder, QFile::encodeName(folder).toStdString());
     EXPECT_EQ(page.m_idFilePath, QFile::encodeName(folder + QStringLiteral("ids.xml")).toStdString());

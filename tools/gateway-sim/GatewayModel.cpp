@@ -1,6 +1,6 @@
 #include "GatewayModel.h"
 
-#include "link/ReplyFrame.h"
+#include "wire/ReplyFrame.h"
 
 #include <sstream>
 

@@ -27,14 +27,14 @@
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
+#include "ids/DocumentsFolder.h"
 #include "ids/IdFile.h"
-#include "link/CommandText.h"
 #include "network/NetworkFile.h"
-#include "res/DocumentsFolder.h"
 #include "res/Readings.h"
 #include "res/Settings.h"
 #include "res/TabCtrl.h"
 #include "res/UserPrompts.h"
+#include "wire/CommandText.h"
 #include "xml/XmlTextDoc.h"
 
 namespace {
@@ -122,7 +122,7 @@ void WriteFullIdFile() {
     }
     xml::XmlTextDoc doc;
     ids::BuildIdDocument(doc, "A00001", "A00002", records);
-    const res::IdFileLocation where = res::LocateIdFile();
+    const ids::IdFileLocation where = ids::LocateIdFile();
     ids::EnsureIdFolder(where.idFolder, where.idFileName);
     doc.SaveTo(where.idFilePath.c_str());
 }
@@ -330,7 +330,7 @@ int main(int argc, char* argv[]) {
 
     // The ID file and the settings go to a folder of the tour's own, never the user's.
     QTemporaryDir documents;
-    res::SetDocumentsFolder(documents.path());
+    ids::SetDocumentsFolder(documents.path());
     res::SetSettingsFile(documents.filePath(QStringLiteral("settings.ini")));
 
     if (english) res::ApplyLanguage(res::Language::English);

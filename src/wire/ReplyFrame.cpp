@@ -1,4 +1,4 @@
-#include "link/ReplyFrame.h"
+#include "wire/ReplyFrame.h"
 
 #include <algorithm>
 #include <cstdio>

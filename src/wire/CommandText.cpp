@@ -1,4 +1,4 @@
-#include "link/CommandText.h"
+#include "wire/CommandText.h"
 
 namespace devlink {
 

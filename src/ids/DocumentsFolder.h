@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-namespace res {
+namespace ids {
 
 // The user's documents folder, where the ID file lives. Tests point it at a
 // temporary folder so the real one is never touched.
@@ -31,4 +31,4 @@ struct IdFileLocation {
 // created or checked.
 IdFileLocation LocateIdFile();
 
-}  // namespace res
+}  // namespace ids

@@ -1,6 +1,6 @@
-#include "link/FrameAssembler.h"
+#include "wire/FrameAssembler.h"
 
-#include "link/ReplyFrame.h"
+#include "wire/ReplyFrame.h"
 
 namespace devlink {
 namespace {

@@ -1,9 +1,9 @@
-#include "res/DocumentsFolder.h"
+#include "ids/DocumentsFolder.h"
 
 #include <QFile>
 #include <QStandardPaths>
 
-namespace res {
+namespace ids {
 namespace {
 QString g_override;
 }  // namespace
@@ -27,4 +27,4 @@ IdFileLocation LocateIdFile() {
     return loc;
 }
 
-}  // namespace res
+}  // namespace ids
