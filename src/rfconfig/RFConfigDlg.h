@@ -181,6 +181,7 @@ public:
     std::string m_strSelNodeId;
     std::string m_strSelRepeaterModuleId;
     int m_nSelRepeaterRow = 0;
+    std::string m_strReplyModuleId;  // the module of the reply being shown
 
     // What the gateway said lives in the site state; the page's names are views onto it.
     network::SiteState m_site;

@@ -55,6 +55,7 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
     if (!m_site.Store(reply)) qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n");
     if (reply.extraTokens)
         qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
+    m_strReplyModuleId = reply.moduleId;
     ShowReply(network::ShowReplyCase(reply));
     AppendLog(reply.logEntry, true);
     emit ReplyDecoded(reply);
@@ -65,6 +66,10 @@ void RFConfigDlg::HandleReply(const std::string& frame) {
 void RFConfigDlg::ShowReply(int nKind) {
     const auto text = [](const std::string& s) { return textcodec::ToQString(s); };
     const auto row3 = [&](const std::vector<std::string>& v) {
+        // A reply for another module than the one the row shows (one another
+        // tab asked for) is stored, not written against the wrong module.
+        const std::string shown = textcodec::ToNarrow(m_listRepeaterModules->GetItemText(m_nSelRepeaterRow, 1));
+        if (!shown.empty() && !m_strReplyModuleId.empty() && !network::SameId(shown, m_strReplyModuleId)) return;
         for (int c = 2; c <= 4; ++c) {
             m_listRepeaterModules->SetItemText(m_nSelRepeaterRow, c,
                                                text(v.size() > size_t(c - 1) ? v[size_t(c - 1)] : ""));

@@ -20,6 +20,7 @@
 #include "flow/TechnicianFlow.h"
 #include "ids/DocumentsFolder.h"
 #include "network/NetworkFile.h"
+#include "res/ListCtrl.h"
 #include "res/TabCtrl.h"
 #include "support/Files.h"
 #include "support/WindowWithGateway.h"
@@ -282,4 +283,21 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     EXPECT_TRUE(page().Summary().startsWith(QStringLiteral("Link lost at "))) << page().Summary().toStdString();
     EXPECT_EQ(page().Live().repeaters[0].radios[2].frequency.text, "2402000000");
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::ReadBeforeLoss);
+}
+
+TEST_F(NetworkTab, TheRfPageShowsAReplyOnlyInTheRowOfTheModuleThatAnswered) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    RFConfigDlg& rf = main->m_dlgRfConfig;
+    rf.m_listRepeaterModules->SetItemText(0, 1, QStringLiteral("100000"));
+    rf.m_listRepeaterModules->SetItemText(1, 1, QStringLiteral("100001"));
+    rf.m_nSelRepeaterRow = 1;
+    ASSERT_TRUE(Click("Read all"));
+    // Row 1 shows SX1280 A's own reply; the tab's other replies are stored, not shown against it.
+    EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(1, 2),
+              QString::fromStdString(sim->State().repeaterRadios["100001"].frequency));
+    EXPECT_EQ(rf.m_arrR9Values.size(), 4u);
+    rf.m_nSelRepeaterRow = 0;
+    ASSERT_TRUE(Click("Read all"));
+    EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(0, 2), QString());
 }
