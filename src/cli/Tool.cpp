@@ -86,6 +86,9 @@ Tool::Tool(GlobalOptions options, std::FILE* out, std::FILE* err)
     // On a terminal the progress shows what is under way; a log gets one line instead.
     if (!m_progress && isatty(fileno(m_err)) == 0) {
         QObject::connect(&m_silence, &QTimer::timeout, &m_silence, [this] {
+            // Once a run: a site of silent modules would otherwise fill the log with the same advice.
+            if (m_silenceNoted) return;
+            m_silenceNoted = true;
             const int ms = m_options.silenceNoteMs;
             const std::string seconds = ms % 1000 ? std::to_string(ms) + " ms" : std::to_string(ms / 1000) + " s";
             if (m_current.empty()) {

@@ -28,7 +28,7 @@ struct GlobalOptions {
     bool json = false;
     bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
     int verbosity = 1;            // 0 with -q: errors only; 2 with -v: every line sent and received
-    int silenceNoteMs = 3000;     // how long a wait goes on before a note says what it waits for
+    int silenceNoteMs = 2000;  // how long a wait goes on before a note says what it waits for (below --timeout's 3000)
 };
 
 // Values given to `set` by name: the option ("net-key") and its value.
@@ -87,6 +87,7 @@ private:
     QString m_linkError;
     std::string m_current;  // the module the last line went to, for progress and the silence note
     QTimer m_silence;
+    bool m_silenceNoted = false;
     int m_readDone = 0, m_readTotal = 0;  // while a site is read
 };
 
