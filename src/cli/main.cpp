@@ -10,7 +10,6 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/Arguments.h"
 #include "cli/Tool.h"
@@ -88,7 +87,8 @@ constexpr Command kCommands[] = {
      "Writes each module whose values differ from the file, then reads it back.\n"
      "Each ends confirmed, differs after write, no answer or cannot write; the first\n"
      "failure stops the rest (not attempted) unless --keep-going.\n"
-     "--dry-run prints the exact lines it would send and sends none of them."},
+     "--dry-run prints each change, path: old \u2192 new, with the exact line under it,\n"
+     "and sends none of them."},
     {"monitor", "monitor",
      "Prints every frame the gateway sends, decoded, with a timestamp, until Ctrl+C.\n"
      "Says where it listens on stderr, and when nothing came for a while."},

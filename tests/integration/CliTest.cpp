@@ -297,6 +297,30 @@ TEST_F(Cli, WithJsonEveryOutcomeIsOneDocumentWithItsExitCodeAndTheDocumentedKeys
     EXPECT_EQ(keys[2].toObject().value(QStringLiteral("name")).toString(), QStringLiteral("NET KEY 1"));
     EXPECT_EQ(keys[20].toObject().value(QStringLiteral("name")).toString(), QStringLiteral("NET KEY 19"));
     EXPECT_EQ(last.value(QStringLiteral("kind")).toString(), QStringLiteral("netkeys"));
+
+    // The monitor: a document per frame, and Ctrl+C's own at the end.
+    sim.reset();
+    gatewaysim::Options flood;
+    flood.floodOnConnect = 3;
+    StartGateway(flood);
+    bool interrupted = false;
+    const ToolRun r = Veskora({"--json", "monitor"}, [&](QProcess& p, const ToolRun& sofar) {
+        if (!interrupted && std::count(sofar.out.begin(), sofar.out.end(), '\n') == 3) {
+            ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+            interrupted = true;
+        }
+    });
+    EXPECT_EQ(r.exitCode, 130);
+    const QList<QByteArray> lines = QByteArray::fromStdString(r.out).trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 4) << r.out;
+    for (const QByteArray& line : lines.mid(0, 3)) {
+        const QJsonObject frame = QJsonDocument::fromJson(line).object();
+        EXPECT_EQ(frame.value(QStringLiteral("kind")).toString(), QStringLiteral("radio")) << line.toStdString();
+        for (const char* key : {"time", "code", "id", "values"}) EXPECT_TRUE(frame.contains(QLatin1String(key)));
+    }
+    const QJsonObject end = QJsonDocument::fromJson(lines.back()).object();
+    EXPECT_EQ(end.value(QStringLiteral("exit")).toInt(), 130) << lines.back().toStdString();
+    EXPECT_TRUE(end.contains(QStringLiteral("error")));
 }
 
 TEST_F(Cli, DefaultsComeFromTheEnvironmentAndMistakesAreAnsweredInWords) {
