@@ -139,7 +139,6 @@ bool Tool::Connect() {
     QObject::connect(
         m_client.get(), &devlink::GatewayClient::Unmatched, m_client.get(), [this](const devlink::Reply& reply) {
             if (!m_noteStrays || m_options.json || reply.textMessage || reply.tag.empty()) return;
-            if (m_options.verbosity == 0) return;
             std::fprintf(m_err, "%sveskora: ignored a reply that answers no command: %s %s\n", m_progress ? "\n" : "",
                          network::Quoted(KindOf(reply.tag)).c_str(), network::Quoted(reply.moduleId).c_str());
         });

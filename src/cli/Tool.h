@@ -27,7 +27,7 @@ struct GlobalOptions {
     int timeoutMs = 3000;
     bool json = false;
     bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
-    int verbosity = 1;            // 0 with -q: errors only; 2 with -v: every line sent and received
+    int verbosity = 1;            // 0 with -q: no progress or notes; 2 with -v: every line sent and received
     int silenceNoteMs = 2000;  // how long a wait goes on before a note says what it waits for (below --timeout's 3000)
 };
 

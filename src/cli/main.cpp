@@ -159,8 +159,9 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("Print every outcome, errors included, as one JSON document."));
     const QCommandLineOption stopped(QStringLiteral("service-stopped"),
                                      QStringLiteral("The service is stopped already: send neither stop nor restart."));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Print results and errors only: no progress, notes or banner."));
+    const QCommandLineOption quiet(
+        {QStringLiteral("q"), QStringLiteral("quiet")},
+        QStringLiteral("No progress, banner or notes on waits: results, warnings and errors only."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Print every line sent and received, with its time, on stderr."));
     const QList<QCommandLineOption> globals{help, version, gateway, ids, timeout, json, stopped, quiet, verbose};
