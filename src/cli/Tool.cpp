@@ -395,6 +395,10 @@ int Tool::ReadAll(const QString& outputFile, bool keepPartial) {
                      unanswered ? (", " + std::to_string(unanswered) + " modules gave no answer").c_str() : "");
     }
     doc[QStringLiteral("partial")] = false;
+    // Every exit of 3 carries an error, as a script reading the document expects.
+    if (unanswered && m_options.json) {
+        return Fail(kLinkFailure, std::to_string(unanswered) + " modules gave no answer", doc);
+    }
     return Done(unanswered ? kLinkFailure : kSuccess, doc);
 }
 

@@ -157,6 +157,9 @@ TEST_F(Cli, EveryFailureEndsWithItsResultAndExitCode) {
     r = Veskora({"read-all", "-o", "bad.xml"});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(ReadFile(Path("bad.xml")).find("state=\"no answer\""), std::string::npos);
+    r = Veskora({"--json", "read-all", "-o", "bad.xml"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.out.find(" modules gave no answer\",\"exit\":3,"), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, CtrlCEndsTheRunAndStartsTheServiceAgain) {
