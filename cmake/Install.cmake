@@ -11,6 +11,13 @@ set(staged ${CMAKE_BINARY_DIR}/dist)
 install(TARGETS VeskoraRFConfiguration gateway-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET veskora)
   install(TARGETS veskora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Where bash-completion and Debian's zsh look for completions of installed commands.
+  install(FILES ${dist}/completion/veskora.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+    RENAME veskora)
+  install(FILES ${dist}/completion/_veskora DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+  # The manual page's FILES points here: the network file and the tool's JSON.
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/network-file.md ${CMAKE_SOURCE_DIR}/docs/veskora-json.md
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${VESKORA_PACKAGE})
 endif()
 # The offscreen tour checks an installed copy on a machine without a display.
 install(TARGETS veskora-tour RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${VESKORA_PACKAGE})

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonDocument>
+#include <algorithm>
+#include <map>
 
 #include "cli/Arguments.h"
 #include "ids/DocumentsFolder.h"
@@ -29,6 +31,47 @@ std::string Shown(std::string line) {
     return line;
 }
 
+// "sx1276 R10092" for a GET or SET line, what a person calls the module it goes to.
+std::string ModuleOfLine(const std::string& line) {
+    const std::size_t code = line.find(' ');
+    if (line.rfind("AT+GET ", 0) != 0 && line.rfind("AT+SET ", 0) != 0) return "the gateway (" + line + ")";
+    const std::size_t id = line.find(' ', code + 1);
+    const std::string tag = line.substr(code + 1, id == std::string::npos ? std::string::npos : id - code - 1);
+    if (tag == "GM") return "netkeys";
+    const std::size_t end = id == std::string::npos ? id : line.find(' ', id + 1);
+    return KindOf(tag) + (id == std::string::npos ? "" : " " + line.substr(id + 1, end == id ? end : end - id - 1));
+}
+
+// A module's values by name, in the order the device keeps them.
+QJsonArray NamedValuesJson(const std::vector<std::string>& names, const std::vector<std::string>& values) {
+    QJsonArray out;
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
+        out.append(QJsonObject{{QStringLiteral("name"), Q(names[i])}, {QStringLiteral("value"), Q(values[i])}});
+    }
+    return out;
+}
+
+// What a value was before a write, for a dry run: its text, or its state when it has none.
+std::string Before(const network::Value& v) {
+    return v.Known() ? v.text : "(" + std::string(network::OriginName(v.origin)) + ")";
+}
+
+// An unknown WHAT, with the one meant or, when none is close, all of them.
+std::string UnknownKind(const std::string& what) {
+    const std::string message = Unknown("value name", what, KindNames());
+    return message.back() == '?' ? message : message + "; known: " + KnownNames();
+}
+
+// A value option of another kind ("--net-key" for a radio), with this kind's.
+std::string UnknownValueOption(const std::string& kind, const std::string& option,
+                               const std::vector<std::string>& options) {
+    std::string message = "set " + kind + ": " + Unknown("value", "--" + option, options);
+    if (message.back() == '?') return message;
+    message += "; " + kind + " takes";
+    for (const std::string& o : options) message += " " + o;
+    return message;
+}
+
 bool LinkGone(const QString& error) {
     return error.startsWith(QStringLiteral("link closed")) || error.startsWith(QStringLiteral("no link"));
 }
@@ -37,8 +80,26 @@ bool LinkGone(const QString& error) {
 
 Tool::Tool(GlobalOptions options, std::FILE* out, std::FILE* err)
     : m_options(std::move(options)), m_out(out), m_err(err) {
-    m_progress = !m_options.json && isatty(fileno(m_err)) != 0;
+    m_progress = !m_options.json && m_options.verbosity > 0 && isatty(fileno(m_err)) != 0;
     if (m_options.idFile.empty()) m_options.idFile = ids::LocateIdFile().idFilePath;
+    m_silence.setSingleShot(true);
+    // On a terminal the progress shows what is under way; a log gets one line instead.
+    if (!m_progress && isatty(fileno(m_err)) == 0) {
+        QObject::connect(&m_silence, &QTimer::timeout, &m_silence, [this] {
+            // Once a run: a site of silent modules would otherwise fill the log with the same advice.
+            if (m_silenceNoted) return;
+            m_silenceNoted = true;
+            const int ms = m_options.silenceNoteMs;
+            const std::string seconds = ms % 1000 ? std::to_string(ms) + " ms" : std::to_string(ms / 1000) + " s";
+            if (m_current.empty()) {
+                Note("nothing received for " + seconds + "; waiting for frames from " + m_options.host + ":" +
+                     std::to_string(m_options.port) + " (Ctrl+C to stop)");
+            } else {
+                Note("no reply from " + m_current + " for " + seconds +
+                     "; is another client connected to the gateway?");
+            }
+        });
+    }
 }
 
 Tool::~Tool() = default;
@@ -56,12 +117,30 @@ bool Tool::Connect() {
     m_service = std::make_unique<devlink::ServiceSession>(*m_client, m_options.serviceStopped);
     QObject::connect(m_channel.get(), &devlink::Channel::Closed, m_channel.get(),
                      [this](const QString& reason) { m_linkError = QStringLiteral("link closed: %1").arg(reason); });
+    QObject::connect(m_client.get(), &devlink::GatewayClient::Sending, m_client.get(), [this](const QString& line) {
+        m_current = ModuleOfLine(line.toStdString());
+        Trace("sent", line.toStdString());
+        if (m_readTotal > 0) Progress(m_readDone, m_readTotal, m_current);
+        m_silence.start(m_options.silenceNoteMs);
+    });
+    QObject::connect(m_channel.get(), &devlink::Channel::FrameReceived, m_channel.get(),
+                     [this](const std::string& frame) {
+                         m_silence.stop();
+                         if (m_options.verbosity < 2) return;
+                         const devlink::Reply reply = devlink::DecodeReply(frame, false);
+                         std::string text = reply.textMessage ? frame : KindOf(reply.tag) + " " + reply.moduleId;
+                         const std::vector<std::string> names = network::FieldNames(reply.tag);
+                         const std::vector<std::string> values = network::ReplyValues(reply);
+                         for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
+                             text += "  " + names[i] + "=" + values[i];
+                         Trace("received", text);
+                     });
     // A reply that answers nothing asked is never taken; the technician hears of it.
     QObject::connect(
         m_client.get(), &devlink::GatewayClient::Unmatched, m_client.get(), [this](const devlink::Reply& reply) {
             if (!m_noteStrays || m_options.json || reply.textMessage || reply.tag.empty()) return;
             std::fprintf(m_err, "%sveskora: ignored a reply that answers no command: %s %s\n", m_progress ? "\n" : "",
-                         network::Quoted(reply.tag).c_str(), network::Quoted(reply.moduleId).c_str());
+                         network::Quoted(KindOf(reply.tag)).c_str(), network::Quoted(reply.moduleId).c_str());
         });
     return true;
 }
@@ -93,11 +172,40 @@ void Tool::Finish() {
     if (m_channel) m_channel->Close();
 }
 
-int Tool::Fail(int code, const std::string& message) {
+int Tool::Fail(int code, const std::string& message, QJsonObject doc) {
+    if (m_options.json) {
+        doc[QStringLiteral("error")] = Q(message);
+        doc[QStringLiteral("exit")] = code;
+        PrintJson(doc);
+        return code;
+    }
     if (m_progress) std::fprintf(m_err, "\n");
     // Messages are UTF-8 (values in them are quoted so); the terminal may want another encoding.
     std::fprintf(m_err, "veskora: %s\n", QString::fromStdString(message).toLocal8Bit().constData());
     return code;
+}
+
+int Tool::Done(int code, QJsonObject doc) {
+    if (m_options.json) {
+        doc[QStringLiteral("exit")] = code;
+        PrintJson(doc);
+    }
+    return code;
+}
+
+void Tool::Note(const std::string& line) {
+    if (m_options.json || m_options.verbosity == 0) return;
+    std::fprintf(m_err, "%sveskora: %s\n", m_progress ? "\n" : "", line.c_str());
+    std::fflush(m_err);
+}
+
+void Tool::Trace(const char* direction, const std::string& text) {
+    if (m_options.verbosity < 2) return;
+    const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    std::fprintf(m_err, "%s%s %-8s %s\n", m_progress ? "\n" : "", time.toUtf8().constData(), direction,
+                 // Control bytes shown escaped; the quotes Quoted adds are not needed on a line of its own.
+                 network::Quoted(text).substr(1, network::Quoted(text).size() - 2).c_str());
+    std::fflush(m_err);
 }
 
 void Tool::Progress(int done, int total, const std::string& item) {
@@ -115,13 +223,13 @@ void Tool::PrintJson(const QJsonObject& object) {
 }
 
 int Tool::Get(const QStringList& args) {
-    const std::string code = CodeOf(args.value(0).toStdString());
-    if (code.empty()) {
-        return Fail(kUsage, "get: unknown value name \"" + args.value(0).toStdString() + "\"; known: " + KnownNames());
-    }
+    const std::string what = args.value(0).toStdString();
+    const std::string code = CodeOf(what);
+    if (code.empty()) return Fail(kUsage, "get: " + UnknownKind(what));
+    const std::string kind = KindOf(code);
     std::string id = textcodec::ToNarrow(args.value(1));
     if (code == "GM" && id.empty()) id = "FFFFFF";
-    if (id.empty()) return Fail(kUsage, "get " + args.value(0).toStdString() + ": the module ID is missing");
+    if (id.empty()) return Fail(kUsage, "get " + kind + ": the module ID is missing");
     if (args.size() > 2) return Fail(kUsage, "get: too many arguments");
     if (const std::string why = network::IdProblem(id); !why.empty()) {
         return Fail(kUsage, "get: the module ID " + network::Quoted(id) + " " + why);
@@ -131,64 +239,97 @@ int Tool::Get(const QStringList& args) {
     const devlink::Outcome outcome = Call(devlink::ForModule(command::Get(code, id), code, id));
     Finish();
     if (m_interrupted) return Fail(kInterrupted, "interrupted");
-    if (!outcome.ok) return Fail(kLinkFailure, "get " + code + " " + id + ": " + outcome.error.toStdString());
+    if (!outcome.ok) return Fail(kLinkFailure, "get " + kind + " " + id + ": " + outcome.error.toStdString());
 
     const std::vector<std::string> names = network::FieldNames(code);
     const std::vector<std::string> values = network::ReplyValues(outcome.reply);
-    if (m_options.json) {
-        QJsonObject named;
-        for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) named[Q(names[i])] = Q(values[i]);
-        PrintJson({{QStringLiteral("code"), Q(code)},
-                   {QStringLiteral("id"), Q(outcome.reply.moduleId)},
-                   {QStringLiteral("values"), named}});
-    } else {
+    if (!m_options.json) {
         for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
             std::fprintf(m_out, "%s: %s\n", names[i].c_str(), values[i].c_str());
         }
     }
-    return kSuccess;
+    return Done(kSuccess, {{QStringLiteral("kind"), Q(kind)},
+                           {QStringLiteral("code"), Q(code)},
+                           {QStringLiteral("id"), Q(outcome.reply.moduleId)},
+                           {QStringLiteral("values"), NamedValuesJson(names, values)}});
 }
 
-int Tool::Set(const QStringList& args) {
-    const std::string code = CodeOf(args.value(0).toStdString());
-    if (code.empty()) {
-        return Fail(kUsage, "set: unknown value name \"" + args.value(0).toStdString() + "\"; known: " + KnownNames());
-    }
+int Tool::Set(const QStringList& args, const NamedValues& named) {
+    const std::string what = args.value(0).toStdString();
+    const std::string code = CodeOf(what);
+    if (code.empty()) return Fail(kUsage, "set: " + UnknownKind(what));
+    const std::string kind = KindOf(code);
     QStringList rest = args.mid(1);
     std::string id = "FFFFFF";
     if (code != "GM" || (rest.size() == 22 && rest.front() == QStringLiteral("FFFFFF"))) {
-        if (rest.isEmpty()) return Fail(kUsage, "set " + args.value(0).toStdString() + ": the module ID is missing");
+        if (rest.isEmpty()) return Fail(kUsage, "set " + kind + ": the module ID is missing");
         id = textcodec::ToNarrow(rest.takeFirst());
     }
     std::vector<std::string> values;
     for (const QString& v : rest) values.push_back(textcodec::ToNarrow(v));
     std::string why = network::IdProblem(id);
     if (!why.empty()) return Fail(kUsage, "set: the module ID " + network::Quoted(id) + " " + why);
+
+    // Values by name: each option must be one of this kind's, and the rest are read first.
+    const std::vector<std::string> fields = SetFieldNames(code);
+    std::vector<bool> given(fields.size(), named.empty());
+    if (!named.empty()) {
+        if (!values.empty()) return Fail(kUsage, "set " + kind + ": values come by name or in order, not both");
+        values.assign(fields.size(), "0");  // stand-ins while the given ones are checked
+        std::vector<std::string> options;
+        options.reserve(fields.size());
+        for (const std::string& f : fields) options.push_back("--" + OptionOf(f));
+        for (const auto& [option, value] : named) {
+            const auto at = std::find(options.begin(), options.end(), "--" + option);
+            if (at == options.end()) return Fail(kUsage, UnknownValueOption(kind, option, options));
+            const auto i = static_cast<std::size_t>(at - options.begin());
+            values[i] = textcodec::ToNarrow(QString::fromStdString(value));
+            given[i] = true;
+        }
+    }
     if (!CheckSetValues(code, values, &why)) return Fail(kUsage, "set: " + why);
 
     if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
     m_service->Stop();
+    devlink::Outcome outcome;
+    if (std::find(given.begin(), given.end(), false) != given.end()) {
+        outcome = Call(devlink::ForModule(command::Get(code, id), code, id));
+        if (!outcome.ok) {
+            Finish();
+            if (m_interrupted) return Fail(kInterrupted, "interrupted; nothing was written");
+            return Fail(kLinkFailure, "set " + kind + " " + id + ": reading the values not given: " +
+                                          outcome.error.toStdString() + "; nothing was written");
+        }
+        const std::vector<std::string> read = network::ReplyValues(outcome.reply);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (!given[i]) values[i] = i < read.size() ? read[i] : std::string();
+        }
+        if (!CheckSetValues(code, values, &why)) {
+            Finish();
+            return Fail(kUsage, "set " + kind + " " + id + ": as read, " + why + "; nothing was written");
+        }
+    }
     const std::string line = code == "GM" ? command::SetNetKeys(values) : command::Set(code, id, values);
-    devlink::Outcome outcome = Call(devlink::ForModule(line, code, id));
+    outcome = Call(devlink::ForModule(line, code, id));
     // Whether the SET was answered or not, the read-back decides.
     if (outcome.ok || !LinkGone(outcome.error)) outcome = Call(devlink::ReadBackOf(command::Get(code, id), code, id));
     Finish();
     if (m_interrupted) return Fail(kInterrupted, "interrupted");
+    const QJsonObject which{
+        {QStringLiteral("kind"), Q(kind)}, {QStringLiteral("code"), Q(code)}, {QStringLiteral("id"), Q(id)}};
     if (outcome.ambiguous) {
-        if (m_options.json) {
-            PrintJson({{QStringLiteral("code"), Q(code)},
-                       {QStringLiteral("id"), Q(id)},
-                       {QStringLiteral("confirmed"), false},
-                       {QStringLiteral("reason"), outcome.error}});
-        } else {
-            std::fprintf(m_out, "%s %s: not confirmed (%s)\n", code.c_str(), id.c_str(), qPrintable(outcome.error));
+        if (!m_options.json) {
+            std::fprintf(m_out, "%s %s: not confirmed (%s)\n", kind.c_str(), id.c_str(), qPrintable(outcome.error));
         }
-        return kDifferences;
+        QJsonObject doc = which;
+        doc[QStringLiteral("confirmed")] = false;
+        doc[QStringLiteral("reason")] = outcome.error;
+        return Done(kDifferences, doc);
     }
-    if (!outcome.ok)
-        return Fail(kLinkFailure, "set " + code + " " + id + ": read-back: " + outcome.error.toStdString());
+    if (!outcome.ok) {
+        return Fail(kLinkFailure, "set " + kind + " " + id + ": read-back: " + outcome.error.toStdString(), which);
+    }
 
-    const std::vector<std::string> names = network::FieldNames(code);
     const std::vector<std::string> read = network::ReplyValues(outcome.reply);
     bool confirmed = true;
     QJsonArray rows;
@@ -196,31 +337,30 @@ int Tool::Set(const QStringList& args) {
         const std::string back = i < read.size() ? read[i] : "";
         const bool same = network::SameValue(values[i], back);
         confirmed = confirmed && same;
-        if (m_options.json) {
-            rows.append(QJsonObject{{QStringLiteral("name"), Q(names[i])},
-                                    {QStringLiteral("written"), Q(values[i])},
-                                    {QStringLiteral("read"), Q(back)}});
-        } else if (!same) {
-            std::fprintf(m_out, "%s: wrote %s, read back %s\n", names[i].c_str(), values[i].c_str(), back.c_str());
+        rows.append(QJsonObject{{QStringLiteral("name"), Q(fields[i])},
+                                {QStringLiteral("written"), Q(values[i])},
+                                {QStringLiteral("read"), Q(back)}});
+        if (!m_options.json && !same) {
+            std::fprintf(m_out, "%s: wrote %s, read back %s\n", fields[i].c_str(), values[i].c_str(), back.c_str());
         }
     }
-    if (m_options.json) {
-        PrintJson({{QStringLiteral("code"), Q(code)},
-                   {QStringLiteral("id"), Q(id)},
-                   {QStringLiteral("confirmed"), confirmed},
-                   {QStringLiteral("values"), rows}});
-    } else {
-        std::fprintf(m_out, "%s %s: %s\n", code.c_str(), id.c_str(), confirmed ? "confirmed" : "differs after write");
+    if (!m_options.json) {
+        std::fprintf(m_out, "%s %s: %s\n", kind.c_str(), id.c_str(), confirmed ? "confirmed" : "differs after write");
     }
-    return confirmed ? kSuccess : kDifferences;
+    QJsonObject doc = which;
+    doc[QStringLiteral("confirmed")] = confirmed;
+    doc[QStringLiteral("values")] = rows;
+    return Done(confirmed ? kSuccess : kDifferences, doc);
 }
 
 bool Tool::ReadSite(network::Site& site, int* unanswered) {
     devlink::SiteReader reader(*m_client, site, Now);
     reader.SetRetries(m_options.retries);
-    QObject::connect(
-        &reader, &devlink::SiteReader::Progress, &reader,
-        [this](int done, int total, const QString& module) { Progress(done, total, "read " + module.toStdString()); });
+    QObject::connect(&reader, &devlink::SiteReader::Progress, &reader, [this](int done, int total) {
+        m_readDone = done;
+        m_readTotal = total;
+        if (done == total) Progress(done, total, "read");
+    });
     reader.Start();
     Spin([&] { return !reader.Running(); });
     if (reader.Running()) m_client->Cancel();  // its callbacks must not outlive it
@@ -231,10 +371,11 @@ bool Tool::ReadSite(network::Site& site, int* unanswered) {
                           .arg(reader.NotRead())
                           .arg(m_linkError.isEmpty() ? QStringLiteral("link closed") : m_linkError);
     }
+    m_readTotal = 0;
     return m_linkError.isEmpty();
 }
 
-int Tool::ReadAll(const QString& outputFile) {
+int Tool::ReadAll(const QString& outputFile, bool keepPartial) {
     network::Site site;
     std::string error;
     if (!network::LoadSiteIds(m_options.idFile, site, &error)) return Fail(kUsage, "the ID file " + error);
@@ -243,16 +384,29 @@ int Tool::ReadAll(const QString& outputFile) {
     int unanswered = 0;
     const bool linkHeld = ReadSite(site, &unanswered);
     Finish();
-    if (m_interrupted) return Fail(kInterrupted, "interrupted; nothing was written");
-    if (!linkHeld) return Fail(kLinkFailure, m_linkError.toStdString() + "; nothing was written");
+    QJsonObject doc{{QStringLiteral("file"), outputFile}, {QStringLiteral("unanswered"), unanswered}};
+    if (m_interrupted || !linkHeld) {
+        const int code = m_interrupted ? kInterrupted : kLinkFailure;
+        const std::string why = m_interrupted ? "interrupted" : m_linkError.toStdString();
+        if (!keepPartial) return Fail(code, why + "; nothing was written", {{QStringLiteral("partial"), false}});
+        if (!network::SaveNetworkFile(site, outputFile.toStdString(), &error,
+                                      m_interrupted ? "interrupted" : "link failed")) {
+            return Fail(code, why + "; " + error);
+        }
+        doc[QStringLiteral("partial")] = true;
+        return Fail(code, why + "; what was read is in " + outputFile.toStdString() + ", marked partial", doc);
+    }
     if (!network::SaveNetworkFile(site, outputFile.toStdString(), &error)) return Fail(kUsage, error);
-    if (m_options.json) {
-        PrintJson({{QStringLiteral("file"), outputFile}, {QStringLiteral("unanswered"), unanswered}});
-    } else {
+    if (!m_options.json) {
         std::fprintf(m_out, "wrote %s%s\n", outputFile.toLocal8Bit().constData(),
                      unanswered ? (", " + std::to_string(unanswered) + " modules gave no answer").c_str() : "");
     }
-    return unanswered ? kLinkFailure : kSuccess;
+    doc[QStringLiteral("partial")] = false;
+    // Every exit of 3 carries an error, as a script reading the document expects.
+    if (unanswered && m_options.json) {
+        return Fail(kLinkFailure, std::to_string(unanswered) + " modules gave no answer", doc);
+    }
+    return Done(unanswered ? kLinkFailure : kSuccess, doc);
 }
 
 int Tool::Diff(const QString& file, const QString& other) {
@@ -281,24 +435,22 @@ int Tool::Diff(const QString& file, const QString& other) {
     };
     QJsonArray rows;
     for (const network::Difference& d : differences) {
-        if (m_options.json) {
-            rows.append(
-                QJsonObject{{QStringLiteral("path"), Q(d.path)},
-                            {QStringLiteral("file"), Q(d.left.text)},
-                            {QStringLiteral("network"), d.right.Known() ? QJsonValue(Q(d.right.text)) : QJsonValue()},
-                            {QStringLiteral("state"), QString::fromLatin1(network::OriginName(d.right.origin))}});
-        } else {
+        rows.append(
+            QJsonObject{{QStringLiteral("path"), Q(d.path)},
+                        {QStringLiteral("file"), Q(d.left.text)},
+                        {QStringLiteral("network"), d.right.Known() ? QJsonValue(Q(d.right.text)) : QJsonValue()},
+                        {QStringLiteral("state"), QString::fromLatin1(network::OriginName(d.right.origin))}});
+        if (!m_options.json) {
             std::fprintf(m_out, "%s: file %s, %s %s\n", d.path.c_str(), shown(d.left).c_str(),
                          other.isEmpty() ? "network" : "other", shown(d.right).c_str());
         }
     }
-    if (m_options.json) {
-        PrintJson({{QStringLiteral("differences"), rows}, {QStringLiteral("unanswered"), unanswered}});
-    } else {
+    if (!m_options.json) {
         std::fprintf(m_out, "%zu difference%s\n", differences.size(), differences.size() == 1 ? "" : "s");
     }
-    if (unanswered) return Fail(kLinkFailure, std::to_string(unanswered) + " modules gave no answer");
-    return differences.empty() ? kSuccess : kDifferences;
+    const QJsonObject doc{{QStringLiteral("differences"), rows}, {QStringLiteral("unanswered"), unanswered}};
+    if (unanswered) return Fail(kLinkFailure, std::to_string(unanswered) + " modules gave no answer", doc);
+    return Done(differences.empty() ? kSuccess : kDifferences, doc);
 }
 
 int Tool::Apply(const QString& file, bool dryRun, bool keepGoing) {
@@ -317,22 +469,45 @@ int Tool::Apply(const QString& file, bool dryRun, bool keepGoing) {
                              : Fail(kLinkFailure, m_linkError.toStdString() + "; nothing was written");
     }
     const std::vector<network::WriteItem> items = network::PlanWrites(plan, live);
+    const auto which = [](const network::WriteItem& item) {
+        return QJsonObject{{QStringLiteral("module"), Q(item.module)},
+                           {QStringLiteral("kind"), Q(KindOf(item.code))},
+                           {QStringLiteral("code"), Q(item.code)},
+                           {QStringLiteral("id"), Q(item.id)},
+                           {QStringLiteral("line"), Q(Shown(item.setLine))}};
+    };
     if (dryRun) {
         Finish();
+        std::map<std::string, network::Difference> differences;
+        for (network::Difference& d : network::PlanDifferences(plan, live)) differences.emplace(d.path, std::move(d));
         QJsonArray rows;
         for (const network::WriteItem& item : items) {
-            if (m_options.json) {
-                rows.append(QJsonObject{{QStringLiteral("module"), Q(item.module)},
-                                        {QStringLiteral("line"), Q(Shown(item.setLine))},
-                                        {QStringLiteral("problem"), Q(item.problem)}});
-            } else if (item.problem.empty()) {
-                std::fprintf(m_out, "%s\n", Shown(item.setLine).c_str());
+            QJsonObject row = which(item);
+            row[QStringLiteral("problem")] = Q(item.problem);
+            QJsonArray changes;
+            for (const std::string& path : item.paths) {
+                const auto d = differences.find(path);
+                if (d == differences.end()) continue;
+                const QJsonValue old = d->second.right.Known() ? QJsonValue(Q(d->second.right.text)) : QJsonValue();
+                changes.append(QJsonObject{{QStringLiteral("path"), Q(path)},
+                                           {QStringLiteral("old"), old},
+                                           {QStringLiteral("new"), Q(d->second.left.text)}});
+                if (!m_options.json) {
+                    std::fprintf(m_out, "%s: %s \u2192 %s\n", path.c_str(), Before(d->second.right).c_str(),
+                                 d->second.left.text.c_str());
+                }
+            }
+            row[QStringLiteral("changes")] = changes;
+            rows.append(row);
+            if (m_options.json) continue;
+            if (item.problem.empty()) {
+                std::fprintf(m_out, "    %s\n", Shown(item.setLine).c_str());
             } else {
-                std::fprintf(m_out, "# %s: cannot write: %s\n", item.module.c_str(), item.problem.c_str());
+                std::fprintf(m_out, "    # %s: cannot write: %s\n", item.module.c_str(), item.problem.c_str());
             }
         }
-        if (m_options.json) PrintJson({{QStringLiteral("dryRun"), true}, {QStringLiteral("writes"), rows}});
-        return items.empty() ? kSuccess : kDifferences;
+        return Done(items.empty() ? kSuccess : kDifferences,
+                    {{QStringLiteral("dryRun"), true}, {QStringLiteral("writes"), rows}});
     }
 
     devlink::SiteWriter writer(*m_client, live, Now);
@@ -349,49 +524,56 @@ int Tool::Apply(const QString& file, bool dryRun, bool keepGoing) {
     QJsonArray rows;
     for (const devlink::WriteReport& r : writer.Reports()) {
         linkFailed = linkFailed || r.result == devlink::WriteResult::LinkFailed;
-        if (m_options.json) {
-            rows.append(QJsonObject{{QStringLiteral("module"), Q(r.item.module)},
-                                    {QStringLiteral("line"), Q(Shown(r.item.setLine))},
-                                    {QStringLiteral("result"), QString::fromLatin1(devlink::WriteResultName(r.result))},
-                                    {QStringLiteral("detail"), Q(r.detail)}});
-        } else {
+        QJsonObject row = which(r.item);
+        row[QStringLiteral("result")] = QString::fromLatin1(devlink::WriteResultName(r.result));
+        row[QStringLiteral("detail")] = Q(r.detail);
+        rows.append(row);
+        if (!m_options.json) {
             std::fprintf(m_out, "%s: %s%s\n", r.item.module.c_str(), devlink::WriteResultName(r.result),
                          r.detail.empty() ? "" : (" (" + r.detail + ")").c_str());
         }
     }
-    if (m_options.json)
-        PrintJson({{QStringLiteral("writes"), rows}, {QStringLiteral("confirmed"), writer.AllConfirmed()}});
-    if (m_interrupted) return Fail(kInterrupted, "interrupted");
-    if (linkFailed) return Fail(kLinkFailure, "the link failed during the writes");
-    return writer.AllConfirmed() ? kSuccess : kDifferences;
+    const QJsonObject doc{{QStringLiteral("dryRun"), false},
+                          {QStringLiteral("writes"), rows},
+                          {QStringLiteral("confirmed"), writer.AllConfirmed()}};
+    if (m_interrupted) return Fail(kInterrupted, "interrupted", doc);
+    if (linkFailed) return Fail(kLinkFailure, "the link failed during the writes", doc);
+    return Done(writer.AllConfirmed() ? kSuccess : kDifferences, doc);
 }
 
 int Tool::Monitor() {
     m_noteStrays = false;  // every frame is shown as it comes
     if (!Connect()) return Fail(kLinkFailure, m_linkError.toStdString());
+    if (m_options.verbosity > 0) {
+        std::fprintf(m_err, "veskora: monitoring the gateway at %s:%u; Ctrl+C to stop\n", m_options.host.c_str(),
+                     m_options.port);
+        std::fflush(m_err);
+    }
+    // A monitor sends nothing: silence is the gateway's, and noted as such.
+    m_current.clear();
+    m_silence.start(m_options.silenceNoteMs);
     QObject::connect(
         m_channel.get(), &devlink::Channel::FrameReceived, m_channel.get(), [this](const std::string& frame) {
+            m_silence.start(m_options.silenceNoteMs);
             const devlink::Reply reply = devlink::DecodeReply(frame, false);
             const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+            const std::vector<std::string> names = network::FieldNames(reply.tag);
+            const std::vector<std::string> read = network::ReplyValues(reply);
             if (m_options.json) {
-                QJsonObject values;
-                const std::vector<std::string> names = network::FieldNames(reply.tag);
-                const std::vector<std::string> read = network::ReplyValues(reply);
-                for (std::size_t i = 0; i < names.size() && i < read.size(); ++i) values[Q(names[i])] = Q(read[i]);
-                PrintJson({{QStringLiteral("time"), time},
-                           {QStringLiteral("tag"), Q(reply.tag)},
-                           {QStringLiteral("id"), Q(reply.moduleId)},
-                           {QStringLiteral("message"), reply.textMessage ? QJsonValue(Q(frame)) : QJsonValue()},
-                           {QStringLiteral("values"), values}});
+                PrintJson(
+                    {{QStringLiteral("time"), time},
+                     {QStringLiteral("kind"), reply.tagIndex < 0 ? QJsonValue() : QJsonValue(Q(KindOf(reply.tag)))},
+                     {QStringLiteral("code"), Q(reply.tag)},
+                     {QStringLiteral("id"), Q(reply.moduleId)},
+                     {QStringLiteral("message"), reply.textMessage ? QJsonValue(Q(frame)) : QJsonValue()},
+                     {QStringLiteral("values"), NamedValuesJson(names, read)}});
             } else if (reply.textMessage) {
                 std::fprintf(m_out, "%s message %s\n", time.toUtf8().constData(), frame.c_str());
             } else if (reply.tagIndex < 0) {
                 std::fprintf(m_out, "%s unknown tag \"%s\" (%zu bytes)\n", time.toUtf8().constData(), reply.tag.c_str(),
                              frame.size());
             } else {
-                std::string line = reply.tag + " " + reply.moduleId;
-                const std::vector<std::string> names = network::FieldNames(reply.tag);
-                const std::vector<std::string> read = network::ReplyValues(reply);
+                std::string line = KindOf(reply.tag) + " " + reply.moduleId;
                 for (std::size_t i = 0; i < names.size() && i < read.size(); ++i)
                     line += "  " + names[i] + "=" + read[i];
                 std::fprintf(m_out, "%s %s\n", time.toUtf8().constData(), line.c_str());
@@ -399,9 +581,10 @@ int Tool::Monitor() {
             std::fflush(m_out);
         });
     Spin([&] { return !m_linkError.isEmpty(); });
+    m_silence.stop();
     if (m_channel) m_channel->Close();
     // Ctrl+C is how a monitor ends, and it ends as every interrupted command does.
-    if (m_interrupted) return kInterrupted;
+    if (m_interrupted) return Fail(kInterrupted, "interrupted");
     return Fail(kLinkFailure, m_linkError.toStdString());
 }
 

@@ -4,9 +4,12 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "link/GatewayClient.h"
 #include "link/SiteReader.h"
@@ -26,7 +29,12 @@ struct GlobalOptions {
     int retries = devlink::SiteReader::kDefaultRetries;  // an unanswered GET is asked again this often
     bool json = false;
     bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
+    int verbosity = 1;            // 0 with -q: no progress or notes; 2 with -v: every line sent and received
+    int silenceNoteMs = 2000;  // how long a wait goes on before a note says what it waits for (below --timeout's 3000)
 };
+
+// Values given to `set` by name: the option ("net-key") and its value.
+using NamedValues = std::vector<std::pair<std::string, std::string>>;
 
 // One run of a subcommand against one gateway. Waits turn the event loop,
 // so a Ctrl+C (Interrupt) ends them and the service is restarted all the same.
@@ -36,8 +44,10 @@ public:
     ~Tool();
 
     int Get(const QStringList& args);
-    int Set(const QStringList& args);
-    int ReadAll(const QString& outputFile);
+    // Values not given by name are read from the module first and written back as read.
+    int Set(const QStringList& args, const NamedValues& named = {});
+    // With keepPartial, what was read before an interrupt or a link failure is saved, marked partial.
+    int ReadAll(const QString& outputFile, bool keepPartial = false);
     // Against the live site, or with other given, against that file.
     int Diff(const QString& file, const QString& other = {});
     int Apply(const QString& file, bool dryRun, bool keepGoing);
@@ -56,7 +66,14 @@ private:
     bool ReadSite(network::Site& site, int* unanswered);
     // Restarts the service if this run stopped it, and lets the line leave.
     void Finish();
-    int Fail(int code, const std::string& message);
+    // Ends the run with code: the message on stderr, or with --json, doc with
+    // "error" and "exit" as the run's one document.
+    int Fail(int code, const std::string& message, QJsonObject doc = {});
+    // Ends the run with code; with --json, doc with "exit" is the run's document.
+    int Done(int code, QJsonObject doc);
+    // A line for the person at the terminal, unless -q or --json.
+    void Note(const std::string& line);
+    void Trace(const char* direction, const std::string& text);
     void Progress(int done, int total, const std::string& item);
     void PrintJson(const QJsonObject& object);
 
@@ -70,6 +87,10 @@ private:
     std::unique_ptr<devlink::GatewayClient> m_client;
     std::unique_ptr<devlink::ServiceSession> m_service;
     QString m_linkError;
+    std::string m_current;  // the module the last line went to, for progress and the silence note
+    QTimer m_silence;
+    bool m_silenceNoted = false;
+    int m_readDone = 0, m_readTotal = 0;  // while a site is read
 };
 
 }  // namespace cli

@@ -5,6 +5,8 @@
 #include <unistd.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -27,7 +29,9 @@ const char* const kDescription =
     "Commands:\n"
     "  get WHAT [ID]                  read one module's values\n"
     "  set WHAT ID VALUE...           write them and read them back\n"
-    "  read-all -o FILE               read the whole site named by the ID file into a network file\n"
+    "  set WHAT ID --NAME VALUE...    write the values named, the others as read\n"
+    "  read-all -o FILE [--keep-partial]\n"
+    "                                 read the whole site named by the ID file into a network file\n"
     "  diff FILE [OTHER]              compare a network file with the live site (or another file)\n"
     "  apply FILE [--dry-run] [--keep-going]\n"
     "                                 write the file's differences, each read back\n"
@@ -38,6 +42,13 @@ const char* const kDescription =
     "\n"
     "Configuration commands stop the gateway's service first (AT+STOP) and start it\n"
     "again at the end (AT+SEND R), after an error or Ctrl+C too.\n"
+    "\n"
+    "With --json, every run prints one JSON document on stdout, errors included\n"
+    "({\"error\": ..., \"exit\": 3}); monitor prints one per frame and one at the end.\n"
+    "\n"
+    "Environment:\n"
+    "  VESKORA_GATEWAY   the gateway when --gateway is not given (ADDRESS[:PORT])\n"
+    "  VESKORA_IDS       the ID file when --ids is not given\n"
     "\n"
     "Exit codes: 0 success (diff: no difference), 1 differences found or a write not\n"
     "confirmed, 2 usage error or bad file, 3 link failure (refused, dropped, timed out),\n"
@@ -57,10 +68,18 @@ constexpr Command kCommands[] = {
      "Writes a module's values, reads them back and says whether they took.\n"
      "Counts: netkeys 21 (no ID), radio 1 (frequency), sx1280/sx1276 3 (frequency,\n"
      "NET key, busy/SF), nodes 31 (SNT, nodes 1-30), node 7.\n"
-     "  veskora set radio A00001 2410000000"},
-    {"read-all", "read-all -o FILE",
+     "Values may come by name instead, each as an option; the ones not given are\n"
+     "read from the module first and written back as read:\n"
+     "  radio, sx1280, sx1276: --frequency --net-key --busy-sf\n"
+     "  node: --frequency --sub-net-key --super-id --sf --tx-period --station-0 --station-1\n"
+     "  netkeys: --net-key-auto --net-key-0 ... --net-key-19; nodes: --snt --node-1 ... --node-30\n"
+     "  veskora set radio A00001 2410000000\n"
+     "  veskora set sx1276 R10092 --frequency 868000000"},
+    {"read-all", "read-all -o FILE [--keep-partial]",
      "Reads every value of the modules in the ID file (--ids) and of the nodes\n"
-     "their node tables name, and saves them as a network file."},
+     "their node tables name, and saves them as a network file. When the run is\n"
+     "interrupted or the link fails, nothing is written, unless --keep-partial:\n"
+     "then what was read is written, marked partial in the file."},
     {"diff", "diff FILE [OTHER]",
      "Reads the live site for the file's modules and lists each value the file\nholds otherwise. With OTHER, "
      "compares the two files instead; no gateway is needed."},
@@ -68,8 +87,11 @@ constexpr Command kCommands[] = {
      "Writes each module whose values differ from the file, then reads it back.\n"
      "Each ends confirmed, differs after write, no answer or cannot write; the first\n"
      "failure stops the rest (not attempted) unless --keep-going.\n"
-     "--dry-run prints the exact lines it would send and sends none of them."},
-    {"monitor", "monitor", "Prints every frame the gateway sends, decoded, with a timestamp, until Ctrl+C."},
+     "--dry-run prints each change, path: old \u2192 new, with the exact line under it,\n"
+     "and sends none of them."},
+    {"monitor", "monitor",
+     "Prints every frame the gateway sends, decoded, with a timestamp, until Ctrl+C.\n"
+     "Says where it listens on stderr, and when nothing came for a while."},
 };
 
 const Command* FindCommand(const QString& name) {
@@ -79,9 +101,35 @@ const Command* FindCommand(const QString& name) {
     return nullptr;
 }
 
+bool g_json = false;
+
 int Usage(const std::string& message) {
-    std::fprintf(stderr, "veskora: %s\n(veskora --help lists the commands)\n", message.c_str());
+    if (g_json) {
+        const QJsonObject doc{{QStringLiteral("error"), QString::fromStdString(message)},
+                              {QStringLiteral("exit"), cli::kUsage}};
+        std::printf("%s\n", QJsonDocument(doc).toJson(QJsonDocument::Compact).constData());
+    } else {
+        std::fprintf(stderr, "veskora: %s\n(veskora --help lists the commands)\n", message.c_str());
+    }
     return cli::kUsage;
+}
+
+std::vector<std::string> CommandNames() {
+    std::vector<std::string> out;
+    for (const Command& c : kCommands) out.emplace_back(c.name);
+    return out;
+}
+
+// The parser's complaint, with a suggestion when an option was mistyped.
+std::string ParseError(const QCommandLineParser& parser, const QList<QCommandLineOption>& options) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty()) return parser.errorText().toStdString();
+    std::vector<std::string> known;
+    for (const QCommandLineOption& o : options) {
+        for (const QString& n : o.names()) known.push_back((n.size() == 1 ? "-" : "--") + n.toStdString());
+    }
+    const std::string name = unknown.front().toStdString();
+    return cli::Unknown("option", (name.size() == 1 ? "-" : "--") + name, known);
 }
 
 }  // namespace
@@ -96,24 +144,36 @@ int main(int argc, char* argv[]) {
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
-    const QCommandLineOption gateway(QStringLiteral("gateway"),
-                                     QStringLiteral("The gateway, ADDRESS[:PORT] (192.168.1.200:5555)."),
-                                     QStringLiteral("address"));
-    const QCommandLineOption ids(QStringLiteral("ids"),
-                                 QStringLiteral("The ID file (the user's own, Documents/Brenholt/Veskora/ids.xml)."),
-                                 QStringLiteral("file"));
+    const QCommandLineOption gateway(
+        QStringLiteral("gateway"),
+        QStringLiteral("The gateway, ADDRESS[:PORT] ($VESKORA_GATEWAY, else 192.168.1.200:5555)."),
+        QStringLiteral("address"));
+    const QCommandLineOption ids(
+        QStringLiteral("ids"),
+        QStringLiteral("The ID file ($VESKORA_IDS, else the user's own, Documents/Brenholt/Veskora/ids.xml)."),
+        QStringLiteral("file"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("How long a command waits for its reply (3000)."),
                                      QStringLiteral("ms"));
     const QCommandLineOption retries(QStringLiteral("retries"),
                                      QStringLiteral("How often a read that got no answer is asked again (1)."),
                                      QStringLiteral("n"));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print results as JSON."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Print every outcome, errors included, as one JSON document."));
     const QCommandLineOption stopped(QStringLiteral("service-stopped"),
                                      QStringLiteral("The service is stopped already: send neither stop nor restart."));
-    parser.addOptions({help, version, gateway, ids, timeout, retries, json, stopped});
+    const QCommandLineOption quiet(
+        {QStringLiteral("q"), QStringLiteral("quiet")},
+        QStringLiteral("No progress, banner or notes on waits: results, warnings and errors only."));
+    const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
+                                     QStringLiteral("Print every line sent and received, with its time, on stderr."));
+    const QList<QCommandLineOption> globals{help,    version, gateway, ids,   timeout,
+                                            retries, json,    stopped, quiet, verbose};
+    parser.addOptions(globals);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("get, set, read-all, diff, apply, monitor"));
-    if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText().toStdString());
+    // Known before the parse, so that a usage error is JSON too.
+    g_json = QCoreApplication::arguments().contains(QStringLiteral("--json"));
+    if (!parser.parse(QCoreApplication::arguments())) return Usage(ParseError(parser, globals));
     if (parser.isSet(help)) {
         std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
         return cli::kSuccess;
@@ -125,11 +185,11 @@ int main(int argc, char* argv[]) {
 
     cli::GlobalOptions options;
     std::string error;
-    if (parser.isSet(gateway) &&
-        !cli::ParseGateway(parser.value(gateway).toStdString(), &options.host, &options.port, &error)) {
-        return Usage(error);
+    const QString gatewayText = parser.isSet(gateway) ? parser.value(gateway) : qEnvironmentVariable("VESKORA_GATEWAY");
+    if (!gatewayText.isEmpty() && !cli::ParseGateway(gatewayText.toStdString(), &options.host, &options.port, &error)) {
+        return Usage(error + (parser.isSet(gateway) ? "" : " (from VESKORA_GATEWAY)"));
     }
-    options.idFile = parser.value(ids).toStdString();
+    options.idFile = (parser.isSet(ids) ? parser.value(ids) : qEnvironmentVariable("VESKORA_IDS")).toStdString();
     if (parser.isSet(timeout)) {
         bool ok = false;
         options.timeoutMs = parser.value(timeout).toInt(&ok);
@@ -147,12 +207,16 @@ int main(int argc, char* argv[]) {
     }
     options.json = parser.isSet(json);
     options.serviceStopped = parser.isSet(stopped);
+    if (parser.isSet(quiet) && parser.isSet(verbose)) return Usage("-q and -v exclude each other");
+    options.verbosity = parser.isSet(quiet) ? 0 : parser.isSet(verbose) ? 2 : 1;
+    // Tests shorten the wait before the silence note; nothing else sets it.
+    if (const int ms = qEnvironmentVariableIntValue("VESKORA_SILENCE_NOTE_MS"); ms > 0) options.silenceNoteMs = ms;
 
     QStringList rest = parser.positionalArguments();
     if (rest.isEmpty()) return Usage("a command is missing");
     const QString name = rest.takeFirst();
     const Command* command = FindCommand(name);
-    if (!command) return Usage("unknown command \"" + name.toStdString() + "\"");
+    if (!command) return Usage(cli::Unknown("command", name.toStdString(), CommandNames()));
 
     QCommandLineParser sub;
     sub.setApplicationDescription(QString::fromUtf8(command->help));
@@ -161,16 +225,35 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("The network file to write."), QStringLiteral("file"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Print the lines; send none."));
     const QCommandLineOption keepGoing(QStringLiteral("keep-going"), QStringLiteral("Go on after a failed write."));
-    sub.addOption(subHelp);
-    if (name == QLatin1String("read-all")) sub.addOption(output);
-    if (name == QLatin1String("apply")) sub.addOptions({dryRun, keepGoing});
+    const QCommandLineOption keepPartial(QStringLiteral("keep-partial"),
+                                         QStringLiteral("On an interrupt or a link failure, write what was read."));
+    // The output options read as well after the command: "veskora get netkeys --json".
+    QList<QCommandLineOption> subOptions{subHelp, json, quiet, verbose};
+    if (name == QLatin1String("read-all")) subOptions << output << keepPartial;
+    if (name == QLatin1String("apply")) subOptions << dryRun << keepGoing;
+    if (name == QLatin1String("set")) {
+        for (const std::string& o : cli::AllValueOptions()) {
+            QCommandLineOption value(QString::fromStdString(o), QStringLiteral("A value by name."),
+                                     QStringLiteral("value"));
+            value.setFlags(QCommandLineOption::HiddenFromHelp);
+            subOptions << value;
+        }
+    }
+    sub.addOptions(subOptions);
     // Values may start with '-' only as options; negative numbers are no value here.
-    if (!sub.parse(QStringList{QStringLiteral("veskora ") + name} + rest)) return Usage(sub.errorText().toStdString());
+    if (!sub.parse(QStringList{QStringLiteral("veskora ") + name} + rest)) return Usage(ParseError(sub, subOptions));
     if (sub.isSet(subHelp)) {
         std::printf("Usage: veskora [global options] %s\n\n%s\n", command->usage, command->help);
         return cli::kSuccess;
     }
     const QStringList args = sub.positionalArguments();
+    options.json = options.json || sub.isSet(json);
+    if (sub.isSet(quiet) || sub.isSet(verbose)) {
+        if ((parser.isSet(quiet) || sub.isSet(quiet)) && (parser.isSet(verbose) || sub.isSet(verbose))) {
+            return Usage("-q and -v exclude each other");
+        }
+        options.verbosity = sub.isSet(quiet) ? 0 : 2;
+    }
 
     // Ctrl+C and termination end the waits, so the service is restarted.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
@@ -187,12 +270,18 @@ int main(int argc, char* argv[]) {
     }
     if (name == QLatin1String("set")) {
         if (args.isEmpty()) return Usage("set: WHAT is missing");
-        return tool.Set(args);
+        cli::NamedValues named;
+        for (const std::string& o : cli::AllValueOptions()) {
+            if (sub.isSet(QString::fromStdString(o))) {
+                named.emplace_back(o, sub.value(QString::fromStdString(o)).toStdString());
+            }
+        }
+        return tool.Set(args, named);
     }
     if (name == QLatin1String("read-all")) {
         if (!sub.isSet(output)) return Usage("read-all: -o FILE is missing");
         if (!args.isEmpty()) return Usage("read-all: unexpected argument \"" + args.front().toStdString() + "\"");
-        return tool.ReadAll(sub.value(output));
+        return tool.ReadAll(sub.value(output), sub.isSet(keepPartial));
     }
     if (name == QLatin1String("diff")) {
         if (args.isEmpty() || args.size() > 2) return Usage("diff: expected FILE [OTHER]");

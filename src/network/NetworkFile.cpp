@@ -304,10 +304,12 @@ std::string NotWellFormed(const xml::XmlTextDoc& doc) {
 
 }  // namespace
 
-std::string NetworkFileText(const Site& site) {
+std::string NetworkFileText(const Site& site, const std::string& partial) {
     xml::XmlTextDoc doc;
     doc.PutMain(kRootName);
     doc.PutAttribute("format", kNetworkFileFormat);
+    // Readers that know nothing of it still read the values; a person sees the file is not the whole site.
+    if (!partial.empty()) doc.PutAttribute("partial", partial.c_str());
     bool first = true;
     const auto add = [&](const char* name, const char* text) {
         if (first) {
@@ -333,10 +335,10 @@ std::string NetworkFileText(const Site& site) {
     return doc.DocText();
 }
 
-bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error) {
+bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error, const std::string& partial) {
     xml::XmlTextDoc doc;
     // The file lists every NET key: it is the user's alone, whatever it replaces.
-    if (!doc.SetDocText(NetworkFileText(site)) || !doc.SaveTo(path.c_str(), xml::FileAccess::OwnerOnly)) {
+    if (!doc.SetDocText(NetworkFileText(site, partial)) || !doc.SaveTo(path.c_str(), xml::FileAccess::OwnerOnly)) {
         if (error) *error = "cannot write " + path + ": " + ids::FileErrorOf(doc.ReportText());
         return false;
     }

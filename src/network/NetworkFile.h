@@ -16,11 +16,12 @@ inline constexpr int kNetworkFileFormat = 1;
 inline constexpr std::int64_t kMaxNetworkFileBytes = 16 << 20;
 
 // The file's text for a site: module IDs first, then every value that is not
-// unknown, in the order of ForEachValue.
-std::string NetworkFileText(const Site& site);
+// unknown, in the order of ForEachValue. A read that stopped early names why
+// in partial, and the file carries it as partial="…".
+std::string NetworkFileText(const Site& site, const std::string& partial = {});
 // Writes the site to path atomically, readable by the user alone (0600);
 // false with the reason in error.
-bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error);
+bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error, const std::string& partial = {});
 
 // Reads a network file's text into site. On any fault the site is left as it
 // was and error names the line and what was expected there.

@@ -2,6 +2,7 @@
 // misbehaviours that the other tests do not lean on.
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <csignal>
 #include <set>
@@ -42,8 +43,8 @@ TEST_F(CliPaths, MonitorPrintsEveryFrameOfAFloodSendsNothingAndCtrlCEndsItWith13
     StartGateway(flood);
     const auto idsShown = [](const std::string& out) {
         std::set<std::string> ids;
-        for (std::size_t at = out.find(" G2 "); at != std::string::npos; at = out.find(" G2 ", at + 1)) {
-            ids.insert(out.substr(at + 4, 6));
+        for (std::size_t at = out.find(" radio "); at != std::string::npos; at = out.find(" radio ", at + 1)) {
+            ids.insert(out.substr(at + 7, 6));
         }
         return ids;
     };
@@ -132,4 +133,97 @@ TEST(SimulatedGateway, DropEveryLeavesEveryNthCommandUnanswered) {
     std::vector<std::string> ids;
     for (const std::string& frame : client.Frames()) ids.push_back(IdOf(frame));
     EXPECT_EQ(ids, (std::vector<std::string>{"A00001", "A00003", "A00005"}));
+}
+
+TEST_F(CliPaths, SilenceIsExplainedProgressNamesTheModuleAndQuietAndVerboseAreHeard) {
+    gatewaysim::Options silent;
+    silent.silentIds = {"R10092"};
+    StartGateway(silent);
+    // The note's wait is shortened below the reply timeout, so it comes before the timeout ends the wait.
+    environment.insert(QStringLiteral("VESKORA_SILENCE_NOTE_MS"), QStringLiteral("50"));
+    const std::string note = "no reply from sx1276 R10092 for 50 ms; is another client connected to the gateway?";
+    ToolRun r = Veskora({"get", "sx1276", "R10092"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find(note), std::string::npos) << r.err;
+    r = Veskora({"-q", "get", "sx1276", "R10092"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err.find("no reply from"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no answer within 500 ms"), std::string::npos) << r.err;  // errors still come
+
+    // -v: every line, with its time, both ways.
+    r = Veskora({"get", "radio", "A00001", "-v"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const QRegularExpression sent(
+        QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3} sent +AT\\+GET G2 A00001\\n"));
+    EXPECT_TRUE(sent.match(QString::fromStdString(r.err)).hasMatch()) << r.err;
+    EXPECT_NE(r.err.find(" received radio A00001  frequency="), std::string::npos) << r.err;
+
+    // On a terminal the progress bar names the module under way.
+    const QString line = QStringLiteral("'%1' %2 read-all -o site.xml")
+                             .arg(QStringLiteral(VESKORA_CLI), GlobalOptions().join(QLatin1Char(' ')));
+    r = Run(QStringLiteral("script"), {QStringLiteral("-qec"), line, QStringLiteral("/dev/null")});
+    EXPECT_EQ(r.exitCode, 3) << r.out;  // R10092 gave no answer
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\\] \\d+/\\d+ sx1276 R10092 "))
+                    .match(QString::fromStdString(r.out))
+                    .hasMatch())
+        << r.out;
+
+    // The monitor's banner, and a line when nothing came.
+    sim.reset();
+    StartGateway();
+    bool stopped = false;
+    r = Veskora({"monitor"}, [&](QProcess& p, const ToolRun& sofar) {
+        if (!stopped && sofar.err.find("nothing received for 50 ms") != std::string::npos) {
+            ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+            stopped = true;
+        }
+    });
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_EQ(r.err.rfind("veskora: monitoring the gateway at 127.0.0.1:", 0), 0u) << r.err;
+}
+
+TEST_F(CliPaths, BashCompletesCommandsValueNamesOptionsAndFilesAsTheToolTakesThem) {
+    Write("plan.xml", "");
+    const auto complete = [&](const std::string& line) {
+        const QString script =
+            QStringLiteral("source '" VESKORA_SOURCE_DIR
+                           "/dist/completion/veskora.bash'; read -ra COMP_WORDS <<<\"$1\"; "
+                           "[[ $1 == *' ' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _veskora; "
+                           "((${#COMPREPLY[@]} == 0)) || printf '%s\\n' \"${COMPREPLY[@]}\"");
+        const ToolRun r =
+            Run(QStringLiteral("bash"), {QStringLiteral("--norc"), QStringLiteral("--noprofile"), QStringLiteral("-c"),
+                                         script, QStringLiteral("bash"), QString::fromStdString(line)});
+        EXPECT_EQ(r.exitCode, 0) << line << r.err;
+        return r.out;
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"veskora re", "read-all\n"},
+        {"veskora get sx", "sx1280\nsx1276\n"},
+        {"veskora --ga", "--gateway\n"},
+        {"veskora --timeout 900 se", "set\n"},
+        {"veskora set sx1276 R10092 --b", "--busy-sf\n"},
+        {"veskora set node N1 --frequency 1 --su", "--sub-net-key\n--super-id\n"},
+        {"veskora set sx1276 R10092 --frequency ", ""},
+        {"veskora read-all --k", "--keep-partial\n"},
+        {"veskora apply --d", "--dry-run\n"},
+        {"veskora apply pl", "plan.xml\n"},
+        {"veskora --ids id", "ids.xml\n"},
+    };
+    for (const auto& [line, expected] : cases) EXPECT_EQ(complete(line), expected) << line;
+
+    // What it offers, the tool takes: every command, and every value option of every kind.
+    for (const QString& command : QString::fromStdString(complete("veskora ")).split(u'\n', Qt::SkipEmptyParts)) {
+        const ToolRun r = Run(QStringLiteral(VESKORA_CLI), {command, QStringLiteral("--help")});
+        EXPECT_EQ(r.exitCode, 0) << command.toStdString() << r.err;
+    }
+    for (const QString& kind : QString::fromStdString(complete("veskora set ")).split(u'\n', Qt::SkipEmptyParts)) {
+        QStringList args{QStringLiteral("set"), kind, QStringLiteral("X1")};
+        for (const QString& option : QString::fromStdString(complete("veskora set " + kind.toStdString() + " X1 --"))
+                                         .split(u'\n', Qt::SkipEmptyParts)) {
+            if (option != QStringLiteral("--help")) args << option << QStringLiteral("1");
+        }
+        args << QStringLiteral("--help");
+        const ToolRun r = Run(QStringLiteral(VESKORA_CLI), args);
+        EXPECT_EQ(r.exitCode, 0) << kind.toStdString() << r.err;
+    }
 }

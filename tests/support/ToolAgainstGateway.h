@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,29 +44,42 @@ protected:
     std::string Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)).toStdString(); }
     void Write(const char* name, const std::string& text) const { std::ofstream(Path(name), std::ios::binary) << text; }
 
-    // Runs veskora with the gateway (or, without one, a closed loopback port)
-    // and the ID file set; the event loop turns, so the gateway answers.
-    // whileRunning sees the process and its output so far.
+    // The gateway (or, without one, a closed loopback port) and the ID file,
+    // as options before the words of a run.
+    QStringList GlobalOptions() const {
+        return {QStringLiteral("--ids"),     QString::fromStdString(Path("ids.xml")),
+                QStringLiteral("--timeout"), QStringLiteral("500"),
+                QStringLiteral("--gateway"), QStringLiteral("127.0.0.1:%1").arg(sim ? sim->Port() : 1)};
+    }
+
+    // Runs veskora with the global options; the event loop turns, so the
+    // gateway answers. whileRunning sees the process and its output so far.
     ToolRun Veskora(std::initializer_list<std::string> words,
                     const std::function<void(QProcess&, const ToolRun&)>& whileRunning = nullptr) {
-        QStringList args{QStringLiteral("--ids"),     QString::fromStdString(Path("ids.xml")),
-                         QStringLiteral("--timeout"), QStringLiteral("500"),
-                         QStringLiteral("--gateway"), QStringLiteral("127.0.0.1:%1").arg(sim ? sim->Port() : 1)};
+        QStringList args = GlobalOptions();
         for (const std::string& w : words) args << QString::fromStdString(w);
+        return Run(QStringLiteral(VESKORA_CLI), args, whileRunning);
+    }
+
+    // Runs a program in the test's folder with `environment`.
+    ToolRun Run(const QString& program, const QStringList& args,
+                const std::function<void(QProcess&, const ToolRun&)>& whileRunning = nullptr) {
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(VESKORA_CLI), args);
+        process.setProcessEnvironment(environment);
+        process.start(program, args);
         ToolRun run;
         const QDeadlineTimer deadline(60000);
         while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             run.out += process.readAllStandardOutput().toStdString();
+            run.err += process.readAllStandardError().toStdString();
             if (whileRunning) whileRunning(process, run);
             process.waitForFinished(1);
         }
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         run.out += process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
+        run.err += process.readAllStandardError().toStdString();
         return run;
     }
 
@@ -94,4 +108,5 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<gatewaysim::GatewayServer> sim;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };

@@ -46,6 +46,15 @@ TEST(NetworkFile, ASiteComesBackFromItsFileValueForValue) {
     EXPECT_EQ(back.nodes.at("N00301").attributes[4].text, "a&<b>");
     EXPECT_EQ(back.nodes.at("N00301").attributes[1].origin, Origin::Unknown);  // never written, never read
     EXPECT_EQ(network::FormatTime(1765123456789), "2025-12-07T16:04:16.789Z");
+
+    // A partial read is marked on the root and otherwise the same file, read the same way.
+    const std::string partial = network::NetworkFileText(site, "interrupted");
+    EXPECT_EQ(partial.rfind("<VeskoraNetwork format=\"1\" partial=\"interrupted\">", 0), 0u) << partial.substr(0, 60);
+    const std::string whole = network::NetworkFileText(site);
+    EXPECT_EQ(partial.substr(partial.find('>')), whole.substr(whole.find('>')));
+    network::Site marked;
+    ASSERT_TRUE(network::ReadNetworkText(partial, marked, &error)) << error;
+    EXPECT_TRUE(network::Compare(site, marked).empty());
 }
 
 TEST(NetworkFile, AFileOfKeysIsTheUsersAloneWhateverTheUmaskOrTheFileItReplaces) {
