@@ -157,7 +157,7 @@ TEST_F(Cli, EveryFailureEndsWithItsResultAndExitCode) {
     r = Veskora({"--retries", "0", "read-all", "-o", "bad.xml"});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(ReadFile(Path("bad.xml")).find("state=\"no answer\""), std::string::npos);
-    r = Veskora({"--json", "read-all", "-o", "bad.xml"});
+    r = Veskora({"--json", "--retries", "0", "read-all", "-o", "bad.xml"});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(r.out.find(" modules gave no answer\",\"exit\":3,"), std::string::npos) << r.out;
 }
