@@ -18,7 +18,7 @@ _veskora() {
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-            --gateway | --ids | --timeout | -o | --output) ((i++)) ;;
+            --gateway | --ids | --timeout | --retries | -o | --output) ((i++)) ;;
             --json | --service-stopped | -q | --quiet | -v | --verbose | --dry-run | --keep-going | --keep-partial) ;;
             -*) [[ $command == set ]] && ((i++)) ;;
             *)
@@ -37,7 +37,7 @@ _veskora() {
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return
             ;;
-        --gateway | --timeout) return ;;
+        --gateway | --timeout | --retries) return ;;
     esac
     if [[ $command == set && $prev == --* && $prev != --json && $prev != --quiet && $prev != --verbose ]]; then
         return  # a value of the option before
@@ -47,7 +47,7 @@ _veskora() {
     case $command in
         "")
             if [[ $cur == -* ]]; then
-                words="--gateway --ids --timeout --service-stopped --version $output"
+                words="--gateway --ids --timeout --retries --service-stopped --version $output"
             else
                 words="get set read-all diff apply monitor"
             fi
