@@ -52,9 +52,12 @@ void GatewayServer::Adopt(QTcpSocket* socket) {
     }
     if (m_options.floodOnConnect > 0) {
         // As fast as the socket takes them, in chunks, so the event loop runs.
+        // The next turn's timer holds the pump; the pump itself only a weak
+        // reference, so it is freed when the flood ends or the link goes.
         auto remaining = std::make_shared<int>(m_options.floodOnConnect);
         auto pump = std::make_shared<std::function<void()>>();
-        *pump = [this, remaining, pump, socket] {
+        const std::weak_ptr<std::function<void()>> self = pump;
+        *pump = [this, remaining, self, socket] {
             if (m_socket.get() != socket) return;
             std::string chunk;
             for (int i = 0; i < 200 && *remaining > 0; ++i, --*remaining) {
@@ -63,9 +66,11 @@ void GatewayServer::Adopt(QTcpSocket* socket) {
                 ++m_replies;
             }
             socket->write(chunk.data(), static_cast<qint64>(chunk.size()));
-            if (*remaining > 0) QTimer::singleShot(0, this, *pump);
+            if (*remaining > 0) {
+                if (auto next = self.lock()) QTimer::singleShot(0, this, [next] { (*next)(); });
+            }
         };
-        QTimer::singleShot(0, this, *pump);
+        QTimer::singleShot(0, this, [pump] { (*pump)(); });
     }
 }
 
