@@ -12,6 +12,7 @@
 #include "AllocCounter.h"
 #include "Generate.h"
 #include "IdFileText.h"
+#include "textcodec/CodePage.h"
 #include "xml/XmlTextDoc.h"
 
 namespace {
@@ -166,6 +167,76 @@ void ParseReadPugixml(benchmark::State& state, int corpus, Heap heap) {
     state.counters["text_bytes"] = static_cast<double>(textBytes);
 }
 
+// Every element's name and text through the navigation calls the pages use:
+// SeekChild over the main element's children, Descend into one that has
+// children, Ascend when they run out (no recursion: the nested corpora are
+// deeper than a call stack).
+std::size_t WalkEngine(xml::XmlTextDoc& x) {
+    if (!x.SeekMain()) return 0;
+    std::size_t bytes = x.TagNameOf(x.MainPos()).size() + x.ElementText(x.MainPos()).size();
+    for (;;) {
+        if (x.SeekChild()) {
+            bytes += x.TagNameOf(x.ChildPos()).size() + x.TextOfChild().size();
+            if (x.Element(x.ChildPos()).firstChild) x.Descend();
+        } else if (!x.Ascend()) {
+            return bytes;
+        }
+    }
+}
+
+// pugixml's tree walk: every element's name and child_value.
+std::size_t WalkNamesPugixml(const pugi::xml_node& root) {
+    std::size_t bytes = 0;
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) bytes += std::strlen(n.name()) + std::strlen(n.child_value());
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && !n.next_sibling()) n = n.parent() == root ? pugi::xml_node() : n.parent();
+        if (n) n = n.next_sibling();
+    }
+    return bytes;
+}
+
+// Parse, then walk every element reading its name and text, in code page cp.
+void ParseWalkEngine(benchmark::State& state, int corpus, Heap heap, int cp) {
+    const textcodec::ScopedSystemCodePage page(cp);
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    if (heap == Heap::Warm) {
+        xml::XmlTextDoc x(doc);
+        WalkEngine(x);
+    }
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        alloc::RenewPages(state, heap);
+        xml::XmlTextDoc x;
+        x.SetDocText(doc);
+        bytes = WalkEngine(x);
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+    state.counters["text_bytes"] = static_cast<double>(bytes);
+}
+
+void ParseWalkPugixml(benchmark::State& state, int corpus, Heap heap) {
+    alloc::UseHeap(heap);
+    const std::string& doc = Doc(corpus);
+    if (heap == Heap::Warm) pugi::xml_document().load_buffer(doc.data(), doc.size());
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        alloc::RenewPages(state, heap);
+        pugi::xml_document x;
+        x.load_buffer(doc.data(), doc.size());
+        bytes = WalkNamesPugixml(x);
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+    state.counters["text_bytes"] = static_cast<double>(bytes);
+}
+
 // N start tags left open, then N end tags that close none of them: the
 // parse must stay linear in N (it was quadratic).
 void ParseLoneEndTags(benchmark::State& state) {
@@ -275,6 +346,16 @@ void RegisterAll() {
                 row + "engine", [c, heap](benchmark::State& s) { ParseReadEngine(s, c, heap); }, true);
             Register(
                 row + "pugixml", [c, heap](benchmark::State& s) { ParseReadPugixml(s, c, heap); }, true);
+        }
+        for (const int c : {kSmall, kText}) {
+            for (const int cp : {textcodec::kCpKorean, textcodec::kCpUtf8}) {
+                const std::string row =
+                    std::string("parse_walk_texts/") + kCorpusNames[c] + "_" + std::to_string(cp) + "/" + h + "/";
+                Register(
+                    row + "engine", [c, heap, cp](benchmark::State& s) { ParseWalkEngine(s, c, heap, cp); }, true);
+                Register(
+                    row + "pugixml", [c, heap](benchmark::State& s) { ParseWalkPugixml(s, c, heap); }, true);
+            }
         }
         const std::string build = "build/1.1M_elements/" + h + "/";
         Register(

@@ -142,60 +142,72 @@ std::size_t EncodeCodePoint(long cp, int page, bool asciiPasses, char* out) {
     return r.length;
 }
 
-// The next '&' at or after p that begins a character, or end; bytes between
-// are copied to out. Single-byte pages look for '&' alone.
-const char* CopyToReference(const char* p, const char* end, const std::uint8_t* lead, bool singleByte,
-                            std::string& out) {
-    if (singleByte) {
-        const auto* amp = static_cast<const char*>(std::memchr(p, '&', static_cast<std::size_t>(end - p)));
-        const char* stop = amp ? amp : end;
-        out.append(p, static_cast<std::size_t>(stop - p));
-        return stop;
-    }
-    const char* run = p;
-    while (p < end) {
+constexpr std::size_t kSlack = 16;  // room for a 16-byte store past a run's end
+
+// Copies text from p to o up to the next byte that needs a look: an '&', a
+// '<' with kStopAtMarkup, or in a multi-byte page a byte of 0x80 or more.
+// Returns with p and o advanced to it, or to end.
+template <bool kStopAtMarkup>
+[[gnu::always_inline]] inline void CopyRun(const char*& p, char*& o, const char* end, bool singleByte) {
 #if defined(__SSE2__)
-        while (end - p >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('&'))) | _mm_movemask_epi8(v);
-            if (mask) {
-                p += __builtin_ctz(static_cast<unsigned>(mask));
-                break;
-            }
-            p += 16;
+    // Blocks are stored whole before they are tested: out has kSlack bytes of room past the text.
+    const __m128i amp = _mm_set1_epi8('&');
+    const __m128i lt = _mm_set1_epi8('<');
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+        int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, amp));
+        if constexpr (kStopAtMarkup) mask |= _mm_movemask_epi8(_mm_cmpeq_epi8(v, lt));
+        if (!singleByte) mask |= _mm_movemask_epi8(v);
+        if (mask) {
+            const auto k = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            p += k;
+            o += k;
+            return;
         }
-        if (p == end) break;
-#endif
-        const auto c = static_cast<unsigned char>(*p);
-        if (c == '&') break;
-        // A character of more bytes is copied whole: an '&' among its trail
-        // bytes is no reference.
-        p += c < 0x80 ? 1 : textcodec::CharLength(lead, p, end);
+        p += 16;
+        o += 16;
     }
-    out.append(run, static_cast<std::size_t>(p - run));
-    return p;
+#endif
+    while (p < end) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '&' || (kStopAtMarkup && c == '<') || (!singleByte && c >= 0x80)) return;
+        *o++ = *p++;
+    }
 }
 
-}  // namespace
-
-std::string XmlTextDoc::DecodeEntities(std::string_view text) {
-    // Short ASCII texts without references, as most are, come back as they are.
-    if (text.size() <= 64 && std::none_of(text.begin(), text.end(),
-                                          [](char c) { return c == '&' || static_cast<unsigned char>(c) >= 0x80; })) {
-        return std::string(text);
-    }
-    std::string out;
-    out.reserve(text.size());
+// Decodes text into out; with kStopAtMarkup, false (out unspecified) as soon
+// as a '<' byte shows, anywhere in the text. One pass, written in place.
+template <bool kStopAtMarkup>
+bool Decode(std::string_view text, std::string& out) {
     const int page = textcodec::SystemCodePage();
     const std::uint8_t* lead = textcodec::LeadByteLengths(page);
     const bool singleByte = lead == textcodec::LeadByteLengths(1252);
     const bool asciiPasses = AsciiPassesTo(page);
+    // Room for the rest of the text and kSlack at every step: only a
+    // reference written longer than itself needs more.
+    out.resize(text.size() + kSlack);
+    char* o = out.data();
     const char* p = text.data();
     const char* const end = p + text.size();
     char bytes[5];
     while (true) {
-        p = CopyToReference(p, end, lead, singleByte, out);
+        CopyRun<kStopAtMarkup>(p, o, end, singleByte);
         if (p >= end) break;
+        const auto c = static_cast<unsigned char>(*p);
+        if (kStopAtMarkup && c == '<') return false;
+        if (c != '&') {
+            // A character of more bytes is copied whole: an '&' among its
+            // trail bytes is no reference.
+            const int n = textcodec::CharLength(lead, p, end);
+            for (int i = 0; i < n; ++i) {
+                if (kStopAtMarkup && p[i] == '<') return false;
+                o[i] = p[i];
+            }
+            p += n;
+            o += n;
+            continue;
+        }
         if (asciiPasses) {
             // The five of XML as they are mostly written, known at once.
             const std::size_t left = static_cast<std::size_t>(end - p);
@@ -212,7 +224,7 @@ std::string XmlTextDoc::DecodeEntities(std::string_view text) {
                 length = 6;
             }
             if (length) {
-                out += known;
+                *o++ = known;
                 p += length;
                 continue;
             }
@@ -221,21 +233,46 @@ std::string XmlTextDoc::DecodeEntities(std::string_view text) {
         int collected = 0;
         const char* q = p + 1;
         while (collected < 9 && q < end && *q != ';' && static_cast<unsigned char>(*q) < 0x80) {
-            char c = *q++;
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            name[collected++] = c;
+            char ch = *q++;
+            if (kStopAtMarkup && ch == '<') return false;
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+            name[collected++] = ch;
         }
         name[collected] = '\0';
         std::size_t n;
         if (q < end && *q == ';' && (n = EncodeCodePoint(CodePointOf(name), page, asciiPasses, bytes))) {
-            out.append(bytes, n);
-            p = q + 1;
+            ++q;
+            if (n > static_cast<std::size_t>(q - p)) {
+                const auto at = static_cast<std::size_t>(o - out.data());
+                const std::size_t need = at + n + static_cast<std::size_t>(end - q) + kSlack;
+                if (out.size() < need) out.resize(need);
+                o = out.data() + at;
+            }
+            std::memcpy(o, bytes, n);
+            o += n;
+            p = q;
         } else {
-            out += '&';
+            *o++ = '&';
             ++p;
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return true;
+}
+
+}  // namespace
+
+std::string XmlTextDoc::DecodeEntities(std::string_view text) {
+    // Short ASCII texts without references, as most are, come back as they are.
+    if (text.size() <= 64 && std::none_of(text.begin(), text.end(),
+                                          [](char c) { return c == '&' || static_cast<unsigned char>(c) >= 0x80; })) {
+        return std::string(text);
+    }
+    std::string out;
+    Decode<false>(text, out);
     return out;
 }
+
+bool XmlTextDoc::DecodeTextWithoutMarkup(std::string_view text, std::string& out) { return Decode<true>(text, out); }
 
 }  // namespace xml

@@ -140,6 +140,9 @@ private:
         ElementEntry* slot = nullptr;     // the entry of next, when slot < slotEnd
         std::uint32_t next = 1;           // the next free index
         ElementEntry* slotEnd = nullptr;  // the end of the entries allocated in its segment
+        // The current entry's level, kept here: an open reading it from the
+        // entry waited for the store of the open before it.
+        std::uint32_t level = 0;
     };
 
     explicit Parser(XmlTextDoc& doc);
@@ -171,6 +174,7 @@ private:
     void SetCurrent(Cursor& at, std::uint32_t u) {
         at.current = u;
         at.entry = &E(u);
+        at.level = at.entry->levelFlags & kLevelMask;
     }
     // A tag longer than its index field can record: reported and ignored, so
     // that no length is ever stored cut short.
@@ -722,8 +726,7 @@ void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int3
     e.start = start;
     e.tagLengths = static_cast<std::uint32_t>(length);
     // One level below the innermost open element's (the document's is 0 too).
-    std::uint32_t level = c.levelFlags & kLevelMask;
-    level += at.current != 0 && level < kLevelMask;
+    const std::uint32_t level = std::min(at.level + (at.current != 0), kLevelMask);
     if (c.firstChild) {
         ElementEntry& first = E(c.firstChild);
         E(first.prev).next = n;
@@ -742,6 +745,7 @@ void Parser::Open(Cursor& at, std::int32_t start, std::int32_t length, std::int3
     e.length = nameLength;
     at.current = n;
     at.entry = &e;
+    at.level = level;
     if (counting) CountOpen(OpenName(e), 1);
 }
 
@@ -759,6 +763,7 @@ void Parser::CloseInnermost(Cursor& at, std::int32_t end, std::int32_t length, b
     if (__builtin_expect(((u ^ at.current) >> ElementTable::kSegmentBits) == 0, 1)) {
         at.entry += static_cast<std::ptrdiff_t>(u) - static_cast<std::ptrdiff_t>(at.current);
         at.current = u;
+        at.level = at.entry->levelFlags & kLevelMask;
     } else {
         SetCurrent(at, u);
     }

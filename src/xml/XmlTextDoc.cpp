@@ -93,8 +93,12 @@ std::string_view XmlTextDoc::TagNameOf(std::uint32_t element) const {
     const char* p = base + E(element).start + 1;
     while (p < end && IsWs(static_cast<unsigned char>(*p))) ++p;
     const char* const name = p;
-    const std::uint8_t* lead = textcodec::LeadByteLengths(textcodec::SystemCodePage());
-    while (p < end && !IsTagNameEnd(static_cast<unsigned char>(*p))) p += textcodec::CharLength(lead, p, end);
+    // ASCII bytes are one character in every page: the page's table only from the first other byte.
+    while (p < end && static_cast<unsigned char>(*p) < 0x80 && !IsTagNameEnd(static_cast<unsigned char>(*p))) ++p;
+    if (p < end && static_cast<unsigned char>(*p) >= 0x80) {
+        const std::uint8_t* lead = textcodec::LeadByteLengths(textcodec::SystemCodePage());
+        while (p < end && !IsTagNameEnd(static_cast<unsigned char>(*p))) p += textcodec::CharLength(lead, p, end);
+    }
     return {name, static_cast<size_t>(p - name)};
 }
 
@@ -183,13 +187,15 @@ std::string XmlTextDoc::ElementText(std::uint32_t element) const {
                                              [](char c) { return kMarkupOrWide[static_cast<unsigned char>(c)]; })) {
         return std::string(content);
     }
-    if (content.find('<') == std::string_view::npos) return DecodeEntities(content);
+    std::string out;
+    // One pass decodes the text and looks for markup.
+    if (DecodeTextWithoutMarkup(content, out)) return out;
 
     // Content with markup: keep text and CDATA, drop the rest.
+    out.clear();
     const std::string copy(content);
     Scanner scanner(copy.c_str(), copy.size());
     Token token;
-    std::string out;
     while (ScanToken(scanner, token) != kTokEnd) {
         const std::string_view piece(copy.data() + token.start, static_cast<size_t>(token.length));
         if (token.kind == kTokText) {

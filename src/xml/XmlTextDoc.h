@@ -108,6 +108,9 @@ public:
 private:
     friend class Parser;
 
+    // DecodeEntities for a text without markup: false (out unspecified) when
+    // the text holds a '<' byte anywhere.
+    static bool DecodeTextWithoutMarkup(std::string_view text, std::string& out);
     void SetPositions(std::uint32_t parent, std::uint32_t main, std::uint32_t child);
     void ResetPositions() { SetPositions(0, 0, 0); }
     std::uint32_t FindInChildren(std::uint32_t parent, std::uint32_t after, const char* path) const;

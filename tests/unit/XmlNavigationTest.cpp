@@ -181,3 +181,57 @@ TEST(XmlText, DoubleByteNamesAndTextAreSteppedWhole) {
     EXPECT_EQ(doc.TagNameOf(doc.MainPos()), "\xB0\xA1");
     EXPECT_EQ(doc.TextOfChild(), "\xB0\xA1 &");
 }
+
+TEST(XmlText, TextsOfRandomPiecesDecodeAsEachPieceDoesAlone) {
+    // Pieces whose decoding does not depend on what follows them, joined at
+    // random so that references and characters of more bytes fall on every
+    // place of the 16-byte blocks the decoding copies. Each: the text, what
+    // DecodeEntities gives in 949, 65001 and 1252, and what ElementText gives
+    // where that differs (markup).
+    struct Piece {
+        const char* text;
+        const char* decoded[3];
+        const char* element = nullptr;
+    };
+    const Piece pieces[] = {
+        {"Gateway", {"Gateway", "Gateway", "Gateway"}},
+        {"answered on 2402 MHz, line after line", {}},
+        {"&lt;", {"<", "<", "<"}},
+        {"&amp;", {"&", "&", "&"}},
+        {"&quot;&apos;&gt;", {"\"'>", "\"'>", "\"'>"}},
+        {"&#65;&#x42;", {"AB", "AB", "AB"}},
+        {"&#169;", {"&#169;", "\xC2\xA9", "\xA9"}},
+        {"& ", {"& ", "& ", "& "}},
+        {"&bogus;", {"&bogus;", "&bogus;", "&bogus;"}},
+        {"\xB0\xA1", {"\xB0\xA1", "\xB0\xA1", "\xB0\xA1"}},
+        {"\xB0&amp;", {"\xB0&amp;", "\xB0&", "\xB0&"}},
+        {"\xEA\xB0\x80", {"\xEA\xB0\x80", "\xEA\xB0\x80", "\xEA\xB0\x80"}},
+        {"<!--c-->", {"<!--c-->", "<!--c-->", "<!--c-->"}, ""},
+        {"<![CDATA[&lt;]]>", {"<![CDATA[<]]>", "<![CDATA[<]]>", "<![CDATA[<]]>"}, "&lt;"},
+    };
+    const int pages[] = {949, 65001, 1252};
+    std::uint32_t seed = 34;
+    const auto next = [&seed](std::uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const int k = static_cast<int>(next(3));
+        textcodec::ScopedSystemCodePage page(pages[k]);
+        std::string text;
+        std::string decoded;
+        std::string element;
+        for (std::uint32_t n = next(12); n > 0; --n) {
+            const Piece& p = pieces[next(std::size(pieces))];
+            const std::string_view run = p.text;
+            // Plain runs are cut anywhere, so that blocks end at every length.
+            const std::string cut(p.decoded[0] ? run : run.substr(0, next(static_cast<std::uint32_t>(run.size()) + 1)));
+            text += cut;
+            decoded += p.decoded[0] ? p.decoded[k] : cut;
+            element += p.element ? p.element : p.decoded[0] ? p.decoded[k] : cut;
+        }
+        EXPECT_EQ(XmlTextDoc::DecodeEntities(text), decoded) << pages[k] << " " << text;
+        const XmlTextDoc doc("<r>" + text + "</r>");
+        EXPECT_EQ(doc.ElementText(1), element) << pages[k] << " " << text;
+    }
+}
