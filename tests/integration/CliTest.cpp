@@ -257,7 +257,7 @@ TEST_F(Cli, NothingReachesTheWireThatNobodyMeantAndNoFalseConfirmation) {
 TEST_F(Cli, WithJsonEveryOutcomeIsOneDocumentWithItsExitCodeAndTheDocumentedKeys) {
     StartGateway();
     struct Case {
-        std::initializer_list<std::string> words;
+        std::vector<std::string> words;
         int exit;
         std::vector<const char*> keys;
     };
@@ -344,7 +344,8 @@ TEST_F(Cli, DefaultsComeFromTheEnvironmentAndMistakesAreAnsweredInWords) {
     EXPECT_NE(r.out.find("VESKORA_GATEWAY"), std::string::npos);
     EXPECT_NE(r.out.find("VESKORA_IDS"), std::string::npos);
 
-    const std::pair<std::initializer_list<std::string>, std::string> mistakes[] = {
+    // Vectors, not initializer lists: a list's array would not outlive the table's initialisation.
+    const std::pair<std::vector<std::string>, std::string> mistakes[] = {
         {{"reed-all"}, "unknown command \"reed-all\"; did you mean \"read-all\"?"},
         {{"frobnicate"}, "unknown command \"frobnicate\"\n"},
         {{"get", "sx1267", "R10092"}, "unknown value name \"sx1267\"; did you mean \"sx1276\"?"},

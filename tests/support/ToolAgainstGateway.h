@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "GatewayServer.h"
 #include "support/Files.h"
@@ -54,7 +55,7 @@ protected:
 
     // Runs veskora with the global options; the event loop turns, so the
     // gateway answers. whileRunning sees the process and its output so far.
-    ToolRun Veskora(std::initializer_list<std::string> words,
+    ToolRun Veskora(const std::vector<std::string>& words,
                     const std::function<void(QProcess&, const ToolRun&)>& whileRunning = nullptr) {
         QStringList args = GlobalOptions();
         for (const std::string& w : words) args << QString::fromStdString(w);
