@@ -233,6 +233,13 @@ void GatewayClient::OnFrame(const std::string& frame) {
     if (!m_settled) m_quietFrom = now;
     Module* module = nullptr;
     if (!reply.textMessage && !reply.tag.empty()) {
+        if (m_modules.size() >= kModulesKept) {
+            // A flood of IDs must not grow memory for ever: modules that owe no late answer are
+            // forgotten, but for the one asked now.
+            const std::string asked = KeyOf(m_current.request.tag, m_current.request.id);
+            std::erase_if(m_modules,
+                          [&](const auto& entry) { return entry.second.owedSince < 0 && entry.first != asked; });
+        }
         module = &m_modules[KeyOf(reply.tag, reply.moduleId)];
         module->lastFrame = now;
     }

@@ -112,6 +112,9 @@ public:
     // their done: for a run that ends early. A late reply is then Unmatched.
     void Cancel();
     std::size_t Pending() const { return m_queue.size() + (m_busy ? 1 : 0); }
+    // Modules whose recent answers the client still remembers (bounded under a flood).
+    std::size_t TrackedModules() const { return m_modules.size(); }
+    static constexpr std::size_t kModulesKept = 1024;
 
 signals:
     // A line going out now, for views that show what is under way.
