@@ -25,7 +25,7 @@ CellStates::CellStates(RFConfigDlg& page, QObject* parent) : QObject(parent), m_
         Mark(list, row, column, State::Edited, QStringLiteral("Edited, not sent yet"));
     });
     connect(&m_page, &RFConfigDlg::CommandSent, this, [this](int kind, const std::string& line, bool sent) {
-        if (kind == CMD_SET && sent) OnSet(line);
+        if (kind == devlink::CMD_SET && sent) OnSet(line);
     });
     connect(&m_page, &RFConfigDlg::ReplyDecoded, this, &CellStates::OnReply);
 }

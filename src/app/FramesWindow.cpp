@@ -60,8 +60,8 @@ FramesWindow::FramesWindow(RFConfigDlg& page, QWidget* parent)
         if (!sent) info.warnings.emplace_back("not sent: no connection to the gateway");
         Add(line, std::move(info));
     });
-    connect(&page, &RFConfigDlg::FrameHandled, this, [this, &page](const std::string& frame) {
-        Add(frame, network::DescribeReply(frame, page.m_frameGivenUp));
+    connect(&page.Link(), &devlink::GatewayLink::FrameDecoded, this, [this](const devlink::Received& received) {
+        Add(received.frame, network::DescribeReply(received.frame, received.reply, received.givenUp));
     });
 }
 

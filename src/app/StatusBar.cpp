@@ -30,8 +30,8 @@ StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
         if (line == devlink::command::kRestartService) m_status.SetService(LinkStatus::Service::Running);
         Refresh();
     });
-    connect(&m_page, &RFConfigDlg::FrameHandled, this, [this](const std::string& frame) {
-        m_status.Received(static_cast<std::int64_t>(frame.size()), m_clock());
+    connect(&m_page.Link(), &devlink::GatewayLink::FrameDecoded, this, [this](const devlink::Received& received) {
+        m_status.Received(static_cast<std::int64_t>(received.frame.size()), m_clock());
     });
     connect(&m_page, &RFConfigDlg::LogAppended, this, [this](const std::string& text) {
         if (m_log.Append(textcodec::ToQString(text), m_clock()) || m_logFailureShown || !m_log.Path().size()) return;

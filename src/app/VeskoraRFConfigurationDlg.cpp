@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -19,6 +20,7 @@
 #include "ids/DocumentsFolder.h"
 #include "res/AppIcon.h"
 #include "res/DialogKeys.h"
+#include "res/IpAddressCtrl.h"
 #include "res/Readings.h"
 #include "res/Settings.h"
 #include "res/Strings.h"
@@ -50,7 +52,7 @@ CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialo
         Tab(res::strings::kTabIdSetting, m_dlgIdSetting, 30),
         Tab("Network", m_pageNetwork, 20),
     };
-    m_pageNetwork.SetLink(&m_rfLink);
+    m_pageNetwork.SetLink(this);
 }
 
 CVeskoraRFConfigurationDlg::~CVeskoraRFConfigurationDlg() = default;
@@ -304,6 +306,24 @@ QAction* CVeskoraRFConfigurationDlg::MenuCommand(int id) const {
         if (action->data().toInt() == id) return action;
     }
     return nullptr;
+}
+
+QString CVeskoraRFConfigurationDlg::Address() const {
+    if (!m_dlgRfConfig.m_ipAddress || !m_dlgRfConfig.m_editPort) return {};
+    return m_dlgRfConfig.m_ipAddress->Text() + QLatin1Char(':') + m_dlgRfConfig.m_editPort->text();
+}
+
+void CVeskoraRFConfigurationDlg::Connect() {
+    // Only from no link at all: pressing Connect on a live link would end it.
+    if (!m_dlgRfConfig.m_pDataSocket && !m_dlgRfConfig.m_bConnected) m_dlgRfConfig.OnBnClickedConnect();
+}
+
+void CVeskoraRFConfigurationDlg::StopService() {
+    if (!m_dlgRfConfig.m_bServiceStopped) m_dlgRfConfig.OnBnClickedServiceStop();
+}
+
+void CVeskoraRFConfigurationDlg::RestartService() {
+    if (m_dlgRfConfig.m_bServiceStopped) m_dlgRfConfig.OnBnClickedServiceStop();
 }
 
 void CVeskoraRFConfigurationDlg::keyPressEvent(QKeyEvent* event) {

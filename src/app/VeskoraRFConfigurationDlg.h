@@ -10,10 +10,11 @@
 #include "app/CellStates.h"
 #include "app/FramesWindow.h"
 #include "app/Reconnector.h"
-#include "app/RfPageLink.h"
 #include "app/StatusBar.h"
 #include "ids/IDSettingDlg.h"
+#include "link/GatewayLink.h"
 #include "netview/NetworkPage.h"
+#include "netview/SiteLink.h"
 #include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 
@@ -28,9 +29,10 @@ namespace app {
 class RecentGatewayPicker;
 }
 
-// The main window: a menu bar and one tab control holding the two pages.
-// Its modal run is the program's run.
-class CVeskoraRFConfigurationDlg : public QDialog {
+// The main window: a menu bar and one tab control holding the pages. It owns
+// the one link to the gateway and hands it to every view; its modal run is
+// the program's run.
+class CVeskoraRFConfigurationDlg : public QDialog, public netview::SiteLink {
     Q_OBJECT
 
 public:
@@ -87,11 +89,20 @@ public:
         int heightCut;
     };
 
+    // The one link: made before the pages that view it, ended after them.
+    devlink::GatewayLink m_link;
     IDSettingDlg m_dlgIdSetting;
-    RFConfigDlg m_dlgRfConfig;
-    // The Network tab works over the RF page's link.
-    RfPageLink m_rfLink{m_dlgRfConfig};
+    RFConfigDlg m_dlgRfConfig{m_link};
     netview::NetworkPage m_pageNetwork;
+
+    // What the Network tab asks of the window: the link, and the RF page's
+    // own Connect and service buttons pressed for it (so its log shows them).
+    devlink::GatewayLink& Link() override { return m_link; }
+    QString Address() const override;
+    void Connect() override;
+    bool ServiceStopped() const override { return m_dlgRfConfig.m_bServiceStopped; }
+    void StopService() override;
+    void RestartService() override;
     // The tabs in their order; the first one's page shows at start.
     std::vector<TabPage> m_pages;
     QWidget* m_pwndShow = nullptr;

@@ -16,7 +16,7 @@ SocketChannel::SocketChannel() {
     m_frameWait.setSingleShot(true);
     m_frameWait.setInterval(kFrameWaitMs);
     connect(&m_frameWait, &QTimer::timeout, this, [this] {
-        if (m_assembler.HasPending()) emit FrameReceived(m_assembler.Flush());
+        if (m_assembler.HasPending()) Deliver(m_assembler.Flush());
     });
     connect(&m_socket, &QTcpSocket::readyRead, this, &SocketChannel::OnReadyRead);
     connect(&m_socket, &QTcpSocket::connected, this, &Channel::Opened);
@@ -66,13 +66,18 @@ void SocketChannel::Flush(int timeoutMs) {
 
 void SocketChannel::Send(const std::string& line) { m_socket.write(line.data(), static_cast<qint64>(line.size())); }
 
+void SocketChannel::Deliver(const std::string& frame) {
+    emit FrameReceived(frame);
+    emit ReplyReceived(DecodeReply(frame, false));
+}
+
 void SocketChannel::OnReadyRead() {
     const QByteArray bytes = m_socket.readAll();
     for (qsizetype at = 0; at < bytes.size(); at += static_cast<qsizetype>(kReadSize)) {
         const auto n = std::min<qsizetype>(static_cast<qsizetype>(kReadSize), bytes.size() - at);
         for (const std::string& frame :
              m_assembler.Feed(std::string_view(bytes.constData() + at, static_cast<size_t>(n)))) {
-            emit FrameReceived(frame);
+            Deliver(frame);
         }
         if (!m_assembler.HasPending()) {
             m_frameWait.stop();
@@ -108,7 +113,7 @@ GatewayClient::GatewayClient(Channel& channel, QObject* parent) : QObject(parent
     });
     m_gate.setSingleShot(true);
     connect(&m_gate, &QTimer::timeout, this, &GatewayClient::Next);
-    connect(&m_channel, &Channel::FrameReceived, this, &GatewayClient::OnFrame);
+    connect(&m_channel, &Channel::ReplyReceived, this, &GatewayClient::OnReply);
     connect(&m_channel, &Channel::Opened, this, &GatewayClient::OnOpened);
     connect(&m_channel, &Channel::Closed, this, &GatewayClient::OnClosed);
     OnOpened();
@@ -227,8 +232,7 @@ void GatewayClient::Finish(Outcome outcome) {
     Next();
 }
 
-void GatewayClient::OnFrame(const std::string& frame) {
-    Reply reply = DecodeReply(frame, false);
+void GatewayClient::OnReply(Reply reply) {
     const qint64 now = m_clock.elapsed();
     if (!m_settled) m_quietFrom = now;
     Module* module = nullptr;

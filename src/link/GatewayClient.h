@@ -27,7 +27,9 @@ public:
     virtual bool IsOpen() const = 0;
 
 signals:
+    // Each frame as it arrived, then the same frame decoded (once, by the channel).
     void FrameReceived(const std::string& frame);
+    void ReplyReceived(const devlink::Reply& reply);
     void Opened();
     void Closed(const QString& reason);
 };
@@ -50,6 +52,7 @@ public:
 
 private:
     void OnReadyRead();
+    void Deliver(const std::string& frame);
 
     QTcpSocket m_socket;
     FrameAssembler m_assembler;
@@ -138,7 +141,7 @@ private:
     // How long the front request must still wait before it can go out.
     qint64 GateWait(const Request& request);
     void Finish(Outcome outcome);
-    void OnFrame(const std::string& frame);
+    void OnReply(Reply reply);
     void OnOpened();
     void OnClosed(const QString& reason);
 

@@ -88,22 +88,17 @@ void NetworkPage::Create(QWidget* parent) {
 
 void NetworkPage::SetLink(SiteLink* link) {
     m_link = link;
+    m_site = m_link ? &m_link->Link().live : &m_ownSite;
     if (!m_link) return;
-    connect(&m_link->Channel(), &devlink::Channel::Opened, this, &NetworkPage::OnLinkOpened);
-    connect(&m_link->Channel(), &devlink::Channel::Closed, this, &NetworkPage::OnLinkClosed);
-    if (m_link->Channel().IsOpen()) ++m_live.linkSession;
+    devlink::GatewayLink* gateway = &m_link->Link();
+    connect(gateway, &devlink::Channel::Opened, this, &NetworkPage::OnLinkChanged);
+    connect(gateway, &devlink::Channel::Closed, this, &NetworkPage::OnLinkChanged);
+    // Every reply the link reads into the site, whoever asked, shows here.
+    connect(gateway, &devlink::GatewayLink::SiteChanged, this, &NetworkPage::ScheduleRefresh);
     RefreshLink();
 }
 
-void NetworkPage::OnLinkOpened() {
-    // A new link: what the last one said is history until read again.
-    ++m_live.linkSession;
-    RefreshLink();
-    RefreshTree();
-}
-
-void NetworkPage::OnLinkClosed() {
-    m_lostAt.emplace(m_live.linkSession, m_clock());
+void NetworkPage::OnLinkChanged() {
     RefreshLink();
     RefreshTree();
 }
@@ -111,8 +106,8 @@ void NetworkPage::OnLinkClosed() {
 QString NetworkPage::StateText(ShownState state, const network::Value& value) const {
     QString text = QString::fromLatin1(ShownStateName(state));
     if (state == ShownState::ReadBeforeLoss || state == ShownState::ConfirmedBeforeLoss) {
-        const auto lost = m_lostAt.find(value.session);
-        if (lost != m_lostAt.end()) {
+        const auto lost = m_site->lostAt.find(value.session);
+        if (lost != m_site->lostAt.end()) {
             text += QStringLiteral(" at %1").arg(
                 QDateTime::fromMSecsSinceEpoch(lost->second).toString(QStringLiteral("hh:mm")));
         }
@@ -186,7 +181,7 @@ void NetworkPage::Build() {
 
 void NetworkPage::RefreshLink() {
     if (!m_linkLabel) return;
-    const bool open = m_link && m_link->Channel().IsOpen();
+    const bool open = m_link && m_link->Link().IsOpen();
     const QString address = m_link ? m_link->Address() : QString();
     m_linkLabel->setText(open ? QStringLiteral("Connected to the gateway at %1.").arg(address)
                               : QStringLiteral("Not connected. Connect links the RF Configuration page to %1; "
@@ -211,7 +206,7 @@ void NetworkPage::Tell(const QString& text, bool error) {
 }
 
 bool NetworkPage::EnsureLink() {
-    if (m_link && m_link->Channel().IsOpen()) return true;
+    if (m_link && m_link->Link().IsOpen()) return true;
     const QString address = m_link ? m_link->Address() : QString();
     if (m_link && res::WindowMessageBox(this,
                                         QStringLiteral("Not connected to the gateway. Connect to %1 now? "
@@ -240,7 +235,7 @@ bool NetworkPage::EnsureServiceStopped() {
 }
 
 void NetworkPage::StartClient() {
-    m_client = std::make_unique<devlink::GatewayClient>(m_link->Channel());
+    m_client = std::make_unique<devlink::GatewayClient>(m_link->Link());
     connect(m_client.get(), &devlink::GatewayClient::Sending, this,
             [this](const QString& line) { m_current->setText(line); });
     // The stop went out through the page: its "$" message must not join the first reply.
@@ -263,11 +258,11 @@ void NetworkPage::StartRead(bool onlyUnanswered) {
     }
     if (!EnsureServiceStopped()) return;
     // What was known stays until a new answer replaces it, marked by its link and time.
-    network::TakeIds(m_live, ids);
+    network::TakeIds(*m_site, ids);
     for (auto& [path, notes] : m_notes) notes.written = notes.differs = false;
     m_compared = false;
     StartClient();
-    m_reader = std::make_unique<devlink::SiteReader>(*m_client, m_live, m_clock);
+    m_reader = std::make_unique<devlink::SiteReader>(*m_client, *m_site, m_clock);
     connect(m_reader.get(), &devlink::SiteReader::Progress, this, [this](int done, int total, const QString& module) {
         ShowProgress(done, total);
         m_current->setText(module);
@@ -339,7 +334,7 @@ void NetworkPage::EndOperation() {
 }
 
 void NetworkPage::OfferRestart() {
-    if (!m_stoppedService || !m_link || !m_link->Channel().IsOpen()) return;
+    if (!m_stoppedService || !m_link || !m_link->Link().IsOpen()) return;
     if (res::WindowMessageBox(this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
                               QStringLiteral("Network"), res::PromptIcon::Question,
                               res::PromptButtons::YesNo) == res::kIdYes) {
@@ -367,7 +362,7 @@ void NetworkPage::OpenPlan() {
 }
 
 network::Site NetworkPage::Merged() const {
-    network::Site merged = m_live;
+    network::Site merged = *m_site;
     std::map<std::string, const network::Value*> planned;
     network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
         if (v.Known()) planned.emplace(path, &v);
@@ -406,7 +401,7 @@ void NetworkPage::Compare() {
         return;
     }
     for (auto& [path, notes] : m_notes) notes.differs = false;
-    const std::vector<network::Difference> differences = network::PlanDifferences(m_plan, m_live);
+    const std::vector<network::Difference> differences = network::PlanDifferences(m_plan, *m_site);
     for (const network::Difference& d : differences) m_notes[d.path].differs = true;
     m_compared = true;
     m_summary =
@@ -421,7 +416,7 @@ void NetworkPage::Compare() {
 
 void NetworkPage::WriteDifferences() {
     if (Busy() || !m_link) return;
-    std::vector<network::WriteItem> items = network::PlanWrites(m_plan, m_live);
+    std::vector<network::WriteItem> items = network::PlanWrites(m_plan, *m_site);
     if (items.empty()) {
         Tell(QStringLiteral("Nothing to write: every planned value is on the gateway already."));
         return;
@@ -437,7 +432,7 @@ void NetworkPage::WriteDifferences() {
     }
     if (!EnsureLink() || !EnsureServiceStopped()) return;
     StartClient();
-    m_writer = std::make_unique<devlink::SiteWriter>(*m_client, m_live, m_clock);
+    m_writer = std::make_unique<devlink::SiteWriter>(*m_client, *m_site, m_clock);
     connect(m_writer.get(), &devlink::SiteWriter::Progress, this, [this](int done, int total, const QString& module) {
         ShowProgress(done, total);
         m_current->setText(module);
@@ -510,7 +505,7 @@ ReportData NetworkPage::Report() const {
         if (v.Known()) planned[path] = v.text;
     });
     std::map<std::string, const network::Value*> live;
-    network::ForEachValue(m_live, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
+    network::ForEachValue(*m_site, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
     network::ForEachValue(shown, [&](const std::string& path, const network::Value&) {
         const auto it = live.find(path);
         const network::Value value = it != live.end() ? *it->second : network::Value{};
@@ -518,7 +513,7 @@ ReportData NetworkPage::Report() const {
         // The value is at hand: StateAt would walk the whole site again for each row.
         const auto notes = m_notes.find(path);
         const ShownState state =
-            StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{}, m_live.linkSession);
+            StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{}, m_site->linkSession);
         ReportRow row{
             Q(path),
             N(value.text),
@@ -540,11 +535,11 @@ ReportData NetworkPage::Report() const {
 
 ShownState NetworkPage::StateAt(const std::string& path) const {
     network::Value value;
-    network::ForEachValue(m_live, [&](const std::string& p, const network::Value& v) {
+    network::ForEachValue(*m_site, [&](const std::string& p, const network::Value& v) {
         if (p == path) value = v;
     });
     const auto it = m_notes.find(path);
-    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{}, m_live.linkSession);
+    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{}, m_site->linkSession);
 }
 
 QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
@@ -574,14 +569,14 @@ void NetworkPage::RefreshTree() {
         shown, [&](const std::string& path, const std::string& id) { EnsureItem(path)->setText(kValue, N(id)); });
     std::map<std::string, const network::Value*> planned, live;
     network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) { planned[path] = &v; });
-    network::ForEachValue(m_live, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
+    network::ForEachValue(*m_site, [&](const std::string& path, const network::Value& v) { live[path] = &v; });
     network::ForEachValue(shown, [&](const std::string& path, const network::Value&) {
         QTreeWidgetItem* item = EnsureItem(path);
         const auto l = live.find(path);
         const network::Value value = l != live.end() ? *l->second : network::Value{};
         const auto p = planned.find(path);
         const auto n = m_notes.find(path);
-        const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, m_live.linkSession);
+        const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, m_site->linkSession);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         item->setText(kValue, N(value.text));
         item->setText(kPlan, p != planned.end() && p->second->Known() ? N(p->second->text) : QString());
@@ -593,7 +588,7 @@ void NetworkPage::RefreshTree() {
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
         item->setToolTip(kState, StateText(state, value));
     });
-    m_planView->SetPlacements(PlaceModules(m_live, m_plan));
+    m_planView->SetPlacements(PlaceModules(*m_site, m_plan));
     m_summaryLabel->setText(m_summary);
     m_refreshing = false;
 }

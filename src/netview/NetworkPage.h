@@ -55,7 +55,8 @@ public:
     void Cancel();
 
     bool Busy() const { return m_reader || m_writer; }
-    const network::Site& Live() const { return m_live; }
+    // The live site: the link's one model of what the gateway said.
+    const network::Site& Live() const { return *m_site; }
     const network::Site& Plan() const { return m_plan; }
     ShownState StateAt(const std::string& path) const;
     QTreeWidgetItem* ItemAt(const std::string& path) const;
@@ -84,8 +85,7 @@ private:
     void SetBusy(bool busy);
     void Tell(const QString& text, bool error = false);
     void StartRead(bool onlyUnanswered);
-    void OnLinkOpened();
-    void OnLinkClosed();
+    void OnLinkChanged();
     // The state's words, with when the link was lost for a value of a dropped link.
     QString StateText(ShownState state, const network::Value& value) const;
     network::Site Merged() const;
@@ -93,9 +93,10 @@ private:
     SiteLink* m_link = nullptr;
     FileChooser m_chooseFile;
     Clock m_clock;
-    network::Site m_live, m_plan;
+    network::Site m_ownSite;  // a tab with no link yet has an empty site of its own
+    network::Site* m_site = &m_ownSite;
+    network::Site m_plan;
     std::map<std::string, ValueNotes> m_notes;
-    std::map<std::uint32_t, std::int64_t> m_lostAt;  // when each link session ended
     std::map<std::string, QTreeWidgetItem*> m_items;
     std::unique_ptr<devlink::GatewayClient> m_client;
     std::unique_ptr<devlink::SiteReader> m_reader;

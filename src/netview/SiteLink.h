@@ -2,17 +2,17 @@
 
 #include <QString>
 
-#include "link/GatewayClient.h"
+#include "link/GatewayLink.h"
 
 namespace netview {
 
-// What the Network tab needs of the link's owner: the one connection to the
-// gateway (its channel), how to make it, and the service's guard. The RF page
-// is the owner in the program; tests give their own.
+// What the Network tab needs of the window: the one link to the gateway (its
+// channel and its live site), how to make it, and the service's guard, which
+// the RF page's own buttons keep.
 class SiteLink {
 public:
     virtual ~SiteLink() = default;
-    virtual devlink::Channel& Channel() = 0;
+    virtual devlink::GatewayLink& Link() = 0;
     // "address:port" as the owner would connect to it.
     virtual QString Address() const = 0;
     virtual void Connect() = 0;

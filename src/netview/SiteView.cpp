@@ -24,7 +24,11 @@ const char* ShownStateName(ShownState state) {
 ShownState StateOf(const network::Value& live, const ValueNotes& notes, std::uint32_t currentSession) {
     // What a link that dropped said is history until it is read again.
     const bool stale = currentSession != 0 && live.session != 0 && live.session != currentSession;
-    if (notes.written) {
+    // A write's result stands until the value is read again (a read that says
+    // otherwise, or one on a later link, is what the device holds now).
+    const bool readSince = notes.written && notes.result == devlink::WriteResult::Confirmed &&
+                           live.origin != network::Origin::Confirmed;
+    if (notes.written && !readSince) {
         switch (notes.result) {
             case devlink::WriteResult::Confirmed:
                 return stale ? ShownState::ConfirmedBeforeLoss : ShownState::Confirmed;
@@ -34,7 +38,7 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes, std::uin
             default: return ShownState::NotWritten;
         }
     }
-    if (notes.edited) return ShownState::Edited;
+    if (notes.edited && !readSince) return ShownState::Edited;
     if (notes.differs) return ShownState::DiffersFromPlan;
     switch (live.origin) {
         case network::Origin::Read: return stale ? ShownState::ReadBeforeLoss : ShownState::Read;

@@ -15,8 +15,11 @@ bool IsKnownTag(const std::string& tag) {
 }  // namespace
 
 FrameInfo DescribeReply(std::string_view frame, bool givenUp) {
+    return DescribeReply(frame, devlink::DecodeReply(frame, false), givenUp);
+}
+
+FrameInfo DescribeReply(std::string_view frame, const devlink::Reply& reply, bool givenUp) {
     FrameInfo info;
-    const devlink::Reply reply = devlink::DecodeReply(frame, false);
     if (reply.textMessage) {
         info.tag = "$";
         info.values.emplace_back("message", std::string(frame));

@@ -14,7 +14,18 @@ constexpr std::array<const char*, kNodeAttributes> kAttributes{
     "frequency", "sub net key", "super ID", "SF", "TX period", "station 0", "station 1", "value 8", "value 9"};
 
 void Read(Value& value, const std::string& text, std::int64_t now, std::uint32_t session) {
+    // Saying again on the same link what a write confirmed leaves it confirmed.
+    if (value.origin == Origin::Confirmed && value.session == session && value.text == text) return;
     value = {text, Origin::Read, now, session};
+}
+
+bool InSomeNodeTable(const Site& site, const std::string& id) {
+    for (const Repeater& repeater : site.repeaters) {
+        for (std::size_t n = 1; n < repeater.nodeTable.size(); ++n) {
+            if (repeater.nodeTable[n].Known() && SameId(repeater.nodeTable[n].text, id)) return true;
+        }
+    }
+    return false;
 }
 
 std::string At(const std::vector<std::string>& values, std::size_t i) { return i < values.size() ? values[i] : ""; }
@@ -153,6 +164,14 @@ std::vector<std::string> ReplyValues(const devlink::Reply& reply) {
         }
         default: return {};
     }
+}
+
+bool ApplyObserved(Site& site, const devlink::Reply& reply, std::int64_t now) {
+    // A node is learnt from a node table, not from whatever IDs replies carry.
+    if (reply.tagIndex == devlink::kTagN9 && !site.nodes.contains(reply.moduleId) &&
+        !InSomeNodeTable(site, reply.moduleId))
+        return false;
+    return ApplyReply(site, reply, now);
 }
 
 bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now) {

@@ -70,6 +70,8 @@ struct Site {
     // The link session replies come on now: counted up by the link's owner at
     // each new link, so that values of an earlier one are known as such.
     std::uint32_t linkSession = 0;
+    // When each link session that ended was lost, for what values of it say.
+    std::map<std::uint32_t, std::int64_t> lostAt;
 };
 
 // Sets the module IDs of ids into site; the values of a module whose ID
@@ -102,6 +104,9 @@ std::vector<std::string> ReplyValues(const devlink::Reply& reply);
 // Stores what a decoded reply says into the value it answers (found by tag
 // and ID) as Read at `now`; false when no value of the site answers to it.
 bool ApplyReply(Site& site, const devlink::Reply& reply, std::int64_t now);
+// The same for a reply the link saw answer a GET, whoever asked: a node's
+// attributes only for a node the site knows (from a node table or a read).
+bool ApplyObserved(Site& site, const devlink::Reply& reply, std::int64_t now);
 
 // Every value of the site with its path ("repeater 3 / SX1276 1 / frequency"),
 // in a fixed order: the gateway, the repeaters 1-6, the nodes by ID.

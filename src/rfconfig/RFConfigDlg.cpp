@@ -9,27 +9,35 @@
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "res/TemplateBuilder.h"
+#include "res/UserPrompts.h"
 #include "rfconfig/RfLists.h"
 
-RFConfigDlg::RFConfigDlg(QWidget* parent) : res::PageBase(parent) {
+RFConfigDlg::RFConfigDlg(QWidget* parent) : RFConfigDlg(std::make_unique<devlink::GatewayLink>(), nullptr, parent) {}
+
+RFConfigDlg::RFConfigDlg(devlink::GatewayLink& link, QWidget* parent) : RFConfigDlg(nullptr, &link, parent) {}
+
+RFConfigDlg::RFConfigDlg(std::unique_ptr<devlink::GatewayLink> own, devlink::GatewayLink* shared, QWidget* parent)
+    : res::PageBase(parent), m_ownLink(std::move(own)), m_link(shared ? *shared : *m_ownLink) {
     for (QTimer* t : {&m_timer1000, &m_timer2000}) t->setInterval(500);
     connect(&m_timer1000, &QTimer::timeout, this, [this] { OnTimer(1000); });
     connect(&m_timer2000, &QTimer::timeout, this, [this] { OnTimer(2000); });
-    m_frameWait.setSingleShot(true);
-    m_frameWait.setTimerType(Qt::PreciseTimer);  // counted from a frame's first byte, not rounded later
-    m_frameWait.setInterval(kFrameWaitMs);
-    connect(&m_frameWait, &QTimer::timeout, this, &RFConfigDlg::OnFrameWaitElapsed);
-    for (QTimer* t : {&m_nextReceiveTurn, &m_logTailTurn}) {
-        t->setSingleShot(true);
-        t->setInterval(0);
-    }
-    connect(&m_nextReceiveTurn, &QTimer::timeout, this, [this] {
-        if (m_pDataSocket) OnSocketReceive(m_pDataSocket, 0);
-    });
+    m_logTailTurn.setSingleShot(true);
+    m_logTailTurn.setInterval(0);
     connect(&m_logTailTurn, &QTimer::timeout, this, &RFConfigDlg::ShowLogTail);
+    // The page hears the link before any other view: its log shows a command
+    // or reply before anything that follows from it.
+    connect(&m_link, &devlink::GatewayLink::CommandSent, this, &RFConfigDlg::OnCommandSent);
+    connect(&m_link, &devlink::GatewayLink::FrameDecoded, this, &RFConfigDlg::OnFrameDecoded);
+    connect(&m_link, &devlink::GatewayLink::StateChanged, this, &RFConfigDlg::LinkStateChanged);
+    connect(&m_link, &devlink::GatewayLink::ReadFailed, this,
+            [] { res::AppMessageBox(QStringLiteral("Could not Recieve")); });
 }
 
-RFConfigDlg::~RFConfigDlg() { CloseLink(); }
+RFConfigDlg::~RFConfigDlg() {
+    // The window's link outlives the page: it stops telling a page that is going.
+    disconnect(&m_link, nullptr, this, nullptr);
+    if (m_ownLink) CloseLink();
+}
 
 void RFConfigDlg::Create(QWidget* parent) {
     setParent(parent);

@@ -10,7 +10,9 @@
 #include <QHostAddress>
 #include <QTimer>
 
-#include "link/Sockets.h"
+#include <memory>
+
+#include "link/GatewayLink.h"
 #include "network/SiteState.h"
 #include "res/PageBase.h"
 #include "wire/FrameAssembler.h"
@@ -26,19 +28,29 @@ class IpAddressCtrl;
 class ListCtrl;
 }  // namespace res
 
-// The "RF Configuration" page: the device link, the six lists that show the
-// network's configuration, and the GET/SET commands. Narrow strings hold text
-// in the system code page, as it travels on the link.
-class RFConfigDlg : public res::PageBase, public LinkHandler {
+// The "RF Configuration" page: the device link's controls, the six lists that
+// show the network's configuration, and the GET/SET commands. The link itself
+// (sockets, reads, decoding, what the gateway said) is the window's one
+// GatewayLink; the page's link members are views onto it. Narrow strings hold
+// text in the system code page, as it travels on the link.
+class RFConfigDlg : public res::PageBase {
     Q_OBJECT
 
-public:
-    // The link as the technician sees it (caption, flags, sockets).
-    enum class LinkState { Idle, Connected, Dropped, DroppedAfterPress, AcceptedAfterPress };
-    Q_ENUM(LinkState)
+    // Declared first: the views below refer into it.
+    std::unique_ptr<devlink::GatewayLink> m_ownLink;  // a page on its own (tests) has its own link
 
+public:
+    devlink::GatewayLink& m_link;
+
+    // The link as the technician sees it (caption, flags, sockets).
+    using LinkState = devlink::GatewayLink::State;
+
+    // A page with a link of its own, and one on the window's link.
     explicit RFConfigDlg(QWidget* parent = nullptr);
+    explicit RFConfigDlg(devlink::GatewayLink& link, QWidget* parent = nullptr);
     ~RFConfigDlg() override;
+
+    devlink::GatewayLink& Link() { return m_link; }
 
     // Creates the page's controls from its template as a child of parent and
     // initialises them. Called once.
@@ -53,15 +65,11 @@ public:
     // After a drop: connects to the page's address again without a word to
     // the user (for the reconnect option); done tells whether a link stands.
     void Redial(const std::function<void(bool)>& done);
-    void OnSocketAccept(int errorCode) override;
-    void OnSocketClose(CDataSocket* socket, int errorCode) override;
-    // Sends a command line as it is and logs it (CMD_GET or CMD_SET).
+    // Sends a command line through the link (devlink::CMD_GET or CMD_SET);
+    // the log shows it, as it shows every command the link sends.
     void SendCommand(int nKind, const std::string& strCommand);
-    // Reads what arrived and handles every complete reply in it, a bounded
-    // batch per turn of the event loop.
-    void OnSocketReceive(CDataSocket* socket, int errorCode) override;
     // The wait for a frame's rest is over: what arrived is handled as it is.
-    void OnFrameWaitElapsed();
+    void OnFrameWaitElapsed() { m_link.OnFrameWaitElapsed(); }
     // Copies the stored values of a reply kind (1-6) into the lists.
     void ShowReply(int nKind);
     // Gateway commands: NET KEYs of the MCU, frequency of one gateway radio.
@@ -120,9 +128,9 @@ public:
 
     // Where the page listens for the gateway connecting back: every local
     // address; tests use the loopback address.
-    QHostAddress m_listenAddress = QHostAddress::Any;
+    QHostAddress& m_listenAddress = m_link.listenAddress;
     qsizetype m_logLimit = 0;
-    bool m_frameGivenUp = false;  // while a frame whose rest never came is handled
+    bool& m_frameGivenUp = m_link.frameGivenUp;  // while a frame whose rest never came is handled
     bool m_logTrimmed = false;
 
     // One in-place editor per editable list, with the cell it writes into.
@@ -153,11 +161,11 @@ public:
     QPushButton* m_btnServiceChange = nullptr;       // 1045
 
     // Link and service state.
-    CDataSocket* m_pDataSocket = nullptr;
-    CListenSocket* m_pListenSocket = nullptr;
-    bool m_bLinkActive = false;
-    bool m_bConnected = false;
-    bool m_bServiceStopped = false;
+    CDataSocket*& m_pDataSocket = m_link.dataSocket;
+    CListenSocket*& m_pListenSocket = m_link.listenSocket;
+    bool& m_bLinkActive = m_link.linkActive;
+    bool& m_bConnected = m_link.connected;
+    bool& m_bServiceStopped = m_link.serviceStopped;
     bool m_bRfConfigService = false;
 
     // Cells being edited in place, one pair per editable list.
@@ -176,15 +184,16 @@ public:
     // Stored IDs and the selection.
     std::vector<std::string> m_arrGatewayIds;
     std::array<std::vector<std::string>, 6> m_repeaterIds;
-    std::array<std::string, 6> m_strCommandCodes = devlink::kReplyTags;
+    std::array<std::string, 6>& m_strCommandCodes = m_link.replyTags;
     std::string m_strSelGatewayId;
     std::string m_strSelNodeId;
     std::string m_strSelRepeaterModuleId;
     int m_nSelRepeaterRow = 0;
     std::string m_strReplyModuleId;  // the module of the reply being shown
+    bool m_bReplyForClient = false;  // it answers a GET another tab sent
 
     // What the gateway said lives in the site state; the page's names are views onto it.
-    network::SiteState m_site;
+    network::SiteState& m_site = m_link.state;
     std::vector<std::string>& m_netKeys = m_site.netKeys;
     std::vector<std::string>& m_nodeIds = m_site.nodeIds;
     std::string& m_strG2Frequency = m_site.g2Frequency;
@@ -197,43 +206,34 @@ public:
     // The gateway address the page offers at start, on the technician's LAN.
     static constexpr quint32 kPresetGatewayAddress = (192u << 24) | (168u << 16) | (1u << 8) | 200u;
     static constexpr char kPresetPort[] = "5555";
-    // How long a frame whose rest has not arrived is waited for, from its first byte.
-    static constexpr int kFrameWaitMs = 300;
     // Reads handled per turn of the event loop before the window gets its turn.
-    static constexpr int kReadsPerTurn = 4;
+    static constexpr int kReadsPerTurn = devlink::GatewayLink::kReadsPerTurn;
     // The host the link was made to: the only one that may connect back.
-    QHostAddress m_gatewayAddress;
+    QHostAddress& m_gatewayAddress = m_link.gatewayAddress;
     // Why the last connect or listen failed, as the socket said it.
-    QString m_strLinkError;
+    QString& m_strLinkError = m_link.linkError;
 
-    devlink::FrameAssembler m_assembler;
-    QTimer m_frameWait;
-    QTimer m_nextReceiveTurn;  // the rest of a flood, on the event loop's next turn
-    QTimer m_logTailTurn;      // the log's caret and view, once per turn
+    devlink::FrameAssembler& m_assembler = m_link.assembler;
+    QTimer& m_frameWait = m_link.frameWait;
+    QTimer m_logTailTurn;  // the log's caret and view, once per turn
     bool m_bLogScrollPending = false;
-    LinkState m_notifiedLinkState = LinkState::Idle;
     QTimer m_timer1000;  // the first query of the chain
     QTimer m_timer2000;  // the second
 
-    LinkState CurrentLinkState() const;
+    LinkState CurrentLinkState() const { return m_link.CurrentState(); }
 
 signals:
     // What happened on the link, for views and tests to follow without
     // reading the page's members or its log text.
     void CommandSent(int kind, const std::string& command, bool sent);
     void ReplyDecoded(const devlink::Reply& reply);
-    // Each frame or message as the receive path cut it, before it was decoded.
-    void FrameHandled(const std::string& frame);
-    // The same frame once every view above has recorded it: a client that
-    // answers with its next command listens here, so the two show in order.
-    void FrameSettled(const std::string& frame);
     // An in-place editor wrote its text into a list's cell.
     void CellEdited(res::ListCtrl* list, int row, int column);
     // Each entry the log box got, as it was appended.
     void LogAppended(const std::string& text);
     // The log box let its oldest lines go for the first time (SetLogLimit).
     void LogTrimmed();
-    void LinkStateChanged(RFConfigDlg::LinkState state);
+    void LinkStateChanged(devlink::GatewayLink::State state);
 
 protected:
     // Enter commits the focused in-place editor; Enter and Escape never
@@ -244,11 +244,12 @@ private:
     void OpenCellEditor(CellEditor& cell, int iItem, int iSubItem);
     void CommitCellEditor(CellEditor& cell);
     void KeepOneChecked(res::ListCtrl* list, int iItem);
-    void HandleReply(const std::string& frame);
-    void ContinueReceiving();
-    void DiscardPartialFrame();
-    void CloseLink();
-    void NotifyLinkState();
+    RFConfigDlg(std::unique_ptr<devlink::GatewayLink> own, devlink::GatewayLink* shared, QWidget* parent);
+    // What the link did, as the page shows and logs it.
+    void OnCommandSent(int kind, const std::string& line, bool sent);
+    void OnFrameDecoded(const devlink::Received& received);
+    void CloseLink() { m_link.Close(); }
+    void NotifyLinkState() { m_link.NotifyState(); }
     void OnInitDialog();
     void BindControls();
     void InitLists();

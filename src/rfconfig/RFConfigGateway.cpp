@@ -15,7 +15,7 @@ void RFConfigDlg::OnBnClickedGetNetKey() {
     if (!m_listGatewayModules->GetCheck(0)) return;
     const std::string id = Cell(m_listGatewayModules, 0, 1);
     if (!SameId(id, "FFFFFF")) return;
-    if (m_bConnected) SendCommand(CMD_GET, command::Get("GM", id));
+    if (m_bConnected) SendCommand(devlink::CMD_GET, command::Get("GM", id));
 }
 
 void RFConfigDlg::OnBnClickedSetNetKey() {
@@ -25,13 +25,13 @@ void RFConfigDlg::OnBnClickedSetNetKey() {
         rfpage::PageMessageBox(this, QStringLiteral("인수의 갯수가 부족합니다. 확인하시기 바랍니다."));
         return;
     }
-    if (m_bConnected) SendCommand(CMD_SET, command::SetNetKeys(rfpage::ColumnCells(m_listNetKeys, 1)));
+    if (m_bConnected) SendCommand(devlink::CMD_SET, command::SetNetKeys(rfpage::ColumnCells(m_listNetKeys, 1)));
 }
 
 void RFConfigDlg::OnBnClickedGetGateway() {
     if (!ServiceGuard()) return;
     const std::string id = Cell(m_listGatewayFreq, 0, 0);
-    if (m_bConnected) SendCommand(CMD_GET, command::Get("G2", id));
+    if (m_bConnected) SendCommand(devlink::CMD_GET, command::Get("G2", id));
 }
 
 void RFConfigDlg::OnBnClickedSetGateway() {
@@ -55,5 +55,5 @@ void RFConfigDlg::OnBnClickedSetGateway() {
         return;
     }
     if (claim.kind == network::FrequencyClaim::OwnAlready) return;  // nothing to send
-    if (m_bConnected) SendCommand(CMD_SET, command::Set("G2", id, {frequency}));
+    if (m_bConnected) SendCommand(devlink::CMD_SET, command::Set("G2", id, {frequency}));
 }

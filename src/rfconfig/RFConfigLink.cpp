@@ -1,5 +1,5 @@
-// The device link of the RF page: the Connect button's states, listening,
-// accepting the gateway's connection back, and losing it.
+// The device link as the RF page presses it: the Connect button's states,
+// and what the page logs of each command the link sends.
 #include <QLineEdit>
 #include <QPushButton>
 #include <memory>
@@ -28,7 +28,7 @@ void RFConfigDlg::OnBnClickedConnect() {
     } else if (m_pDataSocket) {
         res::WindowMessageBox(this, QStringLiteral("Already Connected!"), kCaption, PromptIcon::Information);
     } else {
-        m_pDataSocket = new CDataSocket(this);
+        m_pDataSocket = new CDataSocket(&m_link);
         const QString host = m_ipAddress->Text();
         const unsigned port = devlink::PortOf(textcodec::ToNarrow(m_editPort->text()));
         const bool ok = port > 0 && port <= 0xFFFF && m_pDataSocket->ConnectAndWait(host, static_cast<quint16>(port));
@@ -54,117 +54,31 @@ void RFConfigDlg::OnBnClickedConnect() {
 }
 
 void RFConfigDlg::Redial(const std::function<void(bool)>& done) {
-    if (m_pDataSocket || !m_bConnected) {
-        done(m_pDataSocket != nullptr);
-        return;
-    }
     const unsigned port = devlink::PortOf(textcodec::ToNarrow(m_editPort->text()));
-    if (port == 0 || port > 0xFFFF) {
+    if (!m_pDataSocket && m_bConnected && (port == 0 || port > 0xFFFF)) {
         done(false);
         return;
     }
-    // Not blocking: until it is adopted, the socket's notifications are not the page's current link's.
-    auto* socket = new CDataSocket(this);
-    auto settled = std::make_shared<bool>(false);  // done is told once
-    connect(socket, &QTcpSocket::connected, this, [this, socket, done, settled] {
-        if (std::exchange(*settled, true)) return;
-        if (m_pDataSocket || !m_bConnected) {  // the gateway came back first, or Disconnect was pressed
-            socket->deleteLater();
-            done(m_pDataSocket != nullptr);
-            return;
-        }
-        DiscardPartialFrame();
-        m_pDataSocket = socket;
-        m_bLinkActive = true;
-        NotifyLinkState();
-        done(true);
-    });
-    connect(socket, &QAbstractSocket::errorOccurred, this, [this, socket, done, settled] {
-        if (std::exchange(*settled, true)) return;  // an adopted link's errors are its own
-        m_strLinkError = socket->errorString();
-        socket->deleteLater();
-        done(false);
-    });
-    socket->connectToHost(m_ipAddress->Text(), static_cast<quint16>(port));
+    m_link.Redial(m_ipAddress->Text(), static_cast<quint16>(port), done);
 }
 
-void RFConfigDlg::StartListening(unsigned port) {
-    // A listening socket left from an earlier link would keep the port: close it first.
-    delete m_pListenSocket;
-    m_pListenSocket = new CListenSocket(this);
-    m_pListenSocket->SetGatewayAddress(m_gatewayAddress);
-    qCDebug(lcLink, "\r\nCheck Listenling Port 1: %u\r\n", port);
-    if (!m_pListenSocket->listen(m_listenAddress, static_cast<quint16>(port))) {
-        m_strLinkError = m_pListenSocket->errorString();
-        qCDebug(lcLink) << "listening failed:" << m_strLinkError;
-    }
-}
+void RFConfigDlg::StartListening(unsigned port) { m_link.Listen(port); }
 
-void RFConfigDlg::OnSocketAccept(int) {
-    if (m_pDataSocket || !m_pListenSocket) return;  // the pending connection waits, unaccepted
-    auto* socket = new CDataSocket(this);
-    if (!m_pListenSocket->Accept(socket)) {
-        delete socket;
-        return;
-    }
-    DiscardPartialFrame();
-    m_pDataSocket = socket;
-    NotifyLinkState();
-}
+void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) { m_link.SendCommand(nKind, strCommand); }
 
-void RFConfigDlg::OnSocketClose(CDataSocket* socket, int) {
-    if (socket != m_pDataSocket) return;
-    m_pDataSocket = nullptr;
-    DiscardPartialFrame();
-    socket->deleteLater();
-    NotifyLinkState();
-    // Another connection may have waited meanwhile: take it now.
-    if (m_pListenSocket && m_pListenSocket->HasWaiting()) OnSocketAccept(0);
-}
-
-void RFConfigDlg::CloseLink() {
-    DiscardPartialFrame();
-    delete m_pDataSocket;
-    m_pDataSocket = nullptr;
-    delete m_pListenSocket;
-    m_pListenSocket = nullptr;
-}
-
-RFConfigDlg::LinkState RFConfigDlg::CurrentLinkState() const {
-    if (m_pDataSocket) return m_bLinkActive ? LinkState::Connected : LinkState::AcceptedAfterPress;
-    if (!m_bConnected) return LinkState::Idle;
-    return m_bLinkActive ? LinkState::Dropped : LinkState::DroppedAfterPress;
-}
-
-void RFConfigDlg::NotifyLinkState() {
-    const LinkState now = CurrentLinkState();
-    if (now == m_notifiedLinkState) return;
-    m_notifiedLinkState = now;
-    emit LinkStateChanged(now);
-}
-
-void RFConfigDlg::DiscardPartialFrame() {
-    // Bytes of a link that is gone must never complete the next link's first reply.
-    m_assembler.Discard();
-    m_frameWait.stop();
-}
-
-void RFConfigDlg::SendCommand(int nKind, const std::string& strCommand) {
+void RFConfigDlg::OnCommandSent(int nKind, const std::string& strCommand, bool sent) {
     if (strCommand.empty()) {
         // The command builders refused the line: an ID or value held a
         // control byte (a line end would have made it two commands).
         AppendLog(devlink::CommandLogEntry(nKind, "(not sent: an ID or value holds a control character)\r\n"), false);
-        return;
+    } else {
+        std::string entry = devlink::CommandLogEntry(nKind, strCommand);
+        if (!sent && !entry.empty()) {
+            // No data connection (the gateway dropped it): nothing went out.
+            if (entry.size() < 2 || entry.compare(entry.size() - 2, 2, "\r\n") != 0) entry += "\r\n";
+            entry += "  (not sent: no connection to the gateway)\r\n";
+        }
+        AppendLog(entry, false);
     }
-    std::string entry = devlink::CommandLogEntry(nKind, strCommand);
-    const bool sent = m_pDataSocket && m_pDataSocket->state() == QAbstractSocket::ConnectedState;
-    if (sent) {
-        m_pDataSocket->write(strCommand.data(), static_cast<qint64>(strCommand.size()));
-    } else if (!entry.empty()) {
-        // No data connection (the gateway dropped it): nothing goes out.
-        if (entry.size() < 2 || entry.compare(entry.size() - 2, 2, "\r\n") != 0) entry += "\r\n";
-        entry += "  (not sent: no connection to the gateway)\r\n";
-    }
-    AppendLog(entry, false);
     emit CommandSent(nKind, strCommand, sent);
 }

@@ -10,7 +10,7 @@ namespace command = devlink::command;
 void RFConfigDlg::OnBnClickedGetNode() {
     if (!ServiceGuard()) return;
     const std::string id = Cell(m_listNodeAttr, 0, 0);
-    if (m_bConnected) SendCommand(CMD_GET, command::Get("N9", id));
+    if (m_bConnected) SendCommand(devlink::CMD_GET, command::Get("N9", id));
 }
 
 void RFConfigDlg::OnBnClickedSetNode() {
@@ -25,5 +25,5 @@ void RFConfigDlg::OnBnClickedSetNode() {
             return;
         }
     }
-    if (m_bConnected) SendCommand(CMD_SET, command::Set("N9", id, attributes));
+    if (m_bConnected) SendCommand(devlink::CMD_SET, command::Set("N9", id, attributes));
 }

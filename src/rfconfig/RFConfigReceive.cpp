@@ -1,5 +1,5 @@
-// The receive path of the RF page: reads, cuts frames, stores and shows the
-// values of each reply, and logs its dump.
+// What the RF page does with each reply the link decoded: shows its values
+// in the lists and logs its dump.
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
@@ -9,67 +9,24 @@
 #include "textcodec/qt/NarrowText.h"
 #include "wire/ReplyFrame.h"
 
-void RFConfigDlg::OnSocketReceive(CDataSocket* socket, int) {
-    if (socket != m_pDataSocket) return;  // a socket on its way out
-    // Notifications do not repeat, so what waits is read a read at a time; a
-    // bounded batch per turn keeps the window alive under a flood, and the
-    // rest is taken up on the next turn of the event loop.
-    for (int reads = 0; socket->bytesAvailable() > 0; ++reads) {
-        if (reads == kReadsPerTurn) {
-            ContinueReceiving();
-            return;
-        }
-        char buffer[devlink::kReadSize];
-        const qint64 n = socket->read(buffer, sizeof buffer);
-        if (n < 0) {
-            res::AppMessageBox(QStringLiteral("Could not Recieve"));
-            return;
-        }
-        for (const std::string& frame : m_assembler.Feed(std::string_view(buffer, static_cast<size_t>(n)))) {
-            HandleReply(frame);
-        }
-        // The wait for a frame's rest counts from its first byte: a trickle cannot postpone it.
-        if (!m_assembler.HasPending()) {
-            m_frameWait.stop();
-        } else if (m_assembler.PendingStartedAnew() || !m_frameWait.isActive()) {
-            m_frameWait.start();
-        }
-    }
-}
-
-void RFConfigDlg::ContinueReceiving() {
-    if (!m_nextReceiveTurn.isActive()) m_nextReceiveTurn.start();
-}
-
-void RFConfigDlg::OnFrameWaitElapsed() {
-    // The rest of a frame never came: handle what there is.
-    if (!m_assembler.HasPending()) return;
-    m_frameGivenUp = true;
-    HandleReply(m_assembler.Flush());
-    m_frameGivenUp = false;
-}
-
-void RFConfigDlg::HandleReply(const std::string& frame) {
-    const devlink::Reply reply = devlink::DecodeReply(frame, m_bServiceStopped, m_strCommandCodes);
-    if (reply.textMessage) qCDebug(lcLink, "\r\nDetected $!!!\r\n");
-    if (!m_site.Store(reply)) qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n");
-    if (reply.extraTokens)
-        qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
-    m_strReplyModuleId = reply.moduleId;
-    ShowReply(network::ShowReplyCase(reply));
-    AppendLog(reply.logEntry, true);
-    emit ReplyDecoded(reply);
-    emit FrameHandled(frame);
-    emit FrameSettled(frame);
+void RFConfigDlg::OnFrameDecoded(const devlink::Received& received) {
+    m_strReplyModuleId = received.reply.moduleId;
+    m_bReplyForClient = received.forClient;
+    ShowReply(network::ShowReplyCase(received.reply));
+    AppendLog(received.reply.logEntry, true);
+    emit ReplyDecoded(received.reply);
 }
 
 void RFConfigDlg::ShowReply(int nKind) {
     const auto text = [](const std::string& s) { return textcodec::ToQString(s); };
     const auto row3 = [&](const std::vector<std::string>& v) {
-        // A reply for another module than the one the row shows (one another
-        // tab asked for) is stored, not written against the wrong module.
+        // Only the row of the module that answered shows its values: a reply
+        // for a module the row does not show, or one another tab asked for
+        // while the row shows no module, is stored, never written there.
         const std::string shown = textcodec::ToNarrow(m_listRepeaterModules->GetItemText(m_nSelRepeaterRow, 1));
-        if (!shown.empty() && !m_strReplyModuleId.empty() && !network::SameId(shown, m_strReplyModuleId)) return;
+        if (shown.empty() ? m_bReplyForClient
+                          : !m_strReplyModuleId.empty() && !network::SameId(shown, m_strReplyModuleId))
+            return;
         for (int c = 2; c <= 4; ++c) {
             m_listRepeaterModules->SetItemText(m_nSelRepeaterRow, c,
                                                text(v.size() > size_t(c - 1) ? v[size_t(c - 1)] : ""));

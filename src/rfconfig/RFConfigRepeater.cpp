@@ -21,7 +21,7 @@ void RFConfigDlg::OnBnClickedGetRepeater() {
     if (r < 0 || r >= kRepeaterRows) return;
     const std::string id = Cell(m_listRepeaterModules, r, 1);
     if (rfpage::Unaddressable(id)) return;
-    if (m_bConnected) SendCommand(CMD_GET, command::Get(command::RepeaterFamily(r), id));
+    if (m_bConnected) SendCommand(devlink::CMD_GET, command::Get(command::RepeaterFamily(r), id));
 }
 
 void RFConfigDlg::OnBnClickedSetRepeater() {
@@ -52,7 +52,7 @@ void RFConfigDlg::OnBnClickedSetRepeater() {
         }
         line = command::Set(command::RepeaterFamily(r), id, {frequency, netKey, busySf});
     }
-    if (m_bConnected) SendCommand(CMD_SET, line);
+    if (m_bConnected) SendCommand(devlink::CMD_SET, line);
 }
 
 void RFConfigDlg::OnCbnSelchangeRepeater() {

@@ -22,10 +22,10 @@ void RFConfigDlg::OnBnClickedServiceStop() {
         return;
     }
     if (m_bServiceStopped) {
-        SendCommand(CMD_SET, std::string(devlink::command::kRestartService));
+        SendCommand(devlink::CMD_SET, std::string(devlink::command::kRestartService));
         m_btnServiceStop->setText(QCoreApplication::translate("Veskora", "서비스 종료"));
     } else {
-        SendCommand(CMD_SET, std::string(devlink::command::kStopService));
+        SendCommand(devlink::CMD_SET, std::string(devlink::command::kStopService));
         m_btnServiceStop->setText(QCoreApplication::translate("Veskora", "서비스 재시작"));
     }
     m_bServiceStopped = !m_bServiceStopped;
@@ -37,10 +37,10 @@ void RFConfigDlg::OnBnClickedServiceChange() {
         return;
     }
     if (m_bRfConfigService) {
-        SendCommand(CMD_SET, std::string(devlink::command::kStartService));
+        SendCommand(devlink::CMD_SET, std::string(devlink::command::kStartService));
         m_btnServiceChange->setText(QCoreApplication::translate("Veskora", "RF 구성 서비스 시작"));
     } else {
-        SendCommand(CMD_SET, std::string(devlink::command::kEndService));
+        SendCommand(devlink::CMD_SET, std::string(devlink::command::kEndService));
         m_btnServiceChange->setText(QCoreApplication::translate("Veskora", "베스코라 서비스 시작"));
     }
     m_bRfConfigService = !m_bRfConfigService;
@@ -54,7 +54,7 @@ void RFConfigDlg::StartQueryTimer() {
 void RFConfigDlg::OnTimer(int nIDEvent) {
     const auto query = [this](std::size_t radio) {
         const std::string id = radio < m_arrGatewayIds.size() ? m_arrGatewayIds[radio] : std::string();
-        if (m_bConnected) SendCommand(CMD_GET, devlink::command::Get("G2", id));
+        if (m_bConnected) SendCommand(devlink::CMD_GET, devlink::command::Get("G2", id));
     };
     if (nIDEvent == 1000) {
         query(1);

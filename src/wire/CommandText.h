@@ -4,11 +4,10 @@
 #include <string_view>
 #include <vector>
 
-// Command kinds, which only choose the log entry's prefix.
-inline constexpr int CMD_GET = 1;
-inline constexpr int CMD_SET = 2;
-
 namespace devlink {
+
+// What the link says of a command it sends; it only chooses the log entry's prefix.
+enum CommandKind : int { CMD_GET = 1, CMD_SET = 2 };
 
 // The log entry of a sent command: "[GET][SEND] " or "[SET][SEND] " and the
 // command; a SET command whose first "end" (or else first "start") stands

@@ -91,19 +91,19 @@ protected:
 
 TEST_F(WithSimulator, NetKeysAndRadioFrequenciesRoundTrip) {
     StartWith({});
-    page.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET GM FFFFFF\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_netKeys.size() == 21; }, 3000));
     EXPECT_EQ(page.m_listNetKeys->GetItemText(0, 1), QStringLiteral("AUT"));
 
     page.m_listGatewayFreq->InsertItem(0, QStringLiteral("AB12CD"));
-    page.SendCommand(CMD_SET, "AT+SET G2 AB12CD 2480000000\r\n");
-    page.SendCommand(CMD_GET, "AT+GET G2 AB12CD\r\n");
+    page.SendCommand(devlink::CMD_SET, "AT+SET G2 AB12CD 2480000000\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET G2 AB12CD\r\n");
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return sim->RepliesSent() == 3 && page.m_mapFreqOwner.count("2480000000"); }, 3000));
     EXPECT_EQ(page.m_listGatewayFreq->GetItemText(0, 1), QStringLiteral("2480000000"));
     EXPECT_EQ(sim->State().gatewayFrequency["AB12CD"], "2480000000");
 
-    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    page.SendCommand(devlink::CMD_SET, "AT+STOP\r\n");
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return page.m_editLog->toPlainText().contains(QStringLiteral("$STOP OK")); }, 3000));
     EXPECT_TRUE(sim->State().serviceStopped);
@@ -115,9 +115,9 @@ TEST_F(WithSimulator, SplitAndJoinedRepliesAreAllHandled) {
     o.joinReplies = true;
     StartWith(o);
     page.m_nSelRepeaterRow = 1;
-    page.SendCommand(CMD_SET, "AT+SET R2 100001 2480000000 00AB 9\r\n");
-    page.SendCommand(CMD_GET, "AT+GET R2 100001\r\n");
-    page.SendCommand(CMD_GET, "AT+GET RM 100000\r\n");
+    page.SendCommand(devlink::CMD_SET, "AT+SET R2 100001 2480000000 00AB 9\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET R2 100001\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET RM 100000\r\n");
     // The page read a reply's start and waited for its rest: the split reached it.
     bool split = false;
     ASSERT_TRUE(QTest::qWaitFor(
@@ -138,11 +138,11 @@ TEST_F(WithSimulator, TheGatewayDropsTheLinkAndConnectsBack) {
     o.closeAfter = 1;
     o.reconnectDelayMs = 100;
     StartWith(o);
-    page.SendCommand(CMD_GET, "AT+GET G2 AB12CD\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET G2 AB12CD\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket == nullptr; }, 3000));
     EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Disconnect"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
-    page.SendCommand(CMD_GET, "AT+GET R9 100002\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET R9 100002\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return sim->State().commands == 2; }, 3000));
 }
 

@@ -48,12 +48,12 @@ protected:
 }  // namespace
 
 TEST(CommandText, LogEntriesAndPorts) {
-    EXPECT_EQ(devlink::CommandLogEntry(CMD_GET, "AT+GET GM FFFFFF\r\n"), "[GET][SEND] AT+GET GM FFFFFF\r\n");
-    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "$end"), "[SET][SEND] $end\r\n");
-    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "$start"), "[SET][SEND] $start\r\n");
-    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "AT+STOP\r\n"), "[SET][SEND] AT+STOP\r\n");
-    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "end and end"), "[SET][SEND] end and end");
-    EXPECT_EQ(devlink::CommandLogEntry(CMD_SET, "end, restart"), "[SET][SEND] end, restart\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(devlink::CMD_GET, "AT+GET GM FFFFFF\r\n"), "[GET][SEND] AT+GET GM FFFFFF\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(devlink::CMD_SET, "$end"), "[SET][SEND] $end\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(devlink::CMD_SET, "$start"), "[SET][SEND] $start\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(devlink::CMD_SET, "AT+STOP\r\n"), "[SET][SEND] AT+STOP\r\n");
+    EXPECT_EQ(devlink::CommandLogEntry(devlink::CMD_SET, "end and end"), "[SET][SEND] end and end");
+    EXPECT_EQ(devlink::CommandLogEntry(devlink::CMD_SET, "end, restart"), "[SET][SEND] end, restart\r\n");
     EXPECT_EQ(devlink::CommandLogEntry(3, "x"), "");
     EXPECT_EQ(devlink::PortOf("5555"), 5555u);
     EXPECT_EQ(devlink::PortOf("80.5"), 80u);
@@ -85,7 +85,7 @@ TEST_F(Link, ConnectSucceedsListensOnThePortAndDisconnectClosesBoth) {
     ASSERT_EQ(states.count(), 2);
     EXPECT_EQ(states[0][0].value<RFConfigDlg::LinkState>(), RFConfigDlg::LinkState::Connected);
     EXPECT_EQ(states[1][0].value<RFConfigDlg::LinkState>(), RFConfigDlg::LinkState::Idle);
-    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    page.SendCommand(devlink::CMD_SET, "AT+STOP\r\n");
     ASSERT_EQ(commands.count(), 1);
     EXPECT_FALSE(commands[0][2].toBool());  // no link: not sent
 }
@@ -107,8 +107,8 @@ TEST_F(Link, RefusedAndEmptyPortsFailAndLeaveTheLinkIdle) {
 
 TEST_F(Link, CommandsGoOutAsTheyAreAndAreLogged) {
     Connect();
-    page.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
-    page.SendCommand(CMD_SET, "$end");
+    page.SendCommand(devlink::CMD_GET, "AT+GET GM FFFFFF\r\n");
+    page.SendCommand(devlink::CMD_SET, "$end");
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received.size() >= 22; }, 3000));
     EXPECT_EQ(peer.received, QByteArray("AT+GET GM FFFFFF\r\n$end"));
     EXPECT_EQ(Log(), QStringLiteral("[GET][SEND] AT+GET GM FFFFFF\n[SET][SEND] $end\n"));
@@ -177,7 +177,7 @@ TEST_F(Link, DroppedLinkKeepsListeningAndTheGatewayComesBack) {
     EXPECT_EQ(page.m_btnConnect->text(), QStringLiteral("Disconnect"));
 
     // Sending now goes nowhere and says so.
-    page.SendCommand(CMD_GET, "AT+GET G2 AB12CD\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET G2 AB12CD\r\n");
     EXPECT_TRUE(Log().contains(QStringLiteral("not sent")));
 
     QTcpSocket back;
@@ -189,7 +189,7 @@ TEST_F(Link, DroppedLinkKeepsListeningAndTheGatewayComesBack) {
     ASSERT_TRUE(second.waitForConnected(3000));
     QByteArray viaSecond;
     QObject::connect(&second, &QTcpSocket::readyRead, [&] { viaSecond += second.readAll(); });
-    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    page.SendCommand(devlink::CMD_SET, "AT+STOP\r\n");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             back.waitForReadyRead(5);
@@ -495,7 +495,7 @@ TEST_F(Link, StrangersAreClosedUnreadAndOnlyTheGatewaysAddressTakesTheLink) {
 
     auto gateway = ConnectFrom("127.0.0.1", port);
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pDataSocket != nullptr; }, 3000));
-    page.SendCommand(CMD_SET, "AT+STOP\r\n");
+    page.SendCommand(devlink::CMD_SET, "AT+STOP\r\n");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             gateway->waitForReadyRead(5);
@@ -529,7 +529,7 @@ TEST_F(Link, AConnectionFloodKeepsAtMostTheBacklogWaitingAndTheDescriptorCountFl
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pListenSocket->WaitingCount() == 0; }, 3000));
     EXPECT_LE(OpenDescriptors(), before + 1);
 
-    page.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
+    page.SendCommand(devlink::CMD_GET, "AT+GET GM FFFFFF\r\n");
     EXPECT_TRUE(peer.WaitForBytes(18));
     const std::string g2 = Frame("G2", "ab12cd", "2402000000");
     peer.socket->write(g2.data(), qint64(g2.size()));

@@ -265,7 +265,7 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     sim->Settings().closeAfter = sim->CommandsSinceConnect() + 1;
     sim->Settings().reconnectDelayMs = 20;
     QSignalSpy linkStates(&rf, &RFConfigDlg::LinkStateChanged);
-    rf.SendCommand(CMD_GET, "AT+GET GM FFFFFF\r\n");
+    rf.SendCommand(devlink::CMD_GET, "AT+GET GM FFFFFF\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return linkStates.count() >= 2 && rf.m_pDataSocket != nullptr; }, 3000));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::ReadBeforeLoss);
     const QString stateText = page().ItemAt(kModuleFrequency)->text(3);

@@ -45,7 +45,7 @@ TEST_F(StatusAndLog, TheStatusBarFollowsTheLinkTheServiceAndTheBytes) {
     EXPECT_EQ(bar.ServiceLabel(), QStringLiteral("Service unknown (new link)"));
     ASSERT_TRUE(flow->StopService());
     EXPECT_EQ(bar.ServiceLabel(), QStringLiteral("Service stopped"));
-    main->m_dlgRfConfig.SendCommand(CMD_GET, devlink::command::Get("G2", "A00001"));
+    main->m_dlgRfConfig.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", "A00001"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Link lost")); }, 3000));
     EXPECT_EQ(bar.LinkLabel(), QStringLiteral("Link lost — waiting for the gateway on port %1").arg(sim->Port()));
     ASSERT_TRUE(
@@ -66,7 +66,7 @@ TEST_F(StatusAndLog, ALostLinkSaysOnlyWhatIsTrueAndLinkEventsGoToTheSessionLogAl
     // The gateway keeps its port: the page cannot listen there for it to connect back.
     sim->Settings().stopListeningAfterAccept = false;
     ASSERT_TRUE(flow->Connect());
-    main->m_dlgRfConfig.SendCommand(CMD_GET, devlink::command::Get("G2", "A00001"));
+    main->m_dlgRfConfig.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", "A00001"));
     StatusBar& bar = *main->m_statusBar;
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar.LinkLabel().startsWith(QStringLiteral("Link lost")); }, 3000));
     EXPECT_EQ(bar.LinkLabel(),
@@ -94,7 +94,7 @@ TEST_F(StatusAndLog, TheSessionLogKeepsEveryEntryAndTheBoxItsNewestText) {
     page.SetLogLimit(4000);
     QSignalSpy trimmed(&page, &RFConfigDlg::LogTrimmed);
     for (int i = 0; i < 40; ++i)
-        page.SendCommand(CMD_GET, devlink::command::Get("G2", "A000" + std::to_string(10 + i)));
+        page.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", "A000" + std::to_string(10 + i)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return sim->State().commands == 40; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return SessionText().count(QStringLiteral("[Response]")) == 40; }, 3000));
     EXPECT_EQ(trimmed.count(), 1);
@@ -207,7 +207,7 @@ TEST_F(StatusAndLog, TheDecodedFramesWindowListsCommandsAndRepliesWithTheirBytes
     Start(o);
     ASSERT_TRUE(flow->Connect());
     RFConfigDlg& page = main->m_dlgRfConfig;
-    for (const char* id : {"A00001", "A00002", "A00003"}) page.SendCommand(CMD_GET, devlink::command::Get("G2", id));
+    for (const char* id : {"A00001", "A00002", "A00003"}) page.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", id));
     FramesWindow& frames = *main->m_framesWindow;
     ASSERT_TRUE(QTest::qWaitFor([&] { return frames.Rows() == 6; }, 3000));
     EXPECT_EQ(frames.Cell(0, 1), QStringLiteral("→ sent"));
@@ -241,7 +241,7 @@ TEST_F(StatusAndLog, TheReconnectOptionConnectsAgainAfterADropAndDisconnectCance
     main->m_reconnector->SetSecondMs(20);
     main->m_reconnector->SetEnabled(true);
 
-    page.SendCommand(CMD_GET, devlink::command::Get("G2", "A00001"));
+    page.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", "A00001"));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return main->m_statusBar->currentMessage().startsWith(QStringLiteral("Reconnecting in 1 s (attempt 1)"));
@@ -249,7 +249,7 @@ TEST_F(StatusAndLog, TheReconnectOptionConnectsAgainAfterADropAndDisconnectCance
         3000));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return main->m_statusBar->LinkLabel().startsWith(QStringLiteral("Connected")); }, 3000));
-    page.SendCommand(CMD_GET, devlink::command::Get("G2", "A00002"));
+    page.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", "A00002"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return gateway.State().commands == 2; }, 3000));
 
     // Dropped again; a press of the page's button during the wait cancels it.
@@ -275,7 +275,7 @@ TEST_F(StatusAndLog, TypedCellsShowWhetherTheReplyConfirmedThem) {
     ASSERT_TRUE(main->m_cellStates->StateOf(page.m_listGatewayFreq, 0, 1, &state));
     EXPECT_EQ(state, CellStates::State::Edited);
     // SET: waiting, then the reply confirms it; the text stays as the page shows it.
-    page.SendCommand(CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
+    page.SendCommand(devlink::CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
     ASSERT_TRUE(main->m_cellStates->StateOf(page.m_listGatewayFreq, 0, 1, &state));
     EXPECT_EQ(state, CellStates::State::Waiting);
     ASSERT_TRUE(QTest::qWaitFor(
@@ -288,7 +288,7 @@ TEST_F(StatusAndLog, TypedCellsShowWhetherTheReplyConfirmedThem) {
 
     // Typed again, a SET while the editor is still open: the status bar says the typed text is not written.
     page.OnNMDblclkGatewayFreq(0, 1);
-    page.SendCommand(CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
+    page.SendCommand(devlink::CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
     EXPECT_TRUE(
         main->m_statusBar->currentMessage().startsWith(QStringLiteral("The open editor's text is not written")));
 }

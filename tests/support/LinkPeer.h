@@ -83,7 +83,7 @@ protected:
     // Nothing more was sent: a line sent now arrives right after the expected
     // bytes (and is taken off again).
     bool Quiet(qsizetype expected) {
-        page.SendCommand(CMD_SET, "$end");
+        page.SendCommand(devlink::CMD_SET, "$end");
         if (!peer.WaitForBytes(expected + 4) || peer.received.size() != expected + 4) return false;
         if (!peer.received.endsWith("$end")) return false;
         peer.received.chop(4);

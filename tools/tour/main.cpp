@@ -207,7 +207,7 @@ bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
     // The status bar when the gateway drops the link, and when it connects back.
     gateway->Settings().closeAfter = gateway->CommandsSinceConnect() + 1;
     gateway->Settings().reconnectDelayMs = 300;
-    main.m_dlgRfConfig.SendCommand(CMD_GET, "AT+GET G2 A00001\r\n");
+    main.m_dlgRfConfig.SendCommand(devlink::CMD_GET, "AT+GET G2 A00001\r\n");
     StatusBar& bar = *main.m_statusBar;
     const auto waitFor = [](const std::function<bool()>& done) {
         for (int i = 0; i < 300 && !done(); ++i) QTest::qWait(10);
