@@ -513,7 +513,8 @@ ReportData NetworkPage::Report() const {
         // The value is at hand: StateAt would walk the whole site again for each row.
         const auto notes = m_notes.find(path);
         const ShownState state =
-            StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{}, m_site->linkSession);
+            StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{},
+                    network::FromLostLink(*m_site, value));
         ReportRow row{
             Q(path),
             N(value.text),
@@ -539,7 +540,7 @@ ShownState NetworkPage::StateAt(const std::string& path) const {
         if (p == path) value = v;
     });
     const auto it = m_notes.find(path);
-    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{}, m_site->linkSession);
+    return StateOf(value, it != m_notes.end() ? it->second : ValueNotes{}, network::FromLostLink(*m_site, value));
 }
 
 QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
@@ -576,7 +577,8 @@ void NetworkPage::RefreshTree() {
         const network::Value value = l != live.end() ? *l->second : network::Value{};
         const auto p = planned.find(path);
         const auto n = m_notes.find(path);
-        const ShownState state = StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, m_site->linkSession);
+        const ShownState state =
+            StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, network::FromLostLink(*m_site, value));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         item->setText(kValue, N(value.text));
         item->setText(kPlan, p != planned.end() && p->second->Known() ? N(p->second->text) : QString());

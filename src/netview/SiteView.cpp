@@ -21,9 +21,9 @@ const char* ShownStateName(ShownState state) {
     return "unknown";
 }
 
-ShownState StateOf(const network::Value& live, const ValueNotes& notes, std::uint32_t currentSession) {
+ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fromLostLink) {
     // What a link that dropped said is history until it is read again.
-    const bool stale = currentSession != 0 && live.session != 0 && live.session != currentSession;
+    const bool stale = fromLostLink;
     // A write's result stands until the value is read again (a read that says
     // otherwise, or one on a later link, is what the device holds now).
     const bool readSince = notes.written && notes.result == devlink::WriteResult::Confirmed &&

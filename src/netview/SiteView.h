@@ -37,7 +37,7 @@ struct ValueNotes {
 
 // currentSession is the link's session now (Site::linkSession): a value read
 // or confirmed on another one is shown as from before the link was lost.
-ShownState StateOf(const network::Value& live, const ValueNotes& notes, std::uint32_t currentSession = 0);
+ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fromLostLink = false);
 
 // One module on the frequency plan.
 struct Placement {

@@ -166,6 +166,10 @@ std::vector<std::string> ReplyValues(const devlink::Reply& reply) {
     }
 }
 
+bool FromLostLink(const Site& site, const Value& value) {
+    return value.session != 0 && (value.session != site.linkSession || site.lostAt.contains(value.session));
+}
+
 bool ApplyObserved(Site& site, const devlink::Reply& reply, std::int64_t now) {
     // A node is learnt from a node table, not from whatever IDs replies carry.
     if (reply.tagIndex == devlink::kTagN9 && !site.nodes.contains(reply.moduleId) &&

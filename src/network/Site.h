@@ -74,6 +74,10 @@ struct Site {
     std::map<std::uint32_t, std::int64_t> lostAt;
 };
 
+// Whether value came on a link that has since been lost (the current one
+// dropped, or a later one stands): history until it is read again.
+bool FromLostLink(const Site& site, const Value& value);
+
 // Sets the module IDs of ids into site; the values of a module whose ID
 // changed are forgotten, the others keep what was known of them.
 void TakeIds(Site& site, const Site& ids);

@@ -259,6 +259,12 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     ASSERT_TRUE(flow->Connect());
     ASSERT_TRUE(Click("Read all"));
     ASSERT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
+    const std::string busySf = "repeater 1 / SX1280 A / busy/SF";
+    WritePlan({{busySf, "9"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    ASSERT_TRUE(Click("Compare", false));
+    ASSERT_TRUE(Click("Write differences…"));
+    ASSERT_EQ(page().StateAt(busySf), ShownState::Confirmed);
 
     // The gateway drops the link and connects back: what it said before is history.
     RFConfigDlg& rf = main->m_dlgRfConfig;
@@ -273,6 +279,21 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     bool reported = false;
     for (const netview::ReportRow& row : page().Report().rows) reported |= row.state == stateText;
     EXPECT_TRUE(reported);
+    // A write confirmed on the old link is not confirmed now, in the tree or the report.
+    EXPECT_EQ(page().StateAt(busySf), ShownState::ConfirmedBeforeLoss);
+    const QString confirmedText = page().ItemAt(busySf)->text(3);
+    EXPECT_TRUE(confirmedText.startsWith(QStringLiteral("confirmed before the link was lost at ")))
+        << confirmedText.toStdString();
+    for (const netview::ReportRow& row : page().Report().rows) {
+        if (row.path == QString::fromStdString(busySf)) EXPECT_EQ(row.state, confirmedText);
+    }
+    // The gateway came back reset: reading it again shows what it holds, never the old write as confirmed.
+    sim->Settings().closeAfter = 0;
+    sim->State().repeaterRadios["100001"].busySf = "7";
+    ASSERT_TRUE(Click("Read all"));
+    EXPECT_EQ(page().Live().repeaters[0].radios[0].busySf.text, "7");
+    EXPECT_NE(page().StateAt(busySf), ShownState::Confirmed);
+    EXPECT_NE(page().StateAt(busySf), ShownState::ConfirmedBeforeLoss);
 
     // A drop in the middle of a read stops it and says where; what was not read keeps its value, marked.
     sim->Settings().closeAfter = sim->CommandsSinceConnect() + 5;
@@ -285,7 +306,7 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::ReadBeforeLoss);
 }
 
-TEST_F(NetworkTab, TheRfPageShowsAReplyOnlyInTheRowOfTheModuleThatAnswered) {
+TEST_F(NetworkTab, BothTabsShowEveryReplyOfTheOneLinkEachInItsOwnPlace) {
     Start();
     ASSERT_TRUE(flow->Connect());
     RFConfigDlg& rf = main->m_dlgRfConfig;
@@ -300,4 +321,16 @@ TEST_F(NetworkTab, TheRfPageShowsAReplyOnlyInTheRowOfTheModuleThatAnswered) {
     rf.m_nSelRepeaterRow = 0;
     ASSERT_TRUE(Click("Read all"));
     EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(0, 2), QString());
+    // A row that shows no module shows none of the tab's replies either.
+    rf.m_listRepeaterModules->SetItemText(2, 1, QString());
+    rf.m_nSelRepeaterRow = 2;
+    ASSERT_TRUE(Click("Read all"));
+    EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(2, 2), QString());
+
+    // The RF page's own GET, SET and GET of SX1276 1 reach the tree: read, at the value the page shows.
+    ASSERT_TRUE(flow->LoadIdsOnRfPage() && flow->StopService() && flow->SetRepeaterModule());
+    EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(3, 2), QStringLiteral("915000000"));
+    EXPECT_EQ(page().Live().repeaters[0].radios[2].frequency.text, "915000000");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page().ItemAt(kModuleFrequency)->text(1) == QStringLiteral("915000000"); }, 2000));
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
 }
