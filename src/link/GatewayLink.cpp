@@ -23,8 +23,7 @@ constexpr int kAskedPerModule = 8;
 
 }  // namespace
 
-GatewayLink::GatewayLink(QObject* parent)
-    : Channel(), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+GatewayLink::GatewayLink(QObject* parent) : Channel(), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
     setParent(parent);
     frameWait.setSingleShot(true);
     frameWait.setTimerType(Qt::PreciseTimer);  // counted from a frame's first byte, not rounded later
@@ -45,9 +44,7 @@ GatewayLink::~GatewayLink() {
 
 bool GatewayLink::IsOpen() const { return dataSocket && dataSocket->state() == QAbstractSocket::ConnectedState; }
 
-void GatewayLink::Send(const std::string& line) {
-    Write(line.rfind("AT+GET", 0) == 0 ? CMD_GET : CMD_SET, line, true);
-}
+void GatewayLink::Send(const std::string& line) { Write(line.rfind("AT+GET", 0) == 0 ? CMD_GET : CMD_SET, line, true); }
 
 void GatewayLink::SendCommand(int kind, const std::string& line) { Write(kind, line, false); }
 
@@ -242,8 +239,7 @@ void GatewayLink::HandleFrame(std::string frame) {
     if (!state.Store(reply)) qCDebug(lcLink, "\r\nWornning - Response Tag is worng!!\r\n");
     if (reply.extraTokens)
         qCDebug(lcLink) << "reply" << reply.tag.c_str() << "had" << reply.extraTokens << "tokens too many";
-    const bool siteTookIt =
-        AnswersAsked(reply, &received.forClient) && network::ApplyObserved(live, reply, m_clock());
+    const bool siteTookIt = AnswersAsked(reply, &received.forClient) && network::ApplyObserved(live, reply, m_clock());
     emit FrameDecoded(received);
     if (siteTookIt) emit SiteChanged();
     // Clients last: one that answers with its next command must not show it before this frame.

@@ -71,6 +71,13 @@ public:
     // Ends the data connection and stops listening.
     void Close();
 
+    // The modules' IDs (from the ID file) into the live site; the values of
+    // a module whose ID changed are forgotten.
+    void TakeIds(const network::Site& ids) {
+        network::TakeIds(live, ids);
+        emit SiteChanged();
+    }
+
     // The rest of a frame never came: what arrived is handled as it is.
     void OnFrameWaitElapsed();
 

@@ -512,9 +512,8 @@ ReportData NetworkPage::Report() const {
         if (!value.Known() && value.origin == network::Origin::Unknown && !planned.count(path)) return;
         // The value is at hand: StateAt would walk the whole site again for each row.
         const auto notes = m_notes.find(path);
-        const ShownState state =
-            StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{},
-                    network::FromLostLink(*m_site, value));
+        const ShownState state = StateOf(value, notes != m_notes.end() ? notes->second : ValueNotes{},
+                                         network::FromLostLink(*m_site, value));
         ReportRow row{
             Q(path),
             N(value.text),

@@ -26,8 +26,8 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fro
     const bool stale = fromLostLink;
     // A write's result stands until the value is read again (a read that says
     // otherwise, or one on a later link, is what the device holds now).
-    const bool readSince = notes.written && notes.result == devlink::WriteResult::Confirmed &&
-                           live.origin != network::Origin::Confirmed;
+    const bool readSince =
+        notes.written && notes.result == devlink::WriteResult::Confirmed && live.origin != network::Origin::Confirmed;
     if (notes.written && !readSince) {
         switch (notes.result) {
             case devlink::WriteResult::Confirmed:

@@ -700,3 +700,35 @@ TEST_F(Link, AnIdHoldingALineEndNeverBecomesASecondCommand) {
     EXPECT_TRUE(Log().contains(QStringLiteral("[GET][SEND] (not sent: an ID or value holds a control character)")))
         << Log().toStdString();
 }
+
+TEST_F(Link, OnlyAnAnswerToAGetTheLinkSentGoesIntoTheLiveSite) {
+    Connect();
+    network::Site ids;
+    ids.repeaters[0].ids = {"100000", "100001", "100002", "100003", "100004", "100005"};
+    page.m_link.TakeIds(ids);
+    const network::Value& frequency = page.m_link.live.repeaters[0].radios[2].frequency;
+    const auto deliver = [&](const std::string& payload) {
+        const std::string frame = Frame("R9", "100003", payload);
+        const int before = Log().count(QStringLiteral("[Response]"));
+        peer.socket->write(frame.data(), qint64(frame.size()));
+        return QTest::qWaitFor([&] { return Log().count(QStringLiteral("[Response]")) > before; }, 3000);
+    };
+    // Nobody asked, or a SET's echo: the page shows it, the site does not take it as read.
+    ASSERT_TRUE(deliver("915000000 0000 7"));
+    page.SendCommand(devlink::CMD_SET, "AT+SET R9 100003 868000000 0000 7\r\n");
+    ASSERT_TRUE(deliver("868000000 0000 7"));
+    EXPECT_EQ(frequency.origin, network::Origin::Unknown);
+    // The answer to a GET is read, once: a repeat of it is not a second answer.
+    page.SendCommand(devlink::CMD_GET, "AT+GET R9 100003\r\n");
+    ASSERT_TRUE(deliver("2402000000 0000 7"));
+    ASSERT_TRUE(deliver("868000000 0000 7"));
+    EXPECT_EQ(frequency.origin, network::Origin::Read);
+    EXPECT_EQ(frequency.text, "2402000000");
+    EXPECT_EQ(frequency.session, page.m_link.live.linkSession);
+    // A node is learnt from a node table, never from whatever ID a reply carries.
+    page.SendCommand(devlink::CMD_GET, "AT+GET N9 N99999\r\n");
+    const std::string n9 = Frame("N9", "N99999", "1 2 3 4 5 6 7 8 9");
+    peer.socket->write(n9.data(), qint64(n9.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_arrN9Values[0] == "1"; }, 3000));
+    EXPECT_TRUE(page.m_link.live.nodes.empty());
+}

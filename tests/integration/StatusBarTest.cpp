@@ -207,7 +207,8 @@ TEST_F(StatusAndLog, TheDecodedFramesWindowListsCommandsAndRepliesWithTheirBytes
     Start(o);
     ASSERT_TRUE(flow->Connect());
     RFConfigDlg& page = main->m_dlgRfConfig;
-    for (const char* id : {"A00001", "A00002", "A00003"}) page.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", id));
+    for (const char* id : {"A00001", "A00002", "A00003"})
+        page.SendCommand(devlink::CMD_GET, devlink::command::Get("G2", id));
     FramesWindow& frames = *main->m_framesWindow;
     ASSERT_TRUE(QTest::qWaitFor([&] { return frames.Rows() == 6; }, 3000));
     EXPECT_EQ(frames.Cell(0, 1), QStringLiteral("→ sent"));
