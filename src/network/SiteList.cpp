@@ -231,11 +231,15 @@ bool RemoveSite(const std::string& path, const std::string& name, std::string* e
     }
     std::string text;
     if (!ReadWhole(path, &text, error)) return false;
-    // From its [name] line to the next site's, blank lines before that one kept.
+    // From its [name] line to the next site's, but for the comments just above
+    // that one, which speak of it.
     const std::vector<std::string_view> lines = Lines(text);
     std::size_t end = lines.size();
     for (const SiteEntry& s : sites) {
         if (s.line > site->line) end = std::min(end, static_cast<std::size_t>(s.line - 1));
+    }
+    if (end < lines.size()) {
+        while (end > static_cast<std::size_t>(site->line) && Trimmed(lines[end - 1]).substr(0, 1) == "#") --end;
     }
     while (end > static_cast<std::size_t>(site->line) && Trimmed(lines[end - 1]).empty()) --end;
     // The blank lines that set it apart go with it.
