@@ -130,7 +130,8 @@ int main(int argc, char* argv[]) {
                 return 1;
             }
         }
-        std::fprintf(stderr, "gateway-sim: %d sites listening on 127.0.0.1:%d-%d\n", count, base, base + count - 1);
+        std::fprintf(stderr, "gateway-sim: %zu of %d sites listening on 127.0.0.1:%d-%d\n", fleet.size(), count, base,
+                     base + count - 1);
         return app.exec();
     }
 
