@@ -34,8 +34,8 @@ struct FleetDrift::Check {
     QString linkError;
 };
 
-FleetDrift::FleetDrift(const GlobalOptions& options, std::string listPath, std::vector<network::SiteEntry> sites, int jobs,
-             Clock clock)
+FleetDrift::FleetDrift(const GlobalOptions& options, std::string listPath, std::vector<network::SiteEntry> sites,
+                       int jobs, Clock clock)
     : m_options(options),
       m_listPath(std::move(listPath)),
       m_sites(std::move(sites)),
@@ -51,7 +51,8 @@ bool FleetDrift::Start(Check& check) {
         return false;
     }
     check.live.gateway.ids = check.plan.gateway.ids;
-    for (std::size_t k = 0; k < check.live.repeaters.size(); ++k) check.live.repeaters[k].ids = check.plan.repeaters[k].ids;
+    for (std::size_t k = 0; k < check.live.repeaters.size(); ++k)
+        check.live.repeaters[k].ids = check.plan.repeaters[k].ids;
     check.channel = std::make_unique<devlink::SocketChannel>();
     QString why;
     if (!check.channel->Open(QString::fromStdString(check.entry->host), static_cast<quint16>(check.entry->port),
@@ -60,8 +61,9 @@ bool FleetDrift::Start(Check& check) {
                               .arg(QString::fromStdString(network::GatewayText(*check.entry)), why);
         return false;
     }
-    QObject::connect(check.channel.get(), &devlink::Channel::Closed, check.channel.get(),
-                     [&check](const QString& reason) { check.linkError = QStringLiteral("link closed: %1").arg(reason); });
+    QObject::connect(
+        check.channel.get(), &devlink::Channel::Closed, check.channel.get(),
+        [&check](const QString& reason) { check.linkError = QStringLiteral("link closed: %1").arg(reason); });
     check.client = std::make_unique<devlink::GatewayClient>(*check.channel);
     check.client->SetTimeout(m_options.timeoutMs);
     check.service = std::make_unique<devlink::ServiceSession>(*check.client, m_options.serviceStopped);
@@ -130,8 +132,12 @@ void FleetDrift::Run(const std::function<bool()>& stop, const std::function<void
             check.entry = &m_sites[next++];
             if (Start(check)) continue;
             const bool unreadPlan = !check.channel;
-            onResult({check.entry->name, unreadPlan ? DriftState::BadPlan : DriftState::Unreachable, 0, 0,
-                      check.linkError.toStdString(), {}});
+            onResult({check.entry->name,
+                      unreadPlan ? DriftState::BadPlan : DriftState::Unreachable,
+                      0,
+                      0,
+                      check.linkError.toStdString(),
+                      {}});
             active.pop_back();
         }
         if (active.empty() && next >= m_sites.size()) return;

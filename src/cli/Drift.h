@@ -34,7 +34,7 @@ public:
     using Clock = std::function<std::int64_t()>;
     // listPath locates the plans, ID files and histories the entries name.
     FleetDrift(const GlobalOptions& options, std::string listPath, std::vector<network::SiteEntry> sites, int jobs,
-          Clock clock);
+               Clock clock);
     ~FleetDrift();
 
     // Runs until every site has ended or stop() holds; onResult hears of each

@@ -32,9 +32,9 @@ struct GlobalOptions {
     bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
     int verbosity = 1;            // 0 with -q: no progress or notes; 2 with -v: every line sent and received
     int silenceNoteMs = 2000;  // how long a wait goes on before a note says what it waits for (below --timeout's 3000)
-    std::string siteList;       // the sites file, beside the ID file
-    std::string site;           // with --site: its name; reads and applies are kept in its history
-    int keep = 0;               // the site's history entries kept
+    std::string siteList;      // the sites file, beside the ID file
+    std::string site;          // with --site: its name; reads and applies are kept in its history
+    int keep = 0;              // the site's history entries kept
 };
 
 // Values given to `set` by name: the option ("net-key") and its value.

@@ -62,12 +62,11 @@ int Tool::SiteShow(const std::string& name) {
     const std::vector<network::HistoryEntry> history =
         network::ListHistory(network::HistoryFolder(m_options.siteList, name));
     if (!m_options.json) {
-        std::fprintf(m_out, "site: %s\ngateway: %s\nids: %s\nplan: %s\nkeep: %d\nhistory: %zu entries%s%s\n",
-                     site->name.c_str(), network::GatewayText(*site).c_str(),
-                     network::ResolvedPath(m_options.siteList, site->idFile).c_str(),
-                     site->plan.empty() ? "(none)" : network::ResolvedPath(m_options.siteList, site->plan).c_str(),
-                     site->keep, history.size(), history.empty() ? "" : ", the newest ",
-                     history.empty() ? "" : history.back().when.c_str());
+        std::fprintf(
+            m_out, "site: %s\ngateway: %s\nids: %s\nplan: %s\nkeep: %d\nhistory: %zu entries%s%s\n", site->name.c_str(),
+            network::GatewayText(*site).c_str(), network::ResolvedPath(m_options.siteList, site->idFile).c_str(),
+            site->plan.empty() ? "(none)" : network::ResolvedPath(m_options.siteList, site->plan).c_str(), site->keep,
+            history.size(), history.empty() ? "" : ", the newest ", history.empty() ? "" : history.back().when.c_str());
     }
     QJsonObject doc = SiteJson(*site);
     doc[QStringLiteral("history")] = static_cast<int>(history.size());
@@ -149,7 +148,8 @@ int Tool::Drift(const std::vector<std::string>& names, int jobs) {
         std::fprintf(m_out, "%s\n", QString::fromStdString(line).toLocal8Bit().constData());
         std::fflush(m_out);
     };
-    FleetDrift run(m_options, m_options.siteList, std::move(chosen), jobs, [] { return QDateTime::currentMSecsSinceEpoch(); });
+    FleetDrift run(m_options, m_options.siteList, std::move(chosen), jobs,
+                   [] { return QDateTime::currentMSecsSinceEpoch(); });
     run.Run([this] { return m_interrupted; }, report);
 
     const auto count = [&](DriftState s) { return counts[static_cast<int>(s)]; };
@@ -158,19 +158,22 @@ int Tool::Drift(const std::vector<std::string>& names, int jobs) {
                     {QStringLiteral("drifted"), count(DriftState::Drifted)},
                     {QStringLiteral("unreachable"), count(DriftState::Unreachable) + count(DriftState::Unanswered)}};
     if (m_interrupted) {
-        return Fail(kInterrupted, "interrupted; the service was started again at " +
-                                      std::to_string(run.RestartedOnStop()) + " sites under way",
+        return Fail(kInterrupted,
+                    "interrupted; the service was started again at " + std::to_string(run.RestartedOnStop()) +
+                        " sites under way",
                     doc);
     }
     const bool failed = count(DriftState::Unreachable) + count(DriftState::Unanswered) > 0;
-    const int code = failed                          ? kLinkFailure
-                     : count(DriftState::BadPlan)    ? kUsage
-                     : count(DriftState::Drifted)    ? kDifferences
-                                                     : kSuccess;
+    const int code = failed                       ? kLinkFailure
+                     : count(DriftState::BadPlan) ? kUsage
+                     : count(DriftState::Drifted) ? kDifferences
+                                                  : kSuccess;
     if (!m_options.json) {
         std::fprintf(m_out, "%d in sync, %d drifted, %d unreachable or without answer%s\n", count(DriftState::InSync),
                      count(DriftState::Drifted), count(DriftState::Unreachable) + count(DriftState::Unanswered),
-                     count(DriftState::BadPlan) ? (", " + std::to_string(count(DriftState::BadPlan)) + " plans not read").c_str() : "");
+                     count(DriftState::BadPlan)
+                         ? (", " + std::to_string(count(DriftState::BadPlan)) + " plans not read").c_str()
+                         : "");
     }
     if (code == kLinkFailure && m_options.json) return Fail(code, "sites unreachable or without answer", doc);
     return Done(code, doc);

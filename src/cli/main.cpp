@@ -104,7 +104,8 @@ constexpr Command kCommands[] = {
     {"monitor", "monitor",
      "Prints every frame the gateway sends, decoded, with a timestamp, until Ctrl+C.\n"
      "Says where it listens on stderr, and when nothing came for a while."},
-    {"site", "site add NAME --gateway ADDRESS[:PORT] --ids FILE [--plan FILE] [--keep N] | list | show NAME | remove NAME",
+    {"site",
+     "site add NAME --gateway ADDRESS[:PORT] --ids FILE [--plan FILE] [--keep N] | list | show NAME | remove NAME",
      "Keeps the sites by name in sites.conf, in the ID file's folder (a plain text\n"
      "file, docs/sites.md). --plan names the approved plan drift compares with;\n"
      "--keep how many history entries are kept (30). remove leaves the history."},
@@ -195,10 +196,11 @@ int main(int argc, char* argv[]) {
         QStringLiteral("No progress, banner or notes on waits: results, warnings and errors only."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Print every line sent and received, with its time, on stderr."));
-    const QList<QCommandLineOption> globals{help, version, gateway, ids,   site,   timeout,
-                                            retries, json, stopped, quiet, verbose};
+    const QList<QCommandLineOption> globals{help,    version, gateway, ids,   site,   timeout,
+                                            retries, json,    stopped, quiet, verbose};
     parser.addOptions(globals);
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("get, set, read-all, diff, apply, monitor, site, history, drift"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("get, set, read-all, diff, apply, monitor, site, history, drift"));
     // Known before the parse, so that a usage error is JSON too.
     g_json = QCoreApplication::arguments().contains(QStringLiteral("--json"));
     if (!parser.parse(QCoreApplication::arguments())) return Usage(ParseError(parser, globals));
@@ -221,7 +223,8 @@ int main(int argc, char* argv[]) {
     if (options.idFile.empty()) options.idFile = ids::LocateIdFile().idFilePath;
     options.siteList = cli::SiteListBeside(options.idFile);
     if (parser.isSet(site)) {
-        if (parser.isSet(gateway) || parser.isSet(ids)) return Usage("--site names the gateway and the ID file; not with --gateway or --ids");
+        if (parser.isSet(gateway) || parser.isSet(ids))
+            return Usage("--site names the gateway and the ID file; not with --gateway or --ids");
         if (!cli::UseSite(parser.value(site).toStdString(), &options, &error)) return Usage(error);
     }
     if (parser.isSet(timeout)) {

@@ -30,7 +30,8 @@ bool EntryOf(const fs::path& file, HistoryEntry* entry) {
     if (!ParseTime(when, &ms)) return false;
     std::string kind = name.substr(kStamp + 1, name.size() - kStamp - 5);
     constexpr std::string_view kPartial = "-partial";
-    entry->partial = kind.size() > kPartial.size() && kind.compare(kind.size() - kPartial.size(), kPartial.size(), kPartial) == 0;
+    entry->partial =
+        kind.size() > kPartial.size() && kind.compare(kind.size() - kPartial.size(), kPartial.size(), kPartial) == 0;
     if (entry->partial) kind.resize(kind.size() - kPartial.size());
     if (kind != "read" && kind != "apply" && kind != "drift") return false;
     entry->when = std::move(when);

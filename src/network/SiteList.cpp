@@ -68,9 +68,9 @@ bool ReadWhole(const std::string& path, std::string* text, std::string* error) {
 
 bool Replace(const std::string& path, const std::string& text, std::string* error) {
     int code = 0;
-    const bool ok = xml::ReplaceFile(path.c_str(), xml::FileAccess::Kept,
-                                     [&](std::FILE* f) { return std::fwrite(text.data(), 1, text.size(), f) == text.size(); },
-                                     &code);
+    const bool ok = xml::ReplaceFile(
+        path.c_str(), xml::FileAccess::Kept,
+        [&](std::FILE* f) { return std::fwrite(text.data(), 1, text.size(), f) == text.size(); }, &code);
     if (!ok && error) *error = "cannot write " + path + ": " + std::strerror(code);
     return ok;
 }
@@ -122,10 +122,13 @@ std::string GatewayText(const SiteEntry& site) {
 std::string SiteNameProblem(std::string_view name) {
     if (name.empty()) return "is empty";
     if (name.size() > 40) return "is longer than 40 characters";
-    const auto alnum = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); };
+    const auto alnum = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
     if (!alnum(name.front())) return "does not start with a letter or digit";
     for (const char c : name) {
-        if (!alnum(c) && c != '.' && c != '_' && c != '-') return "holds " + Quoted(std::string(1, c)) + " (letters, digits, '.', '_', '-' only)";
+        if (!alnum(c) && c != '.' && c != '_' && c != '-')
+            return "holds " + Quoted(std::string(1, c)) + " (letters, digits, '.', '_', '-' only)";
     }
     return {};
 }
@@ -149,8 +152,9 @@ bool ParseSiteList(std::string_view text, std::vector<SiteEntry>* sites, std::st
                 return Fail(error, n, "the site name " + Quoted(site.name) + " " + why);
             }
             if (FindSite(out, site.name)) {
-                return Fail(error, n, "site \"" + site.name + "\" again (first on line " +
-                                          std::to_string(FindSite(out, site.name)->line) + ")");
+                return Fail(error, n,
+                            "site \"" + site.name + "\" again (first on line " +
+                                std::to_string(FindSite(out, site.name)->line) + ")");
             }
             out.push_back(std::move(site));
             continue;
@@ -171,8 +175,9 @@ bool ParseSiteList(std::string_view text, std::vector<SiteEntry>* sites, std::st
             site.plan = value;
         } else if (key == "keep") {
             if (!IsNumber(value) || value.size() > 5 || std::stoi(value) < 1 || std::stoi(value) > kMaxHistoryKept) {
-                return Fail(error, n, "keep takes a number from 1 to " + std::to_string(kMaxHistoryKept) + ", not " +
-                                          Quoted(value));
+                return Fail(
+                    error, n,
+                    "keep takes a number from 1 to " + std::to_string(kMaxHistoryKept) + ", not " + Quoted(value));
             }
             site.keep = std::stoi(value);
         } else {

@@ -20,8 +20,8 @@ struct SiteEntry {
     std::string name;
     std::string host;
     unsigned port = 5555;
-    std::string idFile;  // as written; relative paths are below the list's folder
-    std::string plan;    // the approved plan (a network file), or empty
+    std::string idFile;              // as written; relative paths are below the list's folder
+    std::string plan;                // the approved plan (a network file), or empty
     int keep = kDefaultHistoryKept;  // history entries kept, the newest
     int line = 0;                    // where its [name] line is
 };

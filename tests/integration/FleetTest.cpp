@@ -37,8 +37,8 @@ protected:
         return Run(QStringLiteral(VESKORA_CLI), args, whileRunning);
     }
     void AddSite(const std::string& name, unsigned port, const std::string& plan = {}) {
-        std::vector<std::string> words{"site", "add", name, "--gateway", "127.0.0.1:" + std::to_string(port), "--ids",
-                                       "ids.xml"};
+        std::vector<std::string> words{"site",  "add",    name, "--gateway", "127.0.0.1:" + std::to_string(port),
+                                       "--ids", "ids.xml"};
         if (!plan.empty()) words.insert(words.end(), {"--plan", plan});
         const ToolRun r = Tool(words);
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -122,7 +122,8 @@ TEST_F(Fleet, DriftTellsEachSiteAndEndsWithTheWorstWhateverFails) {
     EXPECT_EQ(r.exitCode, 3) << r.err;
     std::map<std::string, std::string> lines;
     for (const QString& line : QString::fromStdString(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        lines[line.section(QStringLiteral(": "), 0, 0).toStdString()] = line.section(QStringLiteral(": "), 1).toStdString();
+        lines[line.section(QStringLiteral(": "), 0, 0).toStdString()] =
+            line.section(QStringLiteral(": "), 1).toStdString();
     }
     EXPECT_EQ(lines["a-in-sync"], "in sync") << r.out;
     EXPECT_EQ(lines["b-drifted"], "2 differences") << r.out;
@@ -150,10 +151,11 @@ TEST_F(Fleet, CtrlCMidDriftStartsEveryServiceItStoppedAgain) {
     gatewaysim::Options slow;
     slow.latencyMs = 300;
     for (int n = 0; n < 3; ++n) AddSite("s" + std::to_string(n), AddGateway(slow).Port(), "plan.xml");
-    Write("plan.xml",
-          "<VeskoraNetwork format=\"1\">\r\n<Module path=\"gateway / MCU\" id=\"FFFFFF\"/>\r\n"
-          "<Module path=\"gateway / SX1280 A\" id=\"A00001\"/>\r\n<Module path=\"gateway / SX1280 B\" id=\"A00002\"/>\r\n"
-          "<Value path=\"gateway / SX1280 A / frequency\">2402000000</Value>\r\n</VeskoraNetwork>\r\n");
+    Write(
+        "plan.xml",
+        "<VeskoraNetwork format=\"1\">\r\n<Module path=\"gateway / MCU\" id=\"FFFFFF\"/>\r\n"
+        "<Module path=\"gateway / SX1280 A\" id=\"A00001\"/>\r\n<Module path=\"gateway / SX1280 B\" id=\"A00002\"/>\r\n"
+        "<Value path=\"gateway / SX1280 A / frequency\">2402000000</Value>\r\n</VeskoraNetwork>\r\n");
     bool sent = false;
     const ToolRun r = Tool({"drift", "--jobs", "2"}, [&](QProcess& p, const ToolRun&) {
         const auto asked = [](const auto& g) { return g->Received().find("AT+GET") != std::string::npos; };

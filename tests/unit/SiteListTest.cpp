@@ -121,7 +121,8 @@ TEST(History, KeepsTheNewestEntriesPartialOnesMarkedAndFindsThemByDate) {
     EXPECT_EQ(network::FindHistory(entries, "2026-12-03", &error), &entries[1]);
     EXPECT_EQ(network::FindHistory(entries, "2026-12", &error), &entries[2]);
     EXPECT_EQ(network::FindHistory(entries, "2026-12-01", &error), nullptr);
-    EXPECT_EQ(error, "no entry of 2026-12-01 (the oldest is 2026-12-02T09:30:00.000Z, the newest 2026-12-04T09:30:00.000Z)");
+    EXPECT_EQ(error,
+              "no entry of 2026-12-01 (the oldest is 2026-12-02T09:30:00.000Z, the newest 2026-12-04T09:30:00.000Z)");
     network::Site back;
     ASSERT_TRUE(network::LoadNetworkFile(entries[0].path, back, &error)) << error;
     EXPECT_EQ(back.gateway.radioFrequency[0].text, "2402000001");
