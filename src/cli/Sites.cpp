@@ -11,19 +11,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Names(const std::vector<network::SiteEntry>& sites) {
-    std::vector<std::string> out;
-    out.reserve(sites.size());
-    for (const network::SiteEntry& s : sites) out.push_back(s.name);
-    return out;
-}
-
 bool FindIn(const std::string& list, const std::string& name, network::SiteEntry* site, std::string* error) {
     std::vector<network::SiteEntry> sites;
     if (!network::LoadSiteList(list, &sites, error)) return false;
     const network::SiteEntry* found = network::FindSite(sites, name);
     if (!found) {
-        *error = Unknown("site", name, Names(sites)) + (sites.empty() ? " (no site in " + list + ")" : "");
+        *error = Unknown("site", name, network::SiteNames(sites)) + (sites.empty() ? " (no site in " + list + ")" : "");
         return false;
     }
     *site = *found;

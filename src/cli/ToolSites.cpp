@@ -22,13 +22,6 @@ QJsonObject SiteJson(const network::SiteEntry& s) {
             {QStringLiteral("keep"), s.keep}};
 }
 
-std::vector<std::string> Names(const std::vector<network::SiteEntry>& sites) {
-    std::vector<std::string> out;
-    out.reserve(sites.size());
-    for (const network::SiteEntry& s : sites) out.push_back(s.name);
-    return out;
-}
-
 }  // namespace
 
 int Tool::SiteAdd(const network::SiteEntry& site) {
@@ -58,7 +51,7 @@ int Tool::SiteShow(const std::string& name) {
     std::string error;
     if (!network::LoadSiteList(m_options.siteList, &sites, &error)) return Fail(kUsage, error);
     const network::SiteEntry* site = network::FindSite(sites, name);
-    if (!site) return Fail(kUsage, Unknown("site", name, Names(sites)));
+    if (!site) return Fail(kUsage, Unknown("site", name, network::SiteNames(sites)));
     const std::vector<network::HistoryEntry> history =
         network::ListHistory(network::HistoryFolder(m_options.siteList, name));
     if (!m_options.json) {
@@ -85,7 +78,7 @@ int Tool::History(const std::string& name) {
     std::vector<network::SiteEntry> sites;
     std::string error;
     if (!network::LoadSiteList(m_options.siteList, &sites, &error)) return Fail(kUsage, error);
-    if (!network::FindSite(sites, name)) return Fail(kUsage, Unknown("site", name, Names(sites)));
+    if (!network::FindSite(sites, name)) return Fail(kUsage, Unknown("site", name, network::SiteNames(sites)));
     QJsonArray rows;
     for (const network::HistoryEntry& e : network::ListHistory(network::HistoryFolder(m_options.siteList, name))) {
         rows.append(QJsonObject{{QStringLiteral("when"), Q(e.when)},
@@ -107,7 +100,7 @@ int Tool::Drift(const std::vector<std::string>& names, int jobs) {
     std::vector<network::SiteEntry> chosen;
     for (const std::string& name : names) {
         const network::SiteEntry* site = network::FindSite(sites, name);
-        if (!site) return Fail(kUsage, "drift: " + Unknown("site", name, Names(sites)));
+        if (!site) return Fail(kUsage, "drift: " + Unknown("site", name, network::SiteNames(sites)));
         if (site->plan.empty()) return Fail(kUsage, "drift: site " + name + " has no approved plan (site add --plan)");
         chosen.push_back(*site);
     }

@@ -266,6 +266,13 @@ const SiteEntry* FindSite(const std::vector<SiteEntry>& sites, std::string_view 
     return nullptr;
 }
 
+std::vector<std::string> SiteNames(const std::vector<SiteEntry>& sites) {
+    std::vector<std::string> out;
+    out.reserve(sites.size());
+    for (const SiteEntry& s : sites) out.push_back(s.name);
+    return out;
+}
+
 std::string ResolvedPath(const std::string& listPath, const std::string& path) {
     if (path.empty() || path.front() == '/') return path;
     return (std::filesystem::path(listPath).parent_path() / path).lexically_normal().string();

@@ -51,6 +51,7 @@ bool AddSite(const std::string& path, const SiteEntry& site, std::string* error)
 bool RemoveSite(const std::string& path, const std::string& name, std::string* error);
 
 const SiteEntry* FindSite(const std::vector<SiteEntry>& sites, std::string_view name);
+std::vector<std::string> SiteNames(const std::vector<SiteEntry>& sites);
 
 // A path of the list resolved against the list's folder.
 std::string ResolvedPath(const std::string& listPath, const std::string& path);
