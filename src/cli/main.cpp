@@ -59,7 +59,7 @@ const char* const kDescription =
     "\n"
     "Environment:\n"
     "  VESKORA_GATEWAY   the gateway when --gateway is not given (ADDRESS[:PORT])\n"
-    "  VESKORA_IDS       the ID file when --ids is not given\n"
+    "  VESKORA_IDS       the ID file when --ids is not given; sites.conf is beside it\n"
     "\n"
     "Exit codes: 0 success (diff: no difference), 1 differences found or a write not\n"
     "confirmed (drift: a site drifted), 2 usage error or bad file, 3 link failure\n"
