@@ -221,7 +221,12 @@ bool AddSite(const std::string& path, const SiteEntry& site, std::string* error)
     }
     std::string text;
     if (std::error_code ec; std::filesystem::exists(path, ec) && !ReadWhole(path, &text, error)) return false;
-    if (text.empty()) text = "# The sites veskora knows, one [NAME] each (see docs/sites.md).\n";
+    if (text.empty()) {
+        text = "# The sites veskora knows, one [NAME] each (see docs/sites.md).\n";
+        // The ID folder may not be made yet: the first site makes it, as saving the ID file would.
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    }
     if (text.back() != '\n') text += '\n';
     return Replace(path, text + "\n" + SiteText(site), error);
 }
