@@ -10,6 +10,12 @@ _veskora_values() {
     esac
 }
 
+# The site names of the site list beside the ID file ($VESKORA_IDS or the user's own).
+_veskora_sites() {
+    local ids=${VESKORA_IDS:-$HOME/Documents/Brenholt/Veskora/ids.xml}
+    sed -n 's/^[[:space:]]*\[\([^]]*\)\][[:space:]]*$/\1/p' "${ids%/*}/sites.conf" 2>/dev/null
+}
+
 _veskora() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local output="--json -q --quiet -v --verbose --help"
@@ -18,7 +24,7 @@ _veskora() {
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-            --gateway | --ids | --timeout | --retries | -o | --output) ((i++)) ;;
+            --gateway | --ids | --timeout | --retries | -o | --output | --site | --plan | --keep | --jobs) ((i++)) ;;
             --json | --service-stopped | -q | --quiet | -v | --verbose | --dry-run | --keep-going | --keep-partial) ;;
             -*) [[ $command == set ]] && ((i++)) ;;
             *)
@@ -32,12 +38,16 @@ _veskora() {
     done
 
     case $prev in
-        --ids | -o | --output)
+        --site)
+            mapfile -t COMPREPLY < <(compgen -W "$(_veskora_sites)" -- "$cur")
+            return
+            ;;
+        --ids | -o | --output | --plan)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return
             ;;
-        --gateway | --timeout | --retries) return ;;
+        --gateway | --timeout | --retries | --keep | --jobs) return ;;
     esac
     if [[ $command == set && $prev == --* && $prev != --json && $prev != --quiet && $prev != --verbose ]]; then
         return  # a value of the option before
@@ -47,9 +57,9 @@ _veskora() {
     case $command in
         "")
             if [[ $cur == -* ]]; then
-                words="--gateway --ids --timeout --retries --service-stopped --version $output"
+                words="--gateway --ids --site --timeout --retries --service-stopped --version $output"
             else
-                words="get set read-all diff apply monitor"
+                words="get set read-all diff apply monitor site history drift"
             fi
             ;;
         get | set)
@@ -73,6 +83,17 @@ _veskora() {
             fi
             ;;
         monitor) [[ $cur == -* ]] && words=$output ;;
+        site)
+            if [[ -z $what ]]; then
+                words="add list show remove"
+            elif [[ $cur == -* && $what == add ]]; then
+                words="--gateway --ids --plan --keep $output"
+            elif [[ $what == show || $what == remove ]]; then
+                words=$(_veskora_sites)
+            fi
+            ;;
+        history) [[ -z $what ]] && words=$(_veskora_sites) ;;
+        drift) [[ $cur == -* ]] && words="--site --jobs $output" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$words" -- "$cur")
 }

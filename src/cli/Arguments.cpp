@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "network/Site.h"
+#include "network/SiteList.h"
 #include "network/Tokens.h"
 
 namespace cli {
@@ -41,40 +42,7 @@ std::size_t SetCount(std::string_view code) {
 }  // namespace
 
 bool ParseGateway(std::string_view text, std::string* host, unsigned* port, std::string* error) {
-    std::string_view address = text;
-    std::string_view portText;
-    if (!text.empty() && text.front() == '[') {
-        const std::size_t close = text.find(']');
-        if (close == std::string_view::npos) {
-            *error = "the gateway address \"" + std::string(text) + "\" has no closing ]";
-            return false;
-        }
-        address = text.substr(1, close - 1);
-        if (close + 1 < text.size()) {
-            if (text[close + 1] != ':') {
-                *error = "expected :PORT after ] in \"" + std::string(text) + "\"";
-                return false;
-            }
-            portText = text.substr(close + 2);
-        }
-    } else if (const std::size_t colon = text.rfind(':'); colon != std::string_view::npos && text.find(':') == colon) {
-        address = text.substr(0, colon);
-        portText = text.substr(colon + 1);
-    }
-    if (address.empty()) {
-        *error = "no gateway address in \"" + std::string(text) + "\"";
-        return false;
-    }
-    *host = std::string(address);
-    *port = 5555;
-    if (portText.data() == nullptr) return true;
-    if (!IsNumber(portText) || portText.size() > 5 || std::stoul(std::string(portText)) == 0 ||
-        std::stoul(std::string(portText)) > 65535) {
-        *error = "the port \"" + std::string(portText) + "\" is not a number from 1 to 65535";
-        return false;
-    }
-    *port = static_cast<unsigned>(std::stoul(std::string(portText)));
-    return true;
+    return network::ParseGatewayAddress(text, host, port, error);
 }
 
 std::string CodeOf(std::string_view what) {

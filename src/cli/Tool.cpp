@@ -10,6 +10,7 @@
 #include "cli/Arguments.h"
 #include "ids/DocumentsFolder.h"
 #include "link/SiteReader.h"
+#include "network/History.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
@@ -375,6 +376,17 @@ bool Tool::ReadSite(network::Site& site, int* unanswered) {
     return m_linkError.isEmpty();
 }
 
+std::string Tool::KeepInHistory(const network::Site& site, const char* kind, const std::string& partial) {
+    if (m_options.site.empty()) return {};
+    std::string saved, error;
+    if (!network::KeepInHistory(network::HistoryFolder(m_options.siteList, m_options.site), site, kind, Now(),
+                                m_options.keep, &saved, &error, partial)) {
+        Note("not kept in the history of " + m_options.site + ": " + error);
+        return {};
+    }
+    return saved;
+}
+
 int Tool::ReadAll(const QString& outputFile, bool keepPartial) {
     network::Site site;
     std::string error;
@@ -389,16 +401,28 @@ int Tool::ReadAll(const QString& outputFile, bool keepPartial) {
         const int code = m_interrupted ? kInterrupted : kLinkFailure;
         const std::string why = m_interrupted ? "interrupted" : m_linkError.toStdString();
         if (!keepPartial) return Fail(code, why + "; nothing was written", {{QStringLiteral("partial"), false}});
-        if (!network::SaveNetworkFile(site, outputFile.toStdString(), &error,
-                                      m_interrupted ? "interrupted" : "link failed")) {
+        const std::string partial = m_interrupted ? "interrupted" : "link failed";
+        if (const std::string kept = KeepInHistory(site, "read", partial); !kept.empty()) {
+            doc[QStringLiteral("history")] = Q(kept);
+        }
+        if (outputFile.isEmpty()) {
+            doc[QStringLiteral("partial")] = true;
+            return Fail(code, why + "; what was read is kept in the history, marked partial", doc);
+        }
+        if (!network::SaveNetworkFile(site, outputFile.toStdString(), &error, partial)) {
             return Fail(code, why + "; " + error);
         }
         doc[QStringLiteral("partial")] = true;
         return Fail(code, why + "; what was read is in " + outputFile.toStdString() + ", marked partial", doc);
     }
-    if (!network::SaveNetworkFile(site, outputFile.toStdString(), &error)) return Fail(kUsage, error);
+    if (!outputFile.isEmpty() && !network::SaveNetworkFile(site, outputFile.toStdString(), &error)) {
+        return Fail(kUsage, error);
+    }
+    const std::string kept = KeepInHistory(site, "read");
+    if (!kept.empty()) doc[QStringLiteral("history")] = Q(kept);
     if (!m_options.json) {
-        std::fprintf(m_out, "wrote %s%s\n", outputFile.toLocal8Bit().constData(),
+        const std::string where = outputFile.isEmpty() ? "kept " + kept : "wrote " + outputFile.toStdString();
+        std::fprintf(m_out, "%s%s\n", QString::fromStdString(where).toLocal8Bit().constData(),
                      unanswered ? (", " + std::to_string(unanswered) + " modules gave no answer").c_str() : "");
     }
     doc[QStringLiteral("partial")] = false;
@@ -519,6 +543,8 @@ int Tool::Apply(const QString& file, bool dryRun, bool keepGoing) {
     if (writer.Running()) m_client->Cancel();  // its callbacks must not outlive it
     Finish();
     Progress(static_cast<int>(items.size()), static_cast<int>(items.size()), "done");
+    // The site as it stands after the writes, read-backs included.
+    if (!m_interrupted) KeepInHistory(live, "apply");
 
     bool linkFailed = false;
     QJsonArray rows;

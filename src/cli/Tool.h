@@ -15,6 +15,7 @@
 #include "link/SiteReader.h"
 #include "link/SiteWriter.h"
 #include "network/Site.h"
+#include "network/SiteList.h"
 
 namespace cli {
 
@@ -31,6 +32,9 @@ struct GlobalOptions {
     bool serviceStopped = false;  // the technician stopped it: send neither stop nor restart
     int verbosity = 1;            // 0 with -q: no progress or notes; 2 with -v: every line sent and received
     int silenceNoteMs = 2000;  // how long a wait goes on before a note says what it waits for (below --timeout's 3000)
+    std::string siteList;      // the sites file, beside the ID file
+    std::string site;          // with --site: its name; reads and applies are kept in its history
+    int keep = 0;              // the site's history entries kept
 };
 
 // Values given to `set` by name: the option ("net-key") and its value.
@@ -52,6 +56,16 @@ public:
     int Diff(const QString& file, const QString& other = {});
     int Apply(const QString& file, bool dryRun, bool keepGoing);
     int Monitor();
+
+    // The site list (ToolSites.cpp).
+    int SiteAdd(const network::SiteEntry& site);
+    int SiteList();
+    int SiteShow(const std::string& name);
+    int SiteRemove(const std::string& name);
+    int History(const std::string& name);
+    // Reads each named site that has a plan (all of them when none is named),
+    // jobs gateways at a time, and compares each with its plan.
+    int Drift(const std::vector<std::string>& names, int jobs);
 
     // Called from the signal handler's notifier.
     void Interrupt() { m_interrupted = true; }
@@ -76,6 +90,9 @@ private:
     void Trace(const char* direction, const std::string& text);
     void Progress(int done, int total, const std::string& item);
     void PrintJson(const QJsonObject& object);
+    // With --site, keeps site in its history; the entry's path, or empty
+    // (and a note) when it could not be kept.
+    std::string KeepInHistory(const network::Site& site, const char* kind, const std::string& partial = {});
 
     GlobalOptions m_options;
     std::FILE* m_out;

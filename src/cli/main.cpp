@@ -12,7 +12,9 @@
 #include <cstdio>
 
 #include "cli/Arguments.h"
+#include "cli/Sites.h"
 #include "cli/Tool.h"
+#include "ids/DocumentsFolder.h"
 
 namespace {
 
@@ -36,6 +38,15 @@ const char* const kDescription =
     "  apply FILE [--dry-run] [--keep-going]\n"
     "                                 write the file's differences, each read back\n"
     "  monitor                        print every frame that arrives, decoded\n"
+    "  site add NAME --gateway ADDRESS[:PORT] --ids FILE [--plan FILE] [--keep N]\n"
+    "  site list | show NAME | remove NAME\n"
+    "                                 the sites known by name (sites.conf beside the ID file)\n"
+    "  history NAME                   the reads and applies kept of a site\n"
+    "  drift [--site NAME]... [--jobs N]\n"
+    "                                 read sites with an approved plan, several at a time, and compare\n"
+    "With --site NAME a command talks to that site's gateway with its ID file, and\n"
+    "read-all and apply keep what they read in its history; diff takes NAME@DATE or\n"
+    "NAME@latest for a history entry.\n"
     "WHAT: netkeys (GM, no ID), radio (G2, a gateway radio), sx1280 (R2), sx1276 (R9),\n"
     "      nodes (RM, a repeater's node table), node (N9).\n"
     "'veskora COMMAND --help' tells more of each.\n"
@@ -48,10 +59,11 @@ const char* const kDescription =
     "\n"
     "Environment:\n"
     "  VESKORA_GATEWAY   the gateway when --gateway is not given (ADDRESS[:PORT])\n"
-    "  VESKORA_IDS       the ID file when --ids is not given\n"
+    "  VESKORA_IDS       the ID file when --ids is not given; sites.conf is beside it\n"
     "\n"
     "Exit codes: 0 success (diff: no difference), 1 differences found or a write not\n"
-    "confirmed, 2 usage error or bad file, 3 link failure (refused, dropped, timed out),\n"
+    "confirmed (drift: a site drifted), 2 usage error or bad file, 3 link failure\n"
+    "(refused, dropped, timed out; drift: a site unreachable or without answer),\n"
     "130 interrupted.";
 
 struct Command {
@@ -92,6 +104,20 @@ constexpr Command kCommands[] = {
     {"monitor", "monitor",
      "Prints every frame the gateway sends, decoded, with a timestamp, until Ctrl+C.\n"
      "Says where it listens on stderr, and when nothing came for a while."},
+    {"site",
+     "site add NAME --gateway ADDRESS[:PORT] --ids FILE [--plan FILE] [--keep N] | list | show NAME | remove NAME",
+     "Keeps the sites by name in sites.conf, in the ID file's folder (a plain text\n"
+     "file, docs/sites.md). --plan names the approved plan drift compares with;\n"
+     "--keep how many history entries are kept (30). remove leaves the history."},
+    {"history", "history NAME",
+     "Lists the reads and applies kept of a site, oldest first, as NAME@TIME:\n"
+     "  veskora diff north@2026-12-01 north@latest"},
+    {"drift", "drift [--site NAME]... [--jobs N]",
+     "Reads every named site (all with an approved plan when none is named), --jobs\n"
+     "gateways at a time (8), each one command at a time, compares each with its plan\n"
+     "and keeps the read in its history. One line per site: in sync, N differences,\n"
+     "unreachable or M without answer. Exit 1 when a site drifted, 3 when one was\n"
+     "unreachable or without answer; Ctrl+C starts every stopped service again."},
 };
 
 const Command* FindCommand(const QString& name) {
@@ -152,6 +178,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("ids"),
         QStringLiteral("The ID file ($VESKORA_IDS, else the user's own, Documents/Brenholt/Veskora/ids.xml)."),
         QStringLiteral("file"));
+    const QCommandLineOption site(QStringLiteral("site"),
+                                  QStringLiteral("The site of that name: its gateway and ID file (veskora site list)."),
+                                  QStringLiteral("name"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("How long a command waits for its reply (3000)."),
                                      QStringLiteral("ms"));
@@ -167,10 +196,11 @@ int main(int argc, char* argv[]) {
         QStringLiteral("No progress, banner or notes on waits: results, warnings and errors only."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Print every line sent and received, with its time, on stderr."));
-    const QList<QCommandLineOption> globals{help,    version, gateway, ids,   timeout,
+    const QList<QCommandLineOption> globals{help,    version, gateway, ids,   site,   timeout,
                                             retries, json,    stopped, quiet, verbose};
     parser.addOptions(globals);
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("get, set, read-all, diff, apply, monitor"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("get, set, read-all, diff, apply, monitor, site, history, drift"));
     // Known before the parse, so that a usage error is JSON too.
     g_json = QCoreApplication::arguments().contains(QStringLiteral("--json"));
     if (!parser.parse(QCoreApplication::arguments())) return Usage(ParseError(parser, globals));
@@ -190,6 +220,13 @@ int main(int argc, char* argv[]) {
         return Usage(error + (parser.isSet(gateway) ? "" : " (from VESKORA_GATEWAY)"));
     }
     options.idFile = (parser.isSet(ids) ? parser.value(ids) : qEnvironmentVariable("VESKORA_IDS")).toStdString();
+    if (options.idFile.empty()) options.idFile = ids::LocateIdFile().idFilePath;
+    options.siteList = cli::SiteListBeside(options.idFile);
+    if (parser.isSet(site)) {
+        if (parser.isSet(gateway) || parser.isSet(ids))
+            return Usage("--site names the gateway and the ID file; not with --gateway or --ids");
+        if (!cli::UseSite(parser.value(site).toStdString(), &options, &error)) return Usage(error);
+    }
     if (parser.isSet(timeout)) {
         bool ok = false;
         options.timeoutMs = parser.value(timeout).toInt(&ok);
@@ -229,7 +266,15 @@ int main(int argc, char* argv[]) {
                                          QStringLiteral("On an interrupt or a link failure, write what was read."));
     // The output options read as well after the command: "veskora get netkeys --json".
     QList<QCommandLineOption> subOptions{subHelp, json, quiet, verbose};
+    const QCommandLineOption plan(QStringLiteral("plan"), QStringLiteral("The site's approved plan."),
+                                  QStringLiteral("file"));
+    const QCommandLineOption keep(QStringLiteral("keep"), QStringLiteral("History entries kept (30)."),
+                                  QStringLiteral("n"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Gateways read at a time (8)."),
+                                  QStringLiteral("n"));
     if (name == QLatin1String("read-all")) subOptions << output << keepPartial;
+    if (name == QLatin1String("site")) subOptions << gateway << ids << plan << keep;
+    if (name == QLatin1String("drift")) subOptions << site << jobs;
     if (name == QLatin1String("apply")) subOptions << dryRun << keepGoing;
     if (name == QLatin1String("set")) {
         for (const std::string& o : cli::AllValueOptions()) {
@@ -278,14 +323,67 @@ int main(int argc, char* argv[]) {
         }
         return tool.Set(args, named);
     }
+    if (name == QLatin1String("site")) {
+        const QString verb = args.value(0);
+        if (verb == QLatin1String("list") && args.size() == 1) return tool.SiteList();
+        if ((verb == QLatin1String("show") || verb == QLatin1String("remove")) && args.size() == 2) {
+            return verb == QLatin1String("show") ? tool.SiteShow(args[1].toStdString())
+                                                 : tool.SiteRemove(args[1].toStdString());
+        }
+        if (verb != QLatin1String("add") || args.size() != 2) {
+            return Usage("site: expected add NAME ..., list, show NAME or remove NAME");
+        }
+        network::SiteEntry entry;
+        if (!cli::SiteFromOptions(args[1].toStdString(), sub.value(gateway).toStdString(), sub.value(ids).toStdString(),
+                                  sub.value(plan).toStdString(), sub.isSet(keep) ? sub.value(keep).toStdString() : "",
+                                  &entry, &error)) {
+            return Usage("site add: " + error);
+        }
+        return tool.SiteAdd(entry);
+    }
+    if (name == QLatin1String("history")) {
+        if (args.size() != 1) return Usage("history: expected one site NAME");
+        return tool.History(args.front().toStdString());
+    }
+    if (name == QLatin1String("drift")) {
+        if (!args.isEmpty()) return Usage("drift: unexpected argument \"" + args.front().toStdString() + "\"");
+        std::vector<std::string> names;
+        if (parser.isSet(site)) names.push_back(parser.value(site).toStdString());
+        for (const QString& n : sub.values(site)) names.push_back(n.toStdString());
+        int jobCount = cli::kDefaultJobs;
+        if (sub.isSet(jobs)) {
+            bool ok = false;
+            jobCount = sub.value(jobs).toInt(&ok);
+            if (!ok || jobCount < 1 || jobCount > cli::kMaxJobs) {
+                return Usage("--jobs takes a number from 1 to " + std::to_string(cli::kMaxJobs) + ", not \"" +
+                             sub.value(jobs).toStdString() + "\"");
+            }
+        }
+        return tool.Drift(names, jobCount);
+    }
     if (name == QLatin1String("read-all")) {
-        if (!sub.isSet(output)) return Usage("read-all: -o FILE is missing");
+        if (!sub.isSet(output) && options.site.empty()) return Usage("read-all: -o FILE (or --site NAME) is missing");
         if (!args.isEmpty()) return Usage("read-all: unexpected argument \"" + args.front().toStdString() + "\"");
-        return tool.ReadAll(sub.value(output), sub.isSet(keepPartial));
+        return tool.ReadAll(sub.isSet(output) ? sub.value(output) : QString(), sub.isSet(keepPartial));
     }
     if (name == QLatin1String("diff")) {
         if (args.isEmpty() || args.size() > 2) return Usage("diff: expected FILE [OTHER]");
-        return tool.Diff(args.front(), args.value(1));
+        // NAME@DATE stands for a history entry; one alone is compared with that site, live.
+        QStringList files;
+        for (const QString& a : args) {
+            std::string file;
+            const int found = cli::HistoryEntryOf(a.toStdString(), options.siteList, &file, &error);
+            if (found < 0) return Usage("diff: " + error);
+            files << (found ? QString::fromStdString(file) : a);
+        }
+        if (args.size() == 1 && files.front() != args.front() && options.site.empty() && !parser.isSet(gateway)) {
+            const std::string siteName = args.front().section(QLatin1Char('@'), 0, 0).toStdString();
+            if (!cli::UseSite(siteName, &options, &error)) return Usage(error);
+            cli::Tool siteTool(options, stdout, stderr);
+            QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [&siteTool] { siteTool.Interrupt(); });
+            return siteTool.Diff(files.front());
+        }
+        return tool.Diff(files.front(), files.value(1));
     }
     if (name == QLatin1String("apply")) {
         if (args.size() != 1) return Usage("apply: expected one FILE");

@@ -1,4 +1,5 @@
 #include "netview/NetworkPage.h"
+#include "netview/SiteChooser.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -122,6 +123,13 @@ void NetworkPage::Build() {
     m_connect = new QPushButton(QStringLiteral("Connect"), this);
     linkRow->addWidget(m_linkLabel, 1);
     linkRow->addWidget(m_connect);
+    auto* sites = new SiteChooser(this);
+    linkRow->addWidget(sites);
+    connect(sites, &SiteChooser::SiteChosen, this,
+            [this](const QString& name, const QString& host, quint16 port, const QString& ids, const QString& plan) {
+                if (!plan.isEmpty()) OpenPlanFile(plan);
+                emit SiteChosen(name, host, port, ids);
+            });
     layout->addLayout(linkRow);
 
     auto* actions = new QHBoxLayout;
@@ -346,7 +354,10 @@ void NetworkPage::OfferRestart() {
 void NetworkPage::OpenPlan() {
     const QString file =
         m_chooseFile(this, QStringLiteral("Open plan"), QStringLiteral("Network files (*.xml)"), false);
-    if (file.isEmpty()) return;
+    if (!file.isEmpty()) OpenPlanFile(file);
+}
+
+void NetworkPage::OpenPlanFile(const QString& file) {
     network::Site plan;
     std::string error;
     if (!network::LoadNetworkFile(file.toStdString(), plan, &error)) {

@@ -48,6 +48,7 @@ public:
     // Reads again only the modules that gave no answer.
     void RetryUnanswered();
     void OpenPlan();
+    void OpenPlanFile(const QString& file);
     void SavePlan();
     void Compare();
     void WriteDifferences();
@@ -66,6 +67,8 @@ public:
 signals:
     // An operation (read all or a write) has ended.
     void Finished();
+    // A site was chosen (its plan, if any, is open): for the owner of the link to take its gateway and ID file.
+    void SiteChosen(const QString& name, const QString& host, quint16 port, const QString& idFile);
 
 private:
     void Build();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -19,6 +20,7 @@
 #include "flow/Keyboard.h"
 #include "flow/TechnicianFlow.h"
 #include "ids/DocumentsFolder.h"
+#include "netview/SiteChooser.h"
 #include "network/NetworkFile.h"
 #include "res/ListCtrl.h"
 #include "res/TabCtrl.h"
@@ -340,4 +342,28 @@ TEST_F(NetworkTab, BothTabsShowEveryReplyOfTheOneLinkEachInItsOwnPlace) {
     rf.m_nSelRepeaterRow = 2;
     ASSERT_TRUE(Click("Read all"));
     EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(2, 2), QString());
+}
+
+TEST_F(NetworkTab, ASiteChosenByNameOpensItsPlanAndHandsOnItsGatewayAndIdFile) {
+    Start();
+    const std::string folder = ids::LocateIdFile().idFolder;
+    std::ofstream(folder + "plan.xml", std::ios::binary)
+        << "<VeskoraNetwork format=\"1\">\r\n<Value path=\"" << kModuleFrequency
+        << "\">868000000</Value>\r\n</VeskoraNetwork>\r\n";
+    std::ofstream(folder + "sites.conf", std::ios::binary)
+        << "[north]\ngateway = 127.0.0.1:5601\nids = north.xml\n\n[harbour]\ngateway = 127.0.0.2\nids = "
+           "/srv/h.xml\nplan = plan.xml\n";
+    auto* chooser = page().findChild<netview::SiteChooser*>();
+    ASSERT_NE(chooser, nullptr);
+    chooser->Reload();
+    ASSERT_EQ(chooser->Box()->count(), 3);  // none, north, harbour
+    QSignalSpy chosen(&page(), &netview::NetworkPage::SiteChosen);
+    chooser->Box()->setFocus();
+    QTest::keyClick(chooser->Box(), Qt::Key_Down);
+    QTest::keyClick(chooser->Box(), Qt::Key_Down);
+    ASSERT_EQ(chosen.count(), 2);
+    EXPECT_EQ(chosen[0][3].toString().toStdString(), folder + "north.xml");
+    EXPECT_EQ(chosen[1][1].toString(), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(chosen[1][2].value<quint16>(), 5555);
+    EXPECT_EQ(page().Plan().repeaters[0].radios[2].frequency.text, "868000000");
 }

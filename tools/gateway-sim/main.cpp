@@ -4,8 +4,22 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <set>
+#include <vector>
 
 #include "GatewayServer.h"
+
+namespace {
+
+// "3,7" as site numbers.
+std::set<int> SiteNumbers(const QString& text) {
+    std::set<int> out;
+    for (const QString& n : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) out.insert(n.trimmed().toInt());
+    return out;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -50,6 +64,22 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption unsolicited(
         QStringLiteral("unsolicited"),
         QStringLiteral("Right after a connection, send replies nobody asked for (G2 A00001, R9 R10092)."));
+    const QCommandLineOption sites(QStringLiteral("sites"),
+                                   QStringLiteral("Play N gateways, each with its own state, on consecutive ports."),
+                                   QStringLiteral("n"));
+    const QCommandLineOption portBase(QStringLiteral("port-base"),
+                                      QStringLiteral("The first site's port (5601); site K listens on base+K-1."),
+                                      QStringLiteral("port"), QStringLiteral("5601"));
+    const QCommandLineOption silentSites(QStringLiteral("silent-sites"),
+                                         QStringLiteral("Sites (counted from 1) that answer no command."),
+                                         QStringLiteral("list"));
+    const QCommandLineOption downSites(QStringLiteral("down-sites"),
+                                       QStringLiteral("Sites whose port is left closed, as an unreachable gateway's."),
+                                       QStringLiteral("list"));
+    const QCommandLineOption driftedSites(QStringLiteral("drifted-sites"),
+                                          QStringLiteral("Sites whose NET KEY 0 is DRIFT instead of the default."),
+                                          QStringLiteral("list"));
+    parser.addOptions({sites, portBase, silentSites, downSites, driftedSites});
     parser.addOptions({port, split, join, dollar, badTags, closeAfter, reconnect, stopListening, quiet, flood, latency,
                        dropEvery, silentIds, nodes, duplicate, late, ignoreSets, unsolicited});
     parser.process(app);
@@ -75,6 +105,35 @@ int main(int argc, char* argv[]) {
     o.lateMs = parser.value(late).toInt();
     o.ignoreSets = parser.isSet(ignoreSets);
     o.unsolicited = parser.isSet(unsolicited);
+
+    if (parser.isSet(sites)) {
+        // A fleet: the fault options above hold for every site, the lists for the ones named.
+        const int count = std::clamp(parser.value(sites).toInt(), 1, 1000);
+        const int base = parser.value(portBase).toInt();
+        if (base < 1 || base + count - 1 > 65535) {
+            std::fprintf(stderr, "gateway-sim: ports %d-%d are out of range\n", base, base + count - 1);
+            return 1;
+        }
+        const std::set<int> silent = SiteNumbers(parser.value(silentSites));
+        const std::set<int> down = SiteNumbers(parser.value(downSites));
+        const std::set<int> drifted = SiteNumbers(parser.value(driftedSites));
+        std::vector<std::unique_ptr<gatewaysim::GatewayServer>> fleet;
+        for (int k = 1; k <= count; ++k) {
+            if (down.count(k)) continue;
+            gatewaysim::Options site = o;
+            site.port = static_cast<quint16>(base + k - 1);
+            if (silent.count(k)) site.dropEvery = 1;
+            fleet.push_back(std::make_unique<gatewaysim::GatewayServer>(site));
+            if (drifted.count(k)) fleet.back()->State().netKeys[1] = "DRIFT";
+            if (!fleet.back()->Start()) {
+                std::fprintf(stderr, "gateway-sim: cannot listen on 127.0.0.1:%u\n", site.port);
+                return 1;
+            }
+        }
+        std::fprintf(stderr, "gateway-sim: %zu of %d sites listening on 127.0.0.1:%d-%d\n", fleet.size(), count, base,
+                     base + count - 1);
+        return app.exec();
+    }
 
     gatewaysim::GatewayServer server(o);
     if (!server.Start()) {
