@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QHostAddress>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -53,6 +54,7 @@ CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialo
         Tab("Network", m_pageNetwork, 20),
     };
     m_pageNetwork.SetLink(this);
+    connect(&m_pageNetwork, &netview::NetworkPage::SiteChosen, this, &CVeskoraRFConfigurationDlg::OnSiteChosen);
 }
 
 CVeskoraRFConfigurationDlg::~CVeskoraRFConfigurationDlg() = default;
@@ -306,6 +308,34 @@ QAction* CVeskoraRFConfigurationDlg::MenuCommand(int id) const {
         if (action->data().toInt() == id) return action;
     }
     return nullptr;
+}
+
+void CVeskoraRFConfigurationDlg::OnSiteChosen(const QString& name, const QString& host, quint16 port,
+                                              const QString& idFile) {
+    // The ID file is the site's for both pages from now on.
+    m_dlgRfConfig.m_idFilePath = idFile.toStdString();
+    m_pageNetwork.SetIdFile(idFile.toStdString());
+    // A link that stands is never moved to another gateway behind the technician's back.
+    if (m_dlgRfConfig.m_pDataSocket || m_dlgRfConfig.m_bConnected) {
+        if (m_statusBar)
+            m_statusBar->showMessage(
+                QStringLiteral("Site %1: disconnect first to connect to its gateway %2:%3").arg(name, host).arg(port),
+                10000);
+        return;
+    }
+    const QHostAddress address(host);
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (!isV4 || !m_dlgRfConfig.m_ipAddress || !m_dlgRfConfig.m_editPort) {
+        if (m_statusBar)
+            m_statusBar->showMessage(
+                QStringLiteral("Site %1: the gateway %2 is not an IPv4 address; type it on the RF page")
+                    .arg(name, host),
+                10000);
+        return;
+    }
+    m_dlgRfConfig.m_ipAddress->SetAddress(v4);
+    m_dlgRfConfig.m_editPort->setText(QString::number(port));
 }
 
 QString CVeskoraRFConfigurationDlg::Address() const {

@@ -103,6 +103,9 @@ public:
     bool ServiceStopped() const override { return m_dlgRfConfig.m_bServiceStopped; }
     void StopService() override;
     void RestartService() override;
+    // A site chosen on the Network tab: its gateway into the RF page's fields
+    // (unless a link stands) and its ID file for both pages.
+    void OnSiteChosen(const QString& name, const QString& host, quint16 port, const QString& idFile);
     // The tabs in their order; the first one's page shows at start.
     std::vector<TabPage> m_pages;
     QWidget* m_pwndShow = nullptr;

@@ -258,7 +258,7 @@ void NetworkPage::StartRead(bool onlyUnanswered) {
     if (Busy() || !m_link || !EnsureLink()) return;
     network::Site ids;
     std::string error;
-    if (!network::LoadSiteIds(ids::LocateIdFile().idFilePath, ids, &error)) {
+    if (!network::LoadSiteIds(m_idFile.empty() ? ids::LocateIdFile().idFilePath : m_idFile, ids, &error)) {
         Tell(
             QStringLiteral("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1").arg(Q(error)),
             true);

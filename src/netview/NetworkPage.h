@@ -42,6 +42,8 @@ public:
     void SetLink(SiteLink* link);
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void SetClock(Clock clock) { m_clock = std::move(clock); }
+    // The ID file Read all takes its modules from (empty: the one in the ID folder).
+    void SetIdFile(std::string path) { m_idFile = std::move(path); }
 
     // The buttons' work, callable from tests as from clicks.
     void ReadAll();
@@ -99,6 +101,7 @@ private:
     network::Site m_ownSite;  // a tab with no link yet has an empty site of its own
     network::Site* m_site = &m_ownSite;
     network::Site m_plan;
+    std::string m_idFile;
     std::map<std::string, ValueNotes> m_notes;
     std::map<std::string, QTreeWidgetItem*> m_items;
     std::unique_ptr<devlink::GatewayClient> m_client;

@@ -22,6 +22,7 @@
 #include "ids/DocumentsFolder.h"
 #include "netview/SiteChooser.h"
 #include "network/NetworkFile.h"
+#include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
 #include "res/TabCtrl.h"
 #include "support/Files.h"
@@ -366,4 +367,9 @@ TEST_F(NetworkTab, ASiteChosenByNameOpensItsPlanAndHandsOnItsGatewayAndIdFile) {
     EXPECT_EQ(chosen[1][1].toString(), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(chosen[1][2].value<quint16>(), 5555);
     EXPECT_EQ(page().Plan().repeaters[0].radios[2].frequency.text, "868000000");
+    // The RF page's fields and ID file follow the site while no link stands.
+    RFConfigDlg& rf = main->m_dlgRfConfig;
+    EXPECT_EQ(rf.m_ipAddress->Text(), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(rf.m_editPort->text(), QStringLiteral("5555"));
+    EXPECT_EQ(rf.m_idFilePath, "/srv/h.xml");
 }
