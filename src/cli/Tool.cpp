@@ -124,11 +124,10 @@ bool Tool::Connect() {
         if (m_readTotal > 0) Progress(m_readDone, m_readTotal, m_current);
         m_silence.start(m_options.silenceNoteMs);
     });
-    QObject::connect(m_channel.get(), &devlink::Channel::FrameReceived, m_channel.get(),
-                     [this](const std::string& frame) {
+    QObject::connect(m_channel.get(), &devlink::Channel::ReplyReceived, m_channel.get(),
+                     [this](const devlink::Reply& reply, const std::string& frame) {
                          m_silence.stop();
                          if (m_options.verbosity < 2) return;
-                         const devlink::Reply reply = devlink::DecodeReply(frame, false);
                          std::string text = reply.textMessage ? frame : KindOf(reply.tag) + " " + reply.moduleId;
                          const std::vector<std::string> names = network::FieldNames(reply.tag);
                          const std::vector<std::string> values = network::ReplyValues(reply);
@@ -579,9 +578,9 @@ int Tool::Monitor() {
     m_current.clear();
     m_silence.start(m_options.silenceNoteMs);
     QObject::connect(
-        m_channel.get(), &devlink::Channel::FrameReceived, m_channel.get(), [this](const std::string& frame) {
+        m_channel.get(), &devlink::Channel::ReplyReceived, m_channel.get(),
+        [this](const devlink::Reply& reply, const std::string& frame) {
             m_silence.start(m_options.silenceNoteMs);
-            const devlink::Reply reply = devlink::DecodeReply(frame, false);
             const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
             const std::vector<std::string> names = network::FieldNames(reply.tag);
             const std::vector<std::string> read = network::ReplyValues(reply);

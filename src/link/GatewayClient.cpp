@@ -66,10 +66,7 @@ void SocketChannel::Flush(int timeoutMs) {
 
 void SocketChannel::Send(const std::string& line) { m_socket.write(line.data(), static_cast<qint64>(line.size())); }
 
-void SocketChannel::Deliver(const std::string& frame) {
-    emit FrameReceived(frame);
-    emit ReplyReceived(DecodeReply(frame, false));
-}
+void SocketChannel::Deliver(const std::string& frame) { emit ReplyReceived(DecodeReply(frame, false), frame); }
 
 void SocketChannel::OnReadyRead() {
     const QByteArray bytes = m_socket.readAll();

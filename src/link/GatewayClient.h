@@ -27,9 +27,8 @@ public:
     virtual bool IsOpen() const = 0;
 
 signals:
-    // Each frame as it arrived, then the same frame decoded (once, by the channel).
-    void FrameReceived(const std::string& frame);
-    void ReplyReceived(const devlink::Reply& reply);
+    // Each frame as it arrived, decoded once by the channel.
+    void ReplyReceived(const devlink::Reply& reply, const std::string& frame);
     void Opened();
     void Closed(const QString& reason);
 };

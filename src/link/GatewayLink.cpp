@@ -243,8 +243,7 @@ void GatewayLink::HandleFrame(std::string frame) {
     emit FrameDecoded(received);
     if (siteTookIt) emit SiteChanged();
     // Clients last: one that answers with its next command must not show it before this frame.
-    emit FrameReceived(received.frame);
-    emit ReplyReceived(received.reply);
+    emit ReplyReceived(received.reply, received.frame);
 }
 
 }  // namespace devlink

@@ -111,7 +111,7 @@ public:
 signals:
     void CommandSent(int kind, const std::string& line, bool sent);
     // Every view records a frame here; clients hear it afterwards (Channel's
-    // FrameReceived and ReplyReceived), so a reply shows before the next command.
+    // ReplyReceived), so a reply shows before the next command.
     void FrameDecoded(const devlink::Received& received);
     void StateChanged(devlink::GatewayLink::State state);
     // The live site took a reply or a new link began.
