@@ -32,17 +32,27 @@ void RFConfigDlg::ShowReply(int nKind) {
                                                text(v.size() > size_t(c - 1) ? v[size_t(c - 1)] : ""));
         }
     };
+    // Another tab's answer shows in a list only when the list shows that module.
+    const auto shows = [&](res::ListCtrl* list, int row, int column) {
+        if (!m_bReplyForClient) return true;
+        const std::string shown = textcodec::ToNarrow(list->GetItemText(row, column));
+        return !shown.empty() && network::SameId(shown, m_strReplyModuleId);
+    };
     switch (nKind) {
         case 1:
             for (size_t r = 0; r < m_netKeys.size(); ++r) m_listNetKeys->SetItemText(int(r), 1, text(m_netKeys[r]));
             break;
-        case 2: m_listGatewayFreq->SetItemText(0, 1, text(m_strG2Frequency)); break;
+        case 2:
+            if (shows(m_listGatewayFreq, 0, 0)) m_listGatewayFreq->SetItemText(0, 1, text(m_strG2Frequency));
+            break;
         case 3: row3(m_arrR2Values); break;
         case 4: row3(m_arrR9Values); break;
         case 5:
+            if (!shows(m_listRepeaterModules, 0, 1)) break;
             for (size_t r = 0; r < m_nodeIds.size(); ++r) m_listNodes->SetItemText(int(r), 1, text(m_nodeIds[r]));
             break;
         case 6:
+            if (!shows(m_listNodeAttr, 0, 0)) break;
             // The list has columns 0-7: the eighth and ninth values are kept, not shown.
             for (int c = 1; c <= 8 && size_t(c - 1) < m_arrN9Values.size(); ++c) {
                 m_listNodeAttr->SetItemText(0, c, text(m_arrN9Values[size_t(c - 1)]));

@@ -338,6 +338,12 @@ TEST_F(NetworkTab, BothTabsShowEveryReplyOfTheOneLinkEachInItsOwnPlace) {
     rf.m_nSelRepeaterRow = 0;
     ASSERT_TRUE(Click("Read all"));
     EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(0, 2), QString());
+    // The frequency row shows the gateway radio chosen on the page, whichever the tab read last.
+    for (const char* a : {"a00001", "A00001"}) sim->State().gatewayFrequency[a] = "2410000000";
+    for (const char* b : {"b00002", "B00002"}) sim->State().gatewayFrequency[b] = "2470000000";
+    rf.OnNMClickGatewayModules(1);
+    ASSERT_TRUE(Click("Read all"));
+    EXPECT_EQ(rf.m_listGatewayFreq->GetItemText(0, 1), QStringLiteral("2410000000"));
     // A row that shows no module shows none of the tab's replies either.
     rf.m_listRepeaterModules->SetItemText(2, 1, QString());
     rf.m_nSelRepeaterRow = 2;
