@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -120,6 +121,20 @@ QString NetworkPage::StateText(ShownState state, const network::Value& value) co
     return text;
 }
 
+void NetworkPage::keyPressEvent(QKeyEvent* event) {
+    // Keys no control took stop here: Enter and Escape never reach the window
+    // and close it; Escape stops a running read or write instead.
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            if (Busy()) Cancel();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
 void NetworkPage::Build() {
     auto* layout = new QVBoxLayout(this);
     auto* linkRow = new QHBoxLayout;
@@ -170,7 +185,9 @@ void NetworkPage::Build() {
     m_tree->setColumnWidth(kState, 160);
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     connect(m_tree, &QTreeWidget::itemChanged, this, &NetworkPage::OnItemChanged);
+    m_tree->setAccessibleName(QStringLiteral("Site"));
     m_planView = new FrequencyPlanView(splitter);
+    m_planView->setAccessibleName(QStringLiteral("Frequency plan"));
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);

@@ -15,6 +15,7 @@
 #include "network/Site.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -65,6 +66,9 @@ public:
 signals:
     // An operation (read all or a write) has ended.
     void Finished();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Build();
