@@ -66,6 +66,8 @@ void CVeskoraRFConfigurationDlg::Create() {
 
     const res::DialogTemplate& dlg = res::Template(res::kTemplateMain);
     setWindowTitle(QString());
+    // The title stays empty; a screen reader still names the window.
+    setAccessibleName(QStringLiteral("VeskoraRFConfiguration"));
 
     // The menu bar sits above a client area that holds the template's controls.
     auto* layout = new QVBoxLayout(this);
@@ -77,6 +79,7 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_scrollTabs = new QScrollArea(this);
     m_scrollTabs->setFrameShape(QFrame::NoFrame);
     m_scrollTabs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scrollTabs->setAccessibleName(QStringLiteral("Pages"));
     auto* client = new QWidget;
     res::BuildDialog(dlg, client);
     client->resize(res::DialogSize(dlg));
