@@ -157,14 +157,18 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     ipAddress->setData(kCmdIpAddress);
     connect(ipAddress, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnIpAddress);
 
-    QMenu* session = m_menuBar->addMenu(QStringLiteral("Session"));
-    connect(session->addAction(QStringLiteral("Decoded frames…")), &QAction::triggered, this, [this] {
+    // This menu is the program's own: it has mnemonics and shortcuts, the specified ones keep their texts.
+    QMenu* session = m_menuBar->addMenu(QStringLiteral("&Session"));
+    QAction* frames = session->addAction(QStringLiteral("&Decoded frames…"));
+    frames->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    connect(frames, &QAction::triggered, this, [this] {
         m_framesWindow->show();
         m_framesWindow->raise();
     });
-    connect(session->addAction(QStringLiteral("Save log as…")), &QAction::triggered, this,
-            &CVeskoraRFConfigurationDlg::OnSaveLogAs);
-    QAction* reconnect = session->addAction(QStringLiteral("Reconnect automatically"));
+    QAction* saveLog = session->addAction(QStringLiteral("Save &log as…"));
+    saveLog->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    connect(saveLog, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnSaveLogAs);
+    QAction* reconnect = session->addAction(QStringLiteral("&Reconnect automatically"));
     reconnect->setCheckable(true);  // off until chosen
     connect(reconnect, &QAction::toggled, m_reconnector, &Reconnector::SetEnabled);
     BuildLanguageMenu();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -145,19 +146,25 @@ void NetworkPage::Build() {
     layout->addLayout(linkRow);
 
     auto* actions = new QHBoxLayout;
-    const auto button = [&](const char* text, void (NetworkPage::*slot)()) {
+    const auto button = [&](const char* text, void (NetworkPage::*slot)(), const QKeySequence& keys = {}) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
         connect(b, &QPushButton::clicked, this, slot);
         actions->addWidget(b);
+        if (!keys.isEmpty()) {
+            // A shortcut of the tab, alive only while the tab shows; a disabled button ignores it.
+            auto* shortcut = new QShortcut(keys, this);
+            connect(shortcut, &QShortcut::activated, b, &QPushButton::click);
+            b->setToolTip(QStringLiteral("%1 (%2)").arg(b->text(), keys.toString(QKeySequence::NativeText)));
+        }
         return b;
     };
-    m_readAll = button("Read all", &NetworkPage::ReadAll);
+    m_readAll = button("Read all", &NetworkPage::ReadAll, QKeySequence(Qt::CTRL | Qt::Key_R));
     m_retry = button("Retry unanswered", &NetworkPage::RetryUnanswered);
-    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan);
-    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan);
-    m_compare = button("Compare", &NetworkPage::Compare);
+    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan, QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_compare = button("Compare", &NetworkPage::Compare, QKeySequence(Qt::Key_F5));
     m_write = button("Write differences…", &NetworkPage::WriteDifferences);
-    m_export = button("Export report…", &NetworkPage::ExportReport);
+    m_export = button("Export report…", &NetworkPage::ExportReport, QKeySequence(Qt::CTRL | Qt::Key_E));
     m_includeKeys = new QCheckBox(QStringLiteral("Include network keys"), this);
     actions->addWidget(m_includeKeys);
     actions->addStretch(1);

@@ -2,8 +2,10 @@
 // the simulated gateway: no mouse event anywhere in these tests.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <fstream>
 
@@ -64,7 +66,7 @@ TEST_F(Keyboard, TabWalksTheRfPageInTemplateOrderAndLeavesEveryList) {
     EXPECT_EQ(walked, expected);
 }
 
-TEST_F(Keyboard, ConnectReadAllAndEscapeCancelsWithoutClosingTheWindow) {
+TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
     Start();
     RFConfigDlg& rf = main->m_dlgRfConfig;
     // Tab into a field selects its text; a dot moves on to the next part of the address.
