@@ -86,6 +86,8 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_scrollTabs->setWidget(client);
     layout->addWidget(m_scrollTabs, 1);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
+    m_tabDesigned = m_tabMain->geometry();
+    m_scrollTabs->installEventFilter(this);
     // The status bar sits below the pages, beside what is specified.
     m_statusBar = new StatusBar(m_dlgRfConfig, this);
     // It records from the start, shown or not.
@@ -284,6 +286,34 @@ void CVeskoraRFConfigurationDlg::OnTcnSelchangeTab(int sel) {
     QWidget* page = m_pages[static_cast<std::size_t>(sel)].page;
     page->show();
     m_pwndShow = page;
+    LayOutTabs();
+}
+
+void CVeskoraRFConfigurationDlg::LayOutTabs() {
+    QWidget* client = m_scrollTabs ? m_scrollTabs->widget() : nullptr;
+    if (!client || !m_tabMain) return;
+    const TabPage* network = nullptr;
+    for (const TabPage& tab : m_pages) {
+        if (tab.page == &m_pageNetwork) network = &tab;
+    }
+    if (!network || m_pwndShow != &m_pageNetwork) {
+        client->resize(res::DialogSize(res::Template(res::kTemplateMain)));
+        m_tabMain->setGeometry(m_tabDesigned);
+        return;
+    }
+    // The same margins and page inset as designed, around the space the window has;
+    // below the page's smallest size the tab area scrolls as for the other pages.
+    const QPoint margin = m_tabDesigned.topLeft();
+    const QSize inset(10, network->heightCut);
+    const QSize least = m_pageNetwork.minimumSizeHint() + inset + QSize(2 * margin.x(), 2 * margin.y());
+    client->resize(m_scrollTabs->maximumViewportSize().expandedTo(least));
+    m_tabMain->setGeometry(QRect(margin, client->size() - QSize(2 * margin.x(), 2 * margin.y())));
+    m_pageNetwork.setGeometry(5, 25, m_tabMain->width() - 10, m_tabMain->height() - network->heightCut);
+}
+
+bool CVeskoraRFConfigurationDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scrollTabs && event->type() == QEvent::Resize) LayOutTabs();
+    return QDialog::eventFilter(watched, event);
 }
 
 void CVeskoraRFConfigurationDlg::OnSysCommand(unsigned nID) {

@@ -140,12 +140,16 @@ void NetworkPage::Build() {
     auto* layout = new QVBoxLayout(this);
     auto* linkRow = new QHBoxLayout;
     m_linkLabel = new QLabel(this);
+    m_linkLabel->setWordWrap(true);  // a long line must not set the tab's least width
     m_connect = new QPushButton(QStringLiteral("Connect"), this);
     linkRow->addWidget(m_linkLabel, 1);
     linkRow->addWidget(m_connect);
     layout->addLayout(linkRow);
 
-    auto* actions = new QHBoxLayout;
+    // Two rows of buttons, the site's work above the files', so that the tab fits a small screen.
+    auto* siteRow = new QHBoxLayout;
+    auto* fileRow = new QHBoxLayout;
+    QHBoxLayout* actions = siteRow;
     const auto button = [&](const char* text, void (NetworkPage::*slot)(), const QKeySequence& keys = {}) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
         connect(b, &QPushButton::clicked, this, slot);
@@ -160,15 +164,18 @@ void NetworkPage::Build() {
     };
     m_readAll = button("Read all", &NetworkPage::ReadAll, QKeySequence(Qt::CTRL | Qt::Key_R));
     m_retry = button("Retry unanswered", &NetworkPage::RetryUnanswered);
-    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan, QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan, QKeySequence(Qt::CTRL | Qt::Key_S));
     m_compare = button("Compare", &NetworkPage::Compare, QKeySequence(Qt::Key_F5));
     m_write = button("Write differences…", &NetworkPage::WriteDifferences);
+    siteRow->addStretch(1);
+    actions = fileRow;
+    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan, QKeySequence(Qt::CTRL | Qt::Key_S));
     m_export = button("Export report…", &NetworkPage::ExportReport, QKeySequence(Qt::CTRL | Qt::Key_E));
     m_includeKeys = new QCheckBox(QStringLiteral("Include network keys"), this);
-    actions->addWidget(m_includeKeys);
-    actions->addStretch(1);
-    layout->addLayout(actions);
+    fileRow->addWidget(m_includeKeys);
+    fileRow->addStretch(1);
+    layout->addLayout(siteRow);
+    layout->addLayout(fileRow);
 
     auto* progressRow = new QHBoxLayout;
     m_progress = new QProgressBar(this);
@@ -179,6 +186,11 @@ void NetworkPage::Build() {
     progressRow->addWidget(m_current, 2);
     progressRow->addWidget(m_cancel);
     layout->addLayout(progressRow);
+    // What the last operation came to, at the top where the technician looks after pressing a button.
+    m_summaryLabel = new QLabel(this);
+    m_summaryLabel->setWordWrap(true);
+    m_summaryLabel->setObjectName(QStringLiteral("result"));
+    layout->addWidget(m_summaryLabel);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_tree = new QTreeWidget(splitter);
@@ -198,8 +210,6 @@ void NetworkPage::Build() {
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
-    m_summaryLabel = new QLabel(this);
-    layout->addWidget(m_summaryLabel);
 
     connect(m_connect, &QPushButton::clicked, this, [this] {
         if (m_link) m_link->Connect();
