@@ -274,6 +274,7 @@ void CVeskoraRFConfigurationDlg::SetUpTabs() {
 
     m_pwndShow = m_pages.front().page;
     m_recentGateways = new app::RecentGatewayPicker(m_dlgRfConfig);
+    m_statusBar->WatchConnect();
     connect(m_tabMain, &res::TabCtrl::SelChange, this, [this] { OnTcnSelchangeTab(m_tabMain->GetCurSel()); });
 }
 
