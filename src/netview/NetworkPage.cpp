@@ -14,9 +14,11 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "ids/DocumentsFolder.h"
 #include "netview/FrequencyPlanView.h"
+#include "netview/WriteQuestion.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
@@ -373,10 +375,11 @@ void NetworkPage::EndOperation() {
 }
 
 void NetworkPage::OfferRestart() {
+    const bool agreed = std::exchange(m_restartAgreed, false);
     if (!m_stoppedService || !m_link || !m_link->Channel().IsOpen()) return;
-    if (res::WindowMessageBox(this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
-                              QStringLiteral("Network"), res::PromptIcon::Question,
-                              res::PromptButtons::YesNo) == res::kIdYes) {
+    if (agreed || res::WindowMessageBox(
+                      this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
+                      QStringLiteral("Network"), res::PromptIcon::Question, res::PromptButtons::YesNo) == res::kIdYes) {
         m_link->RestartService();
         m_stoppedService = false;
     }
@@ -460,16 +463,18 @@ void NetworkPage::WriteDifferences() {
         Tell(QStringLiteral("Nothing to write: every planned value is on the gateway already."));
         return;
     }
-    QString text = QStringLiteral("These lines will be sent, each followed by a GET that reads it back:\n\n");
-    for (const network::WriteItem& item : items) {
-        text += item.problem.empty() ? N(item.setLine).trimmed() + QLatin1Char('\n')
-                                     : QStringLiteral("(%1: cannot write: %2)\n").arg(Q(item.module), Q(item.problem));
-    }
-    if (res::WindowMessageBox(this, text + QStringLiteral("\nWrite them?"), QStringLiteral("Write differences"),
+    // One question holds it all: the changes, the service's stop and restart, the lines.
+    const bool stopsService = !m_link->ServiceStopped();
+    if (res::WindowMessageBox(this, WriteQuestion(items, Live(), stopsService), QStringLiteral("Write differences"),
                               res::PromptIcon::Question, res::PromptButtons::YesNo) != res::kIdYes) {
         return;
     }
-    if (!EnsureLink() || !EnsureServiceStopped()) return;
+    if (!EnsureLink()) return;
+    if (stopsService) {
+        m_link->StopService();
+        m_stoppedService = true;
+        m_restartAgreed = true;
+    }
     StartClient();
     m_writer = std::make_unique<devlink::SiteWriter>(*m_client, m_live, m_clock);
     connect(m_writer.get(), &devlink::SiteWriter::Progress, this, [this](int done, int total, const QString& module) {

@@ -105,6 +105,7 @@ private:
     std::unique_ptr<devlink::SiteReader> m_reader;
     std::unique_ptr<devlink::SiteWriter> m_writer;
     bool m_stoppedService = false;
+    bool m_restartAgreed = false;  // the write's question said the service starts again at the end
     bool m_compared = false;
     bool m_refreshing = false;
     QString m_planName;

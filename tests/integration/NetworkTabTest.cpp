@@ -301,3 +301,24 @@ TEST_F(NetworkTab, TheRfPageShowsAReplyOnlyInTheRowOfTheModuleThatAnswered) {
     ASSERT_TRUE(Click("Read all"));
     EXPECT_EQ(rf.m_listRepeaterModules->GetItemText(0, 2), QString());
 }
+
+TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndRestart) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    ASSERT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+    WritePlan({{kModuleFrequency, "868300000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    const std::size_t before = prompts.shown.size();
+    ASSERT_TRUE(Click("Write differences…"));
+    ASSERT_EQ(prompts.shown.size(), before + 1) << prompts.Texts().join(QLatin1Char('\n')).toStdString();
+    const QString asked = prompts.shown.back().prompt.text;
+    EXPECT_TRUE(asked.contains(QStringLiteral("repeater 1 / SX1276 1: frequency 2402000000 → 868300000\n")))
+        << asked.toStdString();
+    // Only what changes is listed; the lines and the service's stop and restart are said once.
+    EXPECT_FALSE(asked.contains(QStringLiteral("NET key"))) << asked.toStdString();
+    EXPECT_TRUE(asked.contains(QStringLiteral("stopped first and started again at the end")));
+    EXPECT_GT(asked.indexOf(QStringLiteral("AT+SET R9 100003 868300000")), asked.indexOf(QStringLiteral("Details")));
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
+    EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+}
