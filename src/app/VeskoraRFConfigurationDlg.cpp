@@ -189,6 +189,15 @@ void CVeskoraRFConfigurationDlg::OnSaveLogAs() {
 }
 
 void CVeskoraRFConfigurationDlg::done(int result) {
+    // A read, a write's results or planned values kept nowhere else: leaving loses them.
+    if (m_created && m_pageNetwork.HasUnsavedWork() &&
+        res::WindowMessageBox(this,
+                              QStringLiteral("The Network tab holds a read, write results or planned values that are "
+                                             "in no saved plan or report.\nQuit anyway?"),
+                              QStringLiteral("Quit"), res::PromptIcon::Question,
+                              res::PromptButtons::YesNo) == res::kIdNo) {
+        return;
+    }
     // The program stopped the gateway's service and has not started it again: ask before leaving it so.
     const bool stoppedHere = m_dlgRfConfig.m_bServiceStopped && m_dlgRfConfig.m_pDataSocket &&
                              m_statusBar->Status().CurrentService() == LinkStatus::Service::Stopped;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -13,11 +14,14 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <utility>
 
 #include "ids/DocumentsFolder.h"
+#include "netview/FileNames.h"
 #include "netview/FrequencyPlanView.h"
+#include "netview/ResultStrip.h"
 #include "netview/WriteQuestion.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
@@ -65,8 +69,10 @@ std::string LastSegment(const std::string& path) {
 }
 
 QString ChooseWithDialog(QWidget* parent, const QString& caption, const QString& filter, bool save) {
-    return save ? QFileDialog::getSaveFileName(parent, caption, QString(), filter)
-                : QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    const QString start =
+        SuggestedPath(QString::fromStdString(ids::LocateIdFile().idFolder), filter, save, QDateTime::currentDateTime());
+    return save ? QFileDialog::getSaveFileName(parent, caption, start, filter)
+                : QFileDialog::getOpenFileName(parent, caption, start, filter);
 }
 
 }  // namespace
@@ -145,6 +151,8 @@ void NetworkPage::Build() {
     m_linkLabel->setWordWrap(true);  // a long line must not set the tab's least width
     m_connect = new QPushButton(QStringLiteral("Connect"), this);
     linkRow->addWidget(m_linkLabel, 1);
+    m_planLabel = new QLabel(this);
+    linkRow->addWidget(m_planLabel);
     linkRow->addWidget(m_connect);
     layout->addLayout(linkRow);
 
@@ -189,10 +197,9 @@ void NetworkPage::Build() {
     progressRow->addWidget(m_cancel);
     layout->addLayout(progressRow);
     // What the last operation came to, at the top where the technician looks after pressing a button.
-    m_summaryLabel = new QLabel(this);
-    m_summaryLabel->setWordWrap(true);
-    m_summaryLabel->setObjectName(QStringLiteral("result"));
-    layout->addWidget(m_summaryLabel);
+    m_result = new ResultStrip(this);
+    m_result->setObjectName(QStringLiteral("result"));
+    layout->addWidget(m_result);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_tree = new QTreeWidget(splitter);
@@ -218,6 +225,7 @@ void NetworkPage::Build() {
         RefreshLink();
     });
     SetBusy(false);
+    ShowPlanName();
 }
 
 void NetworkPage::RefreshLink() {
@@ -319,9 +327,12 @@ void NetworkPage::OnReadFinished() {
     const bool lost = m_reader->LinkLost();
     const QString where = Q(m_reader->LostAt());
     const int notRead = m_reader->NotRead();
-    m_summary = QStringLiteral("Read all: %1 answered, %2 without answer.")
-                    .arg(m_reader->Answered())
-                    .arg(m_reader->Unanswered());
+    m_summary =
+        QStringLiteral("Read: %1 answered, %2 without answer.").arg(m_reader->Answered()).arg(m_reader->Unanswered());
+    if (m_reader->Unanswered() > 0) {
+        m_actions = {{QStringLiteral("Retry"), [this] { RetryUnanswered(); }},
+                     {QStringLiteral("Show"), [this] { ShowFirst(ShownState::NoAnswer); }}};
+    }
     if (lost) {
         m_summary = QStringLiteral("Link lost at %1 — %2 not read; %3 answered before.")
                         .arg(where)
@@ -367,6 +378,7 @@ void NetworkPage::EndOperation() {
     if (m_writer) m_writer.release()->deleteLater();
     if (m_client) m_client.release()->deleteLater();
     m_refresh.stop();
+    m_unsaved = true;  // what was read or written is in no file yet
     SetBusy(false);
     RefreshTree();
     RefreshLink();
@@ -400,6 +412,7 @@ void NetworkPage::OpenPlan() {
     for (auto& [path, notes] : m_notes) notes.edited = notes.differs = false;
     m_compared = false;
     m_summary = QStringLiteral("Plan %1 opened.").arg(m_planName);
+    ShowPlanName();
     RefreshTree();
 }
 
@@ -431,7 +444,10 @@ void NetworkPage::SavePlan() {
         Tell(QStringLiteral("The plan was not saved:\n%1").arg(Q(error)), true);
         return;
     }
-    m_summary = QStringLiteral("Saved as plan: %1.").arg(file);
+    m_planName = QFileInfo(file).fileName();
+    m_summary = QStringLiteral("Plan saved: %1").arg(m_planName);
+    m_unsaved = false;
+    ShowPlanName();
     RefreshTree();
 }
 
@@ -439,7 +455,8 @@ void NetworkPage::Compare() {
     std::size_t planned = 0;
     network::ForEachValue(m_plan, [&](const std::string&, const network::Value& v) { planned += v.Known(); });
     if (planned == 0) {
-        Tell(QStringLiteral("There is no plan to compare with: open one, or edit values in the tree."));
+        m_summary = QStringLiteral("There is no plan to compare with: open one, or edit values in the tree.");
+        RefreshTree();
         return;
     }
     for (auto& [path, notes] : m_notes) notes.differs = false;
@@ -460,7 +477,8 @@ void NetworkPage::WriteDifferences() {
     if (Busy() || !m_link) return;
     std::vector<network::WriteItem> items = network::PlanWrites(m_plan, m_live);
     if (items.empty()) {
-        Tell(QStringLiteral("Nothing to write: every planned value is on the gateway already."));
+        m_summary = QStringLiteral("Nothing to write: every planned value is on the gateway already.");
+        RefreshTree();
         return;
     }
     // One question holds it all: the changes, the service's stop and restart, the lines.
@@ -525,15 +543,20 @@ void NetworkPage::OnWriteFinished() {
 }
 
 void NetworkPage::ExportReport() {
-    const QString file =
+    const QString chosen =
         m_chooseFile(this, QStringLiteral("Export report"), QStringLiteral("PDF documents (*.pdf)"), true);
-    if (file.isEmpty()) return;
+    if (chosen.isEmpty()) return;
+    const QString file = WithSuffix(chosen, QStringLiteral("pdf"));
     QString error;
     if (!WriteReport(Report(), file, &error)) {
         Tell(QStringLiteral("The report was not written:\n%1").arg(error), true);
         return;
     }
-    m_summary = QStringLiteral("Report written: %1 (and .html).").arg(file);
+    const QFileInfo pdf(file);
+    m_summary = QStringLiteral("Report written: %1 and %2.html").arg(pdf.fileName(), pdf.completeBaseName());
+    m_actions = {{QStringLiteral("Open folder"),
+                  [folder = pdf.absolutePath()] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }}};
+    m_unsaved = false;
     RefreshTree();
 }
 
@@ -593,6 +616,22 @@ QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
 
 QString NetworkPage::Summary() const { return m_summary; }
 
+void NetworkPage::ShowPlanName() {
+    m_planLabel->setText(m_planName.isEmpty() ? QStringLiteral("No plan open")
+                                              : QStringLiteral("Plan: %1").arg(m_planName));
+}
+
+void NetworkPage::ShowFirst(ShownState state) {
+    for (const auto& [path, item] : m_items) {
+        if (StateAt(path) != state) continue;
+        for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+        m_tree->setCurrentItem(item, kValue);
+        m_tree->scrollToItem(item);
+        m_tree->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+}
+
 QTreeWidgetItem* NetworkPage::EnsureItem(const std::string& path) {
     if (const auto it = m_items.find(path); it != m_items.end()) return it->second;
     const std::string parentPath = ParentOf(path);
@@ -633,7 +672,9 @@ void NetworkPage::RefreshTree() {
         item->setToolTip(kState, StateText(state, value));
     });
     m_planView->SetPlacements(PlaceModules(m_live, m_plan));
-    m_summaryLabel->setText(m_summary);
+    // A new result replaces the strip; its buttons come with it, once.
+    std::vector<ResultStrip::Action> actions = std::exchange(m_actions, {});
+    if (m_summary != m_result->Text() || !actions.empty()) m_result->Show(m_summary, actions);
     m_refreshing = false;
 }
 
@@ -663,6 +704,7 @@ void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
     });
     if (!found) return;  // a module's ID or a group: not a value
     m_notes[path].edited = true;
+    m_unsaved = true;
     m_notes[path].written = false;
     RefreshTree();
 }

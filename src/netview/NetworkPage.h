@@ -10,6 +10,7 @@
 #include "link/SiteReader.h"
 #include "link/SiteWriter.h"
 #include "netview/Report.h"
+#include "netview/ResultStrip.h"
 #include "netview/SiteLink.h"
 #include "netview/SiteView.h"
 #include "network/Site.h"
@@ -61,6 +62,8 @@ public:
     ShownState StateAt(const std::string& path) const;
     QTreeWidgetItem* ItemAt(const std::string& path) const;
     QString Summary() const;
+    // A read, write or plan edit that is in no saved plan or report yet.
+    bool HasUnsavedWork() const { return m_unsaved; }
     ReportData Report() const;
 
 signals:
@@ -88,6 +91,9 @@ private:
     void SetBusy(bool busy);
     void Tell(const QString& text, bool error = false);
     void StartRead(bool onlyUnanswered);
+    void ShowPlanName();
+    // Selects, opens and shows the first item in the given state.
+    void ShowFirst(ShownState state);
     void OnLinkOpened();
     void OnLinkClosed();
     // The state's words, with when the link was lost for a value of a dropped link.
@@ -110,6 +116,8 @@ private:
     bool m_refreshing = false;
     QString m_planName;
     QString m_summary;
+    std::vector<ResultStrip::Action> m_actions;  // offered with the next result shown
+    bool m_unsaved = false;
     QTimer m_refresh;
 
     QLabel* m_linkLabel = nullptr;
@@ -125,7 +133,8 @@ private:
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_current = nullptr;
-    QLabel* m_summaryLabel = nullptr;
+    QLabel* m_planLabel = nullptr;
+    ResultStrip* m_result = nullptr;
     QTreeWidget* m_tree = nullptr;
     FrequencyPlanView* m_planView = nullptr;
 };

@@ -106,4 +106,33 @@ TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
         EXPECT_NE(prompts.shown[i].prompt.caption, QStringLiteral("Quit"))
             << prompts.shown[i].prompt.text.toStdString();
     }
+
+    // The tab's shortcuts: read all to the end, compare, save the plan, write the report (".pdf" added).
+    const QString plan = documents.filePath(QStringLiteral("plan.xml"));
+    const QString report = documents.filePath(QStringLiteral("report"));
+    QString chosen;
+    network.SetFileChooser([&](QWidget*, const QString&, const QString&, bool) { return chosen; });
+    QSignalSpy finished(&network, &netview::NetworkPage::Finished);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(network.Busy());
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(network.Summary().startsWith(QStringLiteral("Read: "))) << network.Summary().toStdString();
+    EXPECT_TRUE(network.HasUnsavedWork());
+    // Closing now asks first; No stays.
+    prompts.answer = res::kIdNo;
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(prompts.shown.back().prompt.text.contains(QStringLiteral("in no saved plan or report")));
+    prompts.answer = res::kIdYes;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);  // nothing planned yet: the result line says so
+    EXPECT_TRUE(network.Summary().contains(QStringLiteral("no plan to compare"))) << network.Summary().toStdString();
+    const std::pair<Qt::Key, QString> saves[] = {{Qt::Key_S, plan}, {Qt::Key_E, report}};
+    for (const auto& [key, file] : saves) {
+        chosen = file;
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+    }
+    EXPECT_TRUE(QFileInfo::exists(plan));
+    EXPECT_TRUE(QFileInfo::exists(report + QStringLiteral(".pdf")));
+    EXPECT_EQ(network.Summary(), QStringLiteral("Report written: report.pdf and report.html"));
+    EXPECT_FALSE(network.HasUnsavedWork());
 }
