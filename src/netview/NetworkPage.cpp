@@ -1,6 +1,7 @@
 #include "netview/NetworkPage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -22,6 +23,7 @@
 #include "netview/FileNames.h"
 #include "netview/FrequencyPlanView.h"
 #include "netview/ResultStrip.h"
+#include "netview/TreeFilter.h"
 #include "netview/WriteQuestion.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
@@ -183,6 +185,17 @@ void NetworkPage::Build() {
     m_export = button("Export report…", &NetworkPage::ExportReport, QKeySequence(Qt::CTRL | Qt::Key_E));
     m_includeKeys = new QCheckBox(QStringLiteral("Include network keys"), this);
     fileRow->addWidget(m_includeKeys);
+    m_filter = new QComboBox(this);
+    m_filter->addItems(
+        {QStringLiteral("All values"), QStringLiteral("Only differences"), QStringLiteral("Only problems")});
+    m_filter->setAccessibleName(QStringLiteral("Show in the tree"));
+    connect(m_filter, &QComboBox::currentIndexChanged, this,
+            [this](int) { ApplyFilter(*m_tree, static_cast<TreeFilter>(m_filter->currentIndex())); });
+    fileRow->addWidget(m_filter);
+    for (const bool forward : {true, false}) {
+        auto* shortcut = new QShortcut(QKeySequence(forward ? Qt::Key_F8 : (Qt::SHIFT | Qt::Key_F8)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, forward] { GoToDifference(forward); });
+    }
     fileRow->addStretch(1);
     layout->addLayout(siteRow);
     layout->addLayout(fileRow);
@@ -616,6 +629,14 @@ QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
 
 QString NetworkPage::Summary() const { return m_summary; }
 
+void NetworkPage::GoToDifference(bool forward) {
+    QTreeWidgetItem* item = NextDifference(*m_tree, m_tree->currentItem(), forward);
+    if (!item) return;
+    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+    m_tree->setCurrentItem(item, kValue);
+    m_tree->scrollToItem(item);
+}
+
 void NetworkPage::ShowPlanName() {
     m_planLabel->setText(m_planName.isEmpty() ? QStringLiteral("No plan open")
                                               : QStringLiteral("Plan: %1").arg(m_planName));
@@ -670,8 +691,10 @@ void NetworkPage::RefreshTree() {
         const QColor tint = Tint(state);
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
         item->setToolTip(kState, StateText(state, value));
+        item->setData(kItem, kStateRole, static_cast<int>(state));
     });
     m_planView->SetPlacements(PlaceModules(m_live, m_plan));
+    if (m_filter->currentIndex() != 0) ApplyFilter(*m_tree, static_cast<TreeFilter>(m_filter->currentIndex()));
     // A new result replaces the strip; its buttons come with it, once.
     std::vector<ResultStrip::Action> actions = std::exchange(m_actions, {});
     if (m_summary != m_result->Text() || !actions.empty()) m_result->Show(m_summary, actions);

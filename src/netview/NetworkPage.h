@@ -16,6 +16,7 @@
 #include "network/Site.h"
 
 class QCheckBox;
+class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QProgressBar;
@@ -92,6 +93,8 @@ private:
     void Tell(const QString& text, bool error = false);
     void StartRead(bool onlyUnanswered);
     void ShowPlanName();
+    // F8 and Shift+F8: the next or previous value that differs, opened and selected.
+    void GoToDifference(bool forward);
     // Selects, opens and shows the first item in the given state.
     void ShowFirst(ShownState state);
     void OnLinkOpened();
@@ -134,6 +137,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_current = nullptr;
     QLabel* m_planLabel = nullptr;
+    QComboBox* m_filter = nullptr;
     ResultStrip* m_result = nullptr;
     QTreeWidget* m_tree = nullptr;
     FrequencyPlanView* m_planView = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -321,4 +322,38 @@ TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndR
     EXPECT_GT(asked.indexOf(QStringLiteral("AT+SET R9 100003 868300000")), asked.indexOf(QStringLiteral("Details")));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
     EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+}
+
+TEST_F(NetworkTab, F8WalksTheDifferencesAndTheFilterLeavesOnlyThemInView) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    const std::string busySf = "repeater 1 / SX1280 A / busy/SF";
+    WritePlan({{busySf, "9"}, {kModuleFrequency, "868000000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    ASSERT_TRUE(Click("Compare", false));
+    auto* tree = page().findChild<QTreeWidget*>();
+    tree->setFocus();
+    tree->setCurrentItem(page().ItemAt("gateway"));
+    // Forward in the tree's order, round again; Shift+F8 goes back.
+    for (const auto& [modifiers, expected] :
+         std::vector<std::pair<Qt::KeyboardModifiers, std::string>>{{Qt::NoModifier, busySf},
+                                                                    {Qt::NoModifier, kModuleFrequency},
+                                                                    {Qt::NoModifier, busySf},
+                                                                    {Qt::ShiftModifier, kModuleFrequency}}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8, modifiers);
+        EXPECT_EQ(tree->currentItem(), page().ItemAt(expected)) << expected;
+    }
+
+    auto* filter = page().findChild<QComboBox*>();
+    ASSERT_NE(filter, nullptr);
+    filter->setCurrentIndex(1);  // only differences
+    EXPECT_FALSE(page().ItemAt(kModuleFrequency)->isHidden());
+    EXPECT_FALSE(page().ItemAt("repeater 1")->isHidden());
+    EXPECT_TRUE(page().ItemAt("repeater 1 / SX1280 B / busy/SF")->isHidden());
+    EXPECT_TRUE(page().ItemAt("repeater 2")->isHidden());
+    filter->setCurrentIndex(2);  // only problems: none after a full read
+    EXPECT_TRUE(page().ItemAt(kModuleFrequency)->isHidden());
+    filter->setCurrentIndex(0);
+    EXPECT_FALSE(page().ItemAt("repeater 2")->isHidden());
 }

@@ -1,0 +1,70 @@
+#include "netview/TreeFilter.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <vector>
+
+namespace netview {
+namespace {
+
+bool HasState(const QTreeWidgetItem* item) { return item->data(0, kStateRole).isValid(); }
+
+ShownState StateOf(const QTreeWidgetItem* item) { return static_cast<ShownState>(item->data(0, kStateRole).toInt()); }
+
+// Shows item when it or anything below it passes; returns whether it shows.
+bool Filter(QTreeWidgetItem* item, TreeFilter filter) {
+    bool shown = HasState(item) && Passes(filter, StateOf(item));
+    for (int i = 0; i < item->childCount(); ++i) shown = Filter(item->child(i), filter) || shown;
+    item->setHidden(!shown);
+    return shown;
+}
+
+}  // namespace
+
+bool Passes(TreeFilter filter, ShownState state) {
+    switch (filter) {
+        case TreeFilter::All: return true;
+        case TreeFilter::Differences:
+            return state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers ||
+                   state == ShownState::Edited;
+        case TreeFilter::Problems:
+            return state == ShownState::WrittenDiffers || state == ShownState::NoAnswer ||
+                   state == ShownState::NotWritten || state == ShownState::NotConfirmed ||
+                   state == ShownState::ReadBeforeLoss || state == ShownState::ConfirmedBeforeLoss;
+    }
+    return true;
+}
+
+void ApplyFilter(QTreeWidget& tree, TreeFilter filter) {
+    if (filter == TreeFilter::All) {
+        // Groups stay in view when nothing is filtered, even before they hold values.
+        for (QTreeWidgetItemIterator it(&tree); *it; ++it) (*it)->setHidden(false);
+        return;
+    }
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) Filter(tree.topLevelItem(i), filter);
+}
+
+QTreeWidgetItem* NextDifference(QTreeWidget& tree, const QTreeWidgetItem* current, bool forward) {
+    std::vector<QTreeWidgetItem*> differing;
+    int at = -1;  // the index in differing of the last one before current
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+        if (*it == current) at = static_cast<int>(differing.size()) - 1;
+        if ((*it)->isHidden() || !HasState(*it)) continue;
+        const ShownState state = StateOf(*it);
+        if (state == ShownState::DiffersFromPlan || state == ShownState::WrittenDiffers) differing.push_back(*it);
+    }
+    if (differing.empty()) return nullptr;
+    const int n = static_cast<int>(differing.size());
+    // current itself may be one: forward goes past it, back goes before it.
+    const bool onOne = at + 1 < n && differing[static_cast<std::size_t>(at + 1)] == current;
+    int next = 0;
+    if (forward) {
+        next = onOne ? at + 2 : at + 1;
+    } else {
+        next = at;
+    }
+    next = ((next % n) + n) % n;
+    return differing[static_cast<std::size_t>(next)];
+}
+
+}  // namespace netview
