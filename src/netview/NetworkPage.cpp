@@ -694,6 +694,7 @@ void NetworkPage::RefreshTree() {
         item->setData(kItem, kStateRole, static_cast<int>(state));
     });
     m_planView->SetPlacements(PlaceModules(m_live, m_plan));
+    CountOnBranches(*m_tree, kState);
     if (m_filter->currentIndex() != 0) ApplyFilter(*m_tree, static_cast<TreeFilter>(m_filter->currentIndex()));
     // A new result replaces the strip; its buttons come with it, once.
     std::vector<ResultStrip::Action> actions = std::exchange(m_actions, {});

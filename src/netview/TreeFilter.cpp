@@ -1,7 +1,9 @@
 #include "netview/TreeFilter.h"
 
+#include <QStringList>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <map>
 #include <vector>
 
 namespace netview {
@@ -19,7 +21,30 @@ bool Filter(QTreeWidgetItem* item, TreeFilter filter) {
     return shown;
 }
 
+bool NeedsALook(ShownState state) {
+    return Passes(TreeFilter::Differences, state) || Passes(TreeFilter::Problems, state);
+}
+
+// Counts the states below item that need a look, into counts; writes them on item when it is a branch.
+void Count(QTreeWidgetItem* item, int stateColumn, std::map<ShownState, int>& counts) {
+    if (HasState(item) && NeedsALook(StateOf(item))) ++counts[StateOf(item)];
+    if (item->childCount() == 0) return;
+    std::map<ShownState, int> below;
+    for (int i = 0; i < item->childCount(); ++i) Count(item->child(i), stateColumn, below);
+    QStringList parts;
+    for (const auto& [state, n] : below) {
+        parts << QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(ShownStateName(state)));
+        counts[state] += n;
+    }
+    if (!HasState(item)) item->setText(stateColumn, parts.join(QStringLiteral(", ")));
+}
+
 }  // namespace
+
+void CountOnBranches(QTreeWidget& tree, int stateColumn) {
+    std::map<ShownState, int> all;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) Count(tree.topLevelItem(i), stateColumn, all);
+}
 
 bool Passes(TreeFilter filter, ShownState state) {
     switch (filter) {

@@ -24,4 +24,8 @@ void ApplyFilter(QTreeWidget& tree, TreeFilter filter);
 // nullptr when there is none.
 QTreeWidgetItem* NextDifference(QTreeWidget& tree, const QTreeWidgetItem* current, bool forward);
 
+// Writes on every branch, in the state column, how many of the values below
+// it need a look ("3 no answer, 1 differs from plan"); empty when none do.
+void CountOnBranches(QTreeWidget& tree, int stateColumn);
+
 }  // namespace netview
