@@ -81,14 +81,12 @@ QTreeWidgetItem* NextDifference(QTreeWidget& tree, const QTreeWidgetItem* curren
     if (differing.empty()) return nullptr;
     const int n = static_cast<int>(differing.size());
     // current itself may be one: forward goes past it, back goes before it.
-    const bool onOne = at + 1 < n && differing[static_cast<std::size_t>(at + 1)] == current;
-    int next = 0;
-    if (forward) {
-        next = onOne ? at + 2 : at + 1;
-    } else {
-        next = at;
-    }
-    next = ((next % n) + n) % n;
+    const int after = at + 1;
+    const bool onOne = after < n && differing[static_cast<std::size_t>(after)] == current;
+    // From the one before current (at), one step either way, round the ends.
+    int next = forward ? (onOne ? at + 2 : at + 1) : at;
+    if (next >= n) next -= n;
+    if (next < 0) next = n - 1;
     return differing[static_cast<std::size_t>(next)];
 }
 
