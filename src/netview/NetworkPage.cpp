@@ -610,6 +610,7 @@ ReportData NetworkPage::Report() const {
         report.rows.push_back(std::move(row));
     });
     report.frequencyPlan = m_planView ? m_planView->Render(QSize(900, 380)) : QImage();
+    report.conflicts = ConflictLines(PlaceModules(Live(), m_plan));
     return report;
 }
 

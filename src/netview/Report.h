@@ -4,6 +4,8 @@
 #include <QString>
 #include <vector>
 
+#include "netview/SiteView.h"
+
 namespace netview {
 
 struct ReportRow {
@@ -18,6 +20,8 @@ struct ReportData {
     std::vector<ReportRow> rows;
     std::vector<ReportRow> open;  // differences left open
     QImage frequencyPlan;
+    // Frequencies shared where they must not be, in words: "2402.000 MHz: a, b".
+    std::vector<QString> conflicts;
     // A report is handed over: keys appear only when the technician asks.
     bool includeKeys = false;
 };
@@ -25,6 +29,9 @@ struct ReportData {
 // How a key appears in a report that does not include keys: whether it is
 // set, and its length.
 QString MaskedKey(const QString& key);
+
+// The conflicts of a frequency plan in words, one line per shared frequency.
+std::vector<QString> ConflictLines(const std::vector<Placement>& placements);
 
 // The commissioning report as HTML; imageSource names the frequency plan's picture.
 QString ReportHtml(const ReportData& data, const QString& imageSource);
