@@ -54,6 +54,7 @@ std::vector<QString> ConflictLines(const std::vector<Placement>& placements) {
         if (p.clash) shared[p.megahertz] << QString::fromStdString(p.label);
     }
     std::vector<QString> lines;
+    lines.reserve(shared.size());
     for (const auto& [megahertz, labels] : shared) {
         lines.push_back(QStringLiteral("%1 MHz: %2").arg(megahertz, 0, 'f', 3).arg(labels.join(QStringLiteral(", "))));
     }
