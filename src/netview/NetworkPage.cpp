@@ -516,6 +516,7 @@ void NetworkPage::WriteDifferences() {
     connect(m_writer.get(), &devlink::SiteWriter::Finished, this, &NetworkPage::OnWriteFinished);
     SetBusy(true);
     ShowProgress(0, static_cast<int>(items.size()));
+    RememberBeforeWrite(items);
     // Every item is tried: a failure marks it and the next goes on, unless the link is gone.
     m_writer->Start(std::move(items), true);
 }
@@ -611,6 +612,13 @@ ReportData NetworkPage::Report() const {
     });
     report.frequencyPlan = m_planView ? m_planView->Render(QSize(900, 380)) : QImage();
     report.conflicts = ConflictLines(PlaceModules(Live(), m_plan));
+    std::map<std::string, network::Value> after;
+    network::ForEachValue(Live(), [&](const std::string& path, const network::Value& v) { after[path] = v; });
+    for (const auto& [path, before] : m_beforeWrite) {
+        const network::Value& now = after[path];
+        report.changes.push_back(
+            {Q(path), N(before), N(now.text), StateText(StateAt(path), now), QString(), network::path::IsKey(path)});
+    }
     return report;
 }
 
@@ -629,6 +637,18 @@ QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
 }
 
 QString NetworkPage::Summary() const { return m_summary; }
+
+void NetworkPage::RememberBeforeWrite(const std::vector<network::WriteItem>& items) {
+    std::map<std::string, std::string> now;
+    network::ForEachValue(Live(), [&](const std::string& path, const network::Value& v) { now[path] = v.text; });
+    for (const network::WriteItem& item : items) {
+        for (std::size_t i = 0; i < item.paths.size() && i < item.expected.size(); ++i) {
+            const std::string& was = now[item.paths[i]];
+            // The first value of the session is the one a report calls "before".
+            if (!network::SameValue(was, item.expected[i])) m_beforeWrite.emplace(item.paths[i], was);
+        }
+    }
+}
 
 void NetworkPage::GoToDifference(bool forward) {
     QTreeWidgetItem* item = NextDifference(*m_tree, m_tree->currentItem(), forward);
@@ -692,6 +712,10 @@ void NetworkPage::RefreshTree() {
         const QColor tint = Tint(state);
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
         item->setToolTip(kState, StateText(state, value));
+        const auto before = m_beforeWrite.find(path);
+        item->setToolTip(kValue, before == m_beforeWrite.end()
+                                     ? QString()
+                                     : QStringLiteral("Before the write: %1").arg(N(before->second)));
         item->setData(kItem, kStateRole, static_cast<int>(state));
     });
     m_planView->SetPlacements(PlaceModules(m_live, m_plan));

@@ -14,6 +14,7 @@
 #include "netview/SiteLink.h"
 #include "netview/SiteView.h"
 #include "network/Site.h"
+#include "network/WritePlan.h"
 
 class QCheckBox;
 class QComboBox;
@@ -93,6 +94,8 @@ private:
     void Tell(const QString& text, bool error = false);
     void StartRead(bool onlyUnanswered);
     void ShowPlanName();
+    // Keeps each value a write is about to change, as it was before the session's first write of it.
+    void RememberBeforeWrite(const std::vector<network::WriteItem>& items);
     // F8 and Shift+F8: the next or previous value that differs, opened and selected.
     void GoToDifference(bool forward);
     // Selects, opens and shows the first item in the given state.
@@ -121,6 +124,7 @@ private:
     QString m_summary;
     std::vector<ResultStrip::Action> m_actions;  // offered with the next result shown
     bool m_unsaved = false;
+    std::map<std::string, std::string> m_beforeWrite;  // path: its value before this session wrote it
     QTimer m_refresh;
 
     QLabel* m_linkLabel = nullptr;

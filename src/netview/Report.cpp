@@ -33,6 +33,21 @@ QString Table(const std::vector<ReportRow>& rows, bool withTime, bool includeKey
     return html + QStringLiteral("</table>");
 }
 
+// Before → after for each value the session wrote.
+QString ChangeTable(const std::vector<ReportRow>& rows, bool includeKeys) {
+    QString html = QStringLiteral(
+        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">"
+        "<tr><th align=\"left\">Item</th><th align=\"left\">Before → after</th><th align=\"left\">State</th></tr>");
+    for (const ReportRow& r : rows) {
+        const bool masked = r.key && !includeKeys;
+        const QString change =
+            QStringLiteral("%1 → %2").arg(masked ? MaskedKey(r.value) : r.value, masked ? MaskedKey(r.plan) : r.plan);
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
+                    .arg(r.path.toHtmlEscaped(), change.toHtmlEscaped(), r.state.toHtmlEscaped());
+    }
+    return html + QStringLiteral("</table>");
+}
+
 // How many values are in each state, most first: the report's summary.
 QString StateCounts(const std::vector<ReportRow>& rows) {
     std::map<QString, int> counts;
@@ -80,6 +95,8 @@ QString ReportHtml(const ReportData& data, const QString& imageSource) {
     html += QStringLiteral("<h3>Frequency conflicts (%1)</h3>").arg(data.conflicts.size());
     if (data.conflicts.empty()) html += QStringLiteral("<p>None.</p>");
     for (const QString& line : data.conflicts) html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+    html += QStringLiteral("<h2>Changed in this session (%1)</h2>").arg(data.changes.size());
+    html += data.changes.empty() ? QStringLiteral("<p>None.</p>") : ChangeTable(data.changes, data.includeKeys);
     html += QStringLiteral("<h2>Differences left open (%1)</h2>").arg(data.open.size());
     html += data.open.empty() ? QStringLiteral("<p>None.</p>") : Table(data.open, false, data.includeKeys);
     html += QStringLiteral("<h2>Every value</h2>") + Table(data.rows, true, data.includeKeys);

@@ -19,6 +19,8 @@ struct ReportData {
     QString when;     // date and time of the report
     std::vector<ReportRow> rows;
     std::vector<ReportRow> open;  // differences left open
+    // Values this session wrote: path, value before (in value), after (in plan), state.
+    std::vector<ReportRow> changes;
     QImage frequencyPlan;
     // Frequencies shared where they must not be, in words: "2402.000 MHz: a, b".
     std::vector<QString> conflicts;

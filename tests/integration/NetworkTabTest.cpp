@@ -322,6 +322,13 @@ TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndR
     EXPECT_GT(asked.indexOf(QStringLiteral("AT+SET R9 100003 868300000")), asked.indexOf(QStringLiteral("Details")));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
     EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+    // The value before the write stays at hand: in the tree and in the report.
+    EXPECT_EQ(page().ItemAt(kModuleFrequency)->toolTip(1), QStringLiteral("Before the write: 2402000000"));
+    const netview::ReportData report = page().Report();
+    ASSERT_EQ(report.changes.size(), 1U);
+    EXPECT_EQ(report.changes[0].value + QStringLiteral(" → ") + report.changes[0].plan,
+              QStringLiteral("2402000000 → 868300000"));
+    EXPECT_EQ(report.changes[0].state, QStringLiteral("written and confirmed"));
 }
 
 TEST_F(NetworkTab, F8WalksTheDifferencesAndTheFilterLeavesOnlyThemInView) {
