@@ -78,6 +78,9 @@ TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
     ASSERT_TRUE(TabTo(rf.m_btnConnect));
     PressKey(Qt::Key_Space);
     ASSERT_TRUE(rf.m_bConnected);
+    // The Network tab's shortcuts sleep while another tab shows.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_FALSE(main->m_pageNetwork.Busy());
 
     // To the Network tab: back to the tab bar, then arrows.
     ASSERT_TRUE(TabTo(Bar(), true));
@@ -90,11 +93,23 @@ TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
         if (b->text() == QStringLiteral("Read all")) readAll = b;
     }
     ASSERT_TRUE(TabTo(readAll));
+    QSignalSpy finished(&network, &netview::NetworkPage::Finished);
     PressKey(Qt::Key_Space);
     ASSERT_TRUE(network.Busy());
-    const std::size_t promptsBefore = prompts.shown.size();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(network.Summary().startsWith(QStringLiteral("Read: "))) << network.Summary().toStdString();
+    EXPECT_TRUE(network.HasUnsavedWork());
+    // Closing now asks first; No stays.
+    prompts.answer = res::kIdNo;
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(prompts.shown.back().prompt.text.contains(QStringLiteral("in no saved plan or report")));
+    prompts.answer = res::kIdYes;
 
-    // Escape stops the read and asks nothing about quitting; Enter and Escape on an idle tab do nothing.
+    // Ctrl+R reads again; Escape stops it and asks nothing about quitting; Enter and Escape on an idle tab do nothing.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(network.Busy());
+    const std::size_t promptsBefore = prompts.shown.size();
     PressKey(Qt::Key_Escape);
     EXPECT_FALSE(network.Busy());
     EXPECT_TRUE(network.Summary().startsWith(QStringLiteral("Read all cancelled"))) << network.Summary().toStdString();
@@ -107,23 +122,11 @@ TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
             << prompts.shown[i].prompt.text.toStdString();
     }
 
-    // The tab's shortcuts: read all to the end, compare, save the plan, write the report (".pdf" added).
+    // Compare, save the plan, write the report (".pdf" added), all by their keys.
     const QString plan = documents.filePath(QStringLiteral("plan.xml"));
     const QString report = documents.filePath(QStringLiteral("report"));
     QString chosen;
     network.SetFileChooser([&](QWidget*, const QString&, const QString&, bool) { return chosen; });
-    QSignalSpy finished(&network, &netview::NetworkPage::Finished);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
-    ASSERT_TRUE(network.Busy());
-    ASSERT_TRUE(finished.wait(10000));
-    EXPECT_TRUE(network.Summary().startsWith(QStringLiteral("Read: "))) << network.Summary().toStdString();
-    EXPECT_TRUE(network.HasUnsavedWork());
-    // Closing now asks first; No stays.
-    prompts.answer = res::kIdNo;
-    main->close();
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_TRUE(prompts.shown.back().prompt.text.contains(QStringLiteral("in no saved plan or report")));
-    prompts.answer = res::kIdYes;
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);  // nothing planned yet: the result line says so
     EXPECT_TRUE(network.Summary().contains(QStringLiteral("no plan to compare"))) << network.Summary().toStdString();
     const std::pair<Qt::Key, QString> saves[] = {{Qt::Key_S, plan}, {Qt::Key_E, report}};
