@@ -42,6 +42,7 @@ FramesWindow::FramesWindow(RFConfigDlg& page, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_table = new QTableWidget(0, kColumns, splitter);
+    m_table->setAccessibleName(QStringLiteral("Frames"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("Time"), QStringLiteral("Dir"), QStringLiteral("Tag"),
                                         QStringLiteral("ID"), QStringLiteral("Values"), QStringLiteral("Warnings")});
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -51,6 +52,7 @@ FramesWindow::FramesWindow(RFConfigDlg& page, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_bytes = new QTextEdit(splitter);
+    m_bytes->setAccessibleName(QStringLiteral("Bytes of the selected frame"));
     m_bytes->setReadOnly(true);
     layout->addWidget(splitter);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { ShowBytes(row); });

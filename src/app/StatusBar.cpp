@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 
 #include "res/IpAddressCtrl.h"
 #include "rfconfig/RFConfigDlg.h"
@@ -48,6 +49,20 @@ StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
     connect(&m_tick, &QTimer::timeout, this, &StatusBar::Refresh);
     m_tick.start();
     Refresh();
+}
+
+void StatusBar::WatchConnect() {
+    QPushButton* button = m_page.m_btnConnect;
+    connect(button, &QPushButton::pressed, this, [this] { m_connectedBeforePress = m_page.m_bConnected; });
+    // Queued: the page's own handler, message box included, has run by then.
+    connect(
+        button, &QPushButton::clicked, this,
+        [this] {
+            if (m_connectedBeforePress || m_page.m_bConnected) return;
+            showMessage(QStringLiteral("Could not connect to %1:%2 — %3")
+                            .arg(m_page.m_ipAddress->Text(), m_page.m_editPort->text(), m_page.m_strLinkError));
+        },
+        Qt::QueuedConnection);
 }
 
 void StatusBar::StartSessionLog(const QString& folder) {

@@ -25,6 +25,9 @@ public:
     void SetClock(Clock clock) { m_clock = std::move(clock); }
     // Starts the session log in folder; the log box is limited once it runs.
     void StartSessionLog(const QString& folder);
+    // Once the page's controls exist: a failed connect adds its address and
+    // reason here, beside the page's own message.
+    void WatchConnect();
     void Refresh();
     // A line about the link for the session log file only (the log box keeps its own entries).
     void LogLinkEvent(const QString& text);
@@ -43,6 +46,7 @@ private:
     LinkStatus m_status;
     SessionLog m_log;
     bool m_logFailureShown = false;
+    bool m_connectedBeforePress = false;
     QTimer m_tick;
     QLabel* m_link = nullptr;
     QLabel* m_service = nullptr;

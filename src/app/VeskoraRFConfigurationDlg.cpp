@@ -70,6 +70,8 @@ void CVeskoraRFConfigurationDlg::Create() {
 
     const res::DialogTemplate& dlg = res::Template(res::kTemplateMain);
     setWindowTitle(QString());
+    // The title stays empty; a screen reader still names the window.
+    setAccessibleName(QStringLiteral("VeskoraRFConfiguration"));
 
     // The menu bar sits above a client area that holds the template's controls.
     auto* layout = new QVBoxLayout(this);
@@ -81,12 +83,15 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_scrollTabs = new QScrollArea(this);
     m_scrollTabs->setFrameShape(QFrame::NoFrame);
     m_scrollTabs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scrollTabs->setAccessibleName(QStringLiteral("Pages"));
     auto* client = new QWidget;
     res::BuildDialog(dlg, client);
     client->resize(res::DialogSize(dlg));
     m_scrollTabs->setWidget(client);
     layout->addWidget(m_scrollTabs, 1);
     m_tabMain = res::Control<res::TabCtrl>(client, 1001);
+    m_tabDesigned = m_tabMain->geometry();
+    m_scrollTabs->installEventFilter(this);
     // The status bar sits below the pages, beside what is specified.
     m_statusBar = new StatusBar(m_dlgRfConfig, this);
     // It records from the start, shown or not.
@@ -158,14 +163,18 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     ipAddress->setData(kCmdIpAddress);
     connect(ipAddress, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnIpAddress);
 
-    QMenu* session = m_menuBar->addMenu(QStringLiteral("Session"));
-    connect(session->addAction(QStringLiteral("Decoded frames…")), &QAction::triggered, this, [this] {
+    // This menu is the program's own: it has mnemonics and shortcuts, the specified ones keep their texts.
+    QMenu* session = m_menuBar->addMenu(QStringLiteral("&Session"));
+    QAction* frames = session->addAction(QStringLiteral("&Decoded frames…"));
+    frames->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    connect(frames, &QAction::triggered, this, [this] {
         m_framesWindow->show();
         m_framesWindow->raise();
     });
-    connect(session->addAction(QStringLiteral("Save log as…")), &QAction::triggered, this,
-            &CVeskoraRFConfigurationDlg::OnSaveLogAs);
-    QAction* reconnect = session->addAction(QStringLiteral("Reconnect automatically"));
+    QAction* saveLog = session->addAction(QStringLiteral("Save &log as…"));
+    saveLog->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    connect(saveLog, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnSaveLogAs);
+    QAction* reconnect = session->addAction(QStringLiteral("&Reconnect automatically"));
     reconnect->setCheckable(true);  // off until chosen
     connect(reconnect, &QAction::toggled, m_reconnector, &Reconnector::SetEnabled);
     BuildLanguageMenu();
@@ -184,6 +193,15 @@ void CVeskoraRFConfigurationDlg::OnSaveLogAs() {
 }
 
 void CVeskoraRFConfigurationDlg::done(int result) {
+    // A read, a write's results or planned values kept nowhere else: leaving loses them.
+    if (m_created && m_pageNetwork.HasUnsavedWork() &&
+        res::WindowMessageBox(this,
+                              QStringLiteral("The Network tab holds a read, write results or planned values that are "
+                                             "in no saved plan or report.\nQuit anyway?"),
+                              QStringLiteral("Quit"), res::PromptIcon::Question,
+                              res::PromptButtons::YesNo) == res::kIdNo) {
+        return;
+    }
     // The program stopped the gateway's service and has not started it again: ask before leaving it so.
     const bool stoppedHere = m_dlgRfConfig.m_bServiceStopped && m_dlgRfConfig.m_pDataSocket &&
                              m_statusBar->Status().CurrentService() == LinkStatus::Service::Stopped;
@@ -269,6 +287,7 @@ void CVeskoraRFConfigurationDlg::SetUpTabs() {
 
     m_pwndShow = m_pages.front().page;
     m_recentGateways = new app::RecentGatewayPicker(m_dlgRfConfig);
+    m_statusBar->WatchConnect();
     connect(m_tabMain, &res::TabCtrl::SelChange, this, [this] { OnTcnSelchangeTab(m_tabMain->GetCurSel()); });
 }
 
@@ -281,6 +300,34 @@ void CVeskoraRFConfigurationDlg::OnTcnSelchangeTab(int sel) {
     QWidget* page = m_pages[static_cast<std::size_t>(sel)].page;
     page->show();
     m_pwndShow = page;
+    LayOutTabs();
+}
+
+void CVeskoraRFConfigurationDlg::LayOutTabs() {
+    QWidget* client = m_scrollTabs ? m_scrollTabs->widget() : nullptr;
+    if (!client || !m_tabMain) return;
+    const TabPage* network = nullptr;
+    for (const TabPage& tab : m_pages) {
+        if (tab.page == &m_pageNetwork) network = &tab;
+    }
+    if (!network || m_pwndShow != &m_pageNetwork) {
+        client->resize(res::DialogSize(res::Template(res::kTemplateMain)));
+        m_tabMain->setGeometry(m_tabDesigned);
+        return;
+    }
+    // The same margins and page inset as designed, around the space the window has;
+    // below the page's smallest size the tab area scrolls as for the other pages.
+    const QPoint margin = m_tabDesigned.topLeft();
+    const QSize inset(10, network->heightCut);
+    const QSize least = m_pageNetwork.minimumSizeHint() + inset + QSize(2 * margin.x(), 2 * margin.y());
+    client->resize(m_scrollTabs->maximumViewportSize().expandedTo(least));
+    m_tabMain->setGeometry(QRect(margin, client->size() - QSize(2 * margin.x(), 2 * margin.y())));
+    m_pageNetwork.setGeometry(5, 25, m_tabMain->width() - 10, m_tabMain->height() - network->heightCut);
+}
+
+bool CVeskoraRFConfigurationDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scrollTabs && event->type() == QEvent::Resize) LayOutTabs();
+    return QDialog::eventFilter(watched, event);
 }
 
 void CVeskoraRFConfigurationDlg::OnSysCommand(unsigned nID) {

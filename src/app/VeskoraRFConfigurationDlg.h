@@ -128,14 +128,19 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnInitDialog();
     void BuildMenu();
     void BuildLanguageMenu();
     void SetUpTabs();
+    // The specified pages keep their designed size and scroll; the Network
+    // tab's page fills whatever the window gives the tab area.
+    void LayOutTabs();
 
     bool m_created = false;
+    QRect m_tabDesigned;  // the tab control's place on the designed client area
     // The next turn of the event loop, when a restored window is fitted to the screen.
     QTimer m_fitTurn;
 };

@@ -27,6 +27,9 @@ void IDSettingDlg::Create(QWidget* parent) {
     setParent(parent);
     res::BuildDialog(res::Template(res::kTemplateIdSetting), this);
     m_propGrid = res::Control<res::PropertyGrid>(this, 1004);
+    // The grid has no label on the page; its rows are the IDs.
+    m_propGrid->setAccessibleName(QStringLiteral("IDs"));
+    m_propGrid->Tree()->setAccessibleName(QStringLiteral("IDs"));
     connect(m_propGrid, &res::PropertyGrid::PropertyChanged, this, &IDSettingDlg::OnPropertyChanged);
     connect(res::Control<QPushButton>(this, 1005), &QPushButton::clicked, this, &IDSettingDlg::OnBnClickedLoadIds);
     connect(res::Control<QPushButton>(this, 1006), &QPushButton::clicked, this, &IDSettingDlg::OnBnClickedSaveIds);

@@ -2,20 +2,30 @@
 #include "netview/SiteChooser.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "ids/DocumentsFolder.h"
+#include "netview/FileNames.h"
 #include "netview/FrequencyPlanView.h"
+#include "netview/ResultStrip.h"
+#include "netview/TreeFilter.h"
+#include "netview/WriteQuestion.h"
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
@@ -62,8 +72,10 @@ std::string LastSegment(const std::string& path) {
 }
 
 QString ChooseWithDialog(QWidget* parent, const QString& caption, const QString& filter, bool save) {
-    return save ? QFileDialog::getSaveFileName(parent, caption, QString(), filter)
-                : QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    const QString start =
+        SuggestedPath(QString::fromStdString(ids::LocateIdFile().idFolder), filter, save, QDateTime::currentDateTime());
+    return save ? QFileDialog::getSaveFileName(parent, caption, start, filter)
+                : QFileDialog::getOpenFileName(parent, caption, start, filter);
 }
 
 }  // namespace
@@ -116,12 +128,29 @@ QString NetworkPage::StateText(ShownState state, const network::Value& value) co
     return text;
 }
 
+void NetworkPage::keyPressEvent(QKeyEvent* event) {
+    // Keys no control took stop here: Enter and Escape never reach the window
+    // and close it; Escape stops a running read or write instead.
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            if (Busy()) Cancel();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
 void NetworkPage::Build() {
     auto* layout = new QVBoxLayout(this);
     auto* linkRow = new QHBoxLayout;
     m_linkLabel = new QLabel(this);
+    m_linkLabel->setWordWrap(true);  // a long line must not set the tab's least width
     m_connect = new QPushButton(QStringLiteral("Connect"), this);
     linkRow->addWidget(m_linkLabel, 1);
+    m_planLabel = new QLabel(this);
+    linkRow->addWidget(m_planLabel);
     linkRow->addWidget(m_connect);
     auto* sites = new SiteChooser(this);
     linkRow->addWidget(sites);
@@ -132,24 +161,47 @@ void NetworkPage::Build() {
             });
     layout->addLayout(linkRow);
 
-    auto* actions = new QHBoxLayout;
-    const auto button = [&](const char* text, void (NetworkPage::*slot)()) {
+    // Two rows of buttons, the site's work above the files', so that the tab fits a small screen.
+    auto* siteRow = new QHBoxLayout;
+    auto* fileRow = new QHBoxLayout;
+    QHBoxLayout* actions = siteRow;
+    const auto button = [&](const char* text, void (NetworkPage::*slot)(), const QKeySequence& keys = {}) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
         connect(b, &QPushButton::clicked, this, slot);
         actions->addWidget(b);
+        if (!keys.isEmpty()) {
+            // A shortcut of the tab, alive only while the tab shows; a disabled button ignores it.
+            auto* shortcut = new QShortcut(keys, this);
+            connect(shortcut, &QShortcut::activated, b, &QPushButton::click);
+            b->setToolTip(QStringLiteral("%1 (%2)").arg(b->text(), keys.toString(QKeySequence::NativeText)));
+        }
         return b;
     };
-    m_readAll = button("Read all", &NetworkPage::ReadAll);
+    m_readAll = button("Read all", &NetworkPage::ReadAll, QKeySequence(Qt::CTRL | Qt::Key_R));
     m_retry = button("Retry unanswered", &NetworkPage::RetryUnanswered);
-    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan);
-    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan);
-    m_compare = button("Compare", &NetworkPage::Compare);
+    m_compare = button("Compare", &NetworkPage::Compare, QKeySequence(Qt::Key_F5));
     m_write = button("Write differences…", &NetworkPage::WriteDifferences);
-    m_export = button("Export report…", &NetworkPage::ExportReport);
+    siteRow->addStretch(1);
+    actions = fileRow;
+    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan, QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_export = button("Export report…", &NetworkPage::ExportReport, QKeySequence(Qt::CTRL | Qt::Key_E));
     m_includeKeys = new QCheckBox(QStringLiteral("Include network keys"), this);
-    actions->addWidget(m_includeKeys);
-    actions->addStretch(1);
-    layout->addLayout(actions);
+    fileRow->addWidget(m_includeKeys);
+    m_filter = new QComboBox(this);
+    m_filter->addItems(
+        {QStringLiteral("All values"), QStringLiteral("Only differences"), QStringLiteral("Only problems")});
+    m_filter->setAccessibleName(QStringLiteral("Show in the tree"));
+    connect(m_filter, &QComboBox::currentIndexChanged, this,
+            [this](int) { ApplyFilter(*m_tree, static_cast<TreeFilter>(m_filter->currentIndex())); });
+    fileRow->addWidget(m_filter);
+    for (const bool forward : {true, false}) {
+        auto* shortcut = new QShortcut(QKeySequence(forward ? Qt::Key_F8 : (Qt::SHIFT | Qt::Key_F8)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, forward] { GoToDifference(forward); });
+    }
+    fileRow->addStretch(1);
+    layout->addLayout(siteRow);
+    layout->addLayout(fileRow);
 
     auto* progressRow = new QHBoxLayout;
     m_progress = new QProgressBar(this);
@@ -160,6 +212,10 @@ void NetworkPage::Build() {
     progressRow->addWidget(m_current, 2);
     progressRow->addWidget(m_cancel);
     layout->addLayout(progressRow);
+    // What the last operation came to, at the top where the technician looks after pressing a button.
+    m_result = new ResultStrip(this);
+    m_result->setObjectName(QStringLiteral("result"));
+    layout->addWidget(m_result);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_tree = new QTreeWidget(splitter);
@@ -173,18 +229,19 @@ void NetworkPage::Build() {
     m_tree->setColumnWidth(kState, 160);
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     connect(m_tree, &QTreeWidget::itemChanged, this, &NetworkPage::OnItemChanged);
+    m_tree->setAccessibleName(QStringLiteral("Site"));
     m_planView = new FrequencyPlanView(splitter);
+    m_planView->setAccessibleName(QStringLiteral("Frequency plan"));
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
-    m_summaryLabel = new QLabel(this);
-    layout->addWidget(m_summaryLabel);
 
     connect(m_connect, &QPushButton::clicked, this, [this] {
         if (m_link) m_link->Connect();
         RefreshLink();
     });
     SetBusy(false);
+    ShowPlanName();
 }
 
 void NetworkPage::RefreshLink() {
@@ -286,9 +343,12 @@ void NetworkPage::OnReadFinished() {
     const bool lost = m_reader->LinkLost();
     const QString where = Q(m_reader->LostAt());
     const int notRead = m_reader->NotRead();
-    m_summary = QStringLiteral("Read all: %1 answered, %2 without answer.")
-                    .arg(m_reader->Answered())
-                    .arg(m_reader->Unanswered());
+    m_summary =
+        QStringLiteral("Read: %1 answered, %2 without answer.").arg(m_reader->Answered()).arg(m_reader->Unanswered());
+    if (m_reader->Unanswered() > 0) {
+        m_actions = {{QStringLiteral("Retry"), [this] { RetryUnanswered(); }},
+                     {QStringLiteral("Show"), [this] { ShowFirst(ShownState::NoAnswer); }}};
+    }
     if (lost) {
         m_summary = QStringLiteral("Link lost at %1 — %2 not read; %3 answered before.")
                         .arg(where)
@@ -334,6 +394,7 @@ void NetworkPage::EndOperation() {
     if (m_writer) m_writer.release()->deleteLater();
     if (m_client) m_client.release()->deleteLater();
     m_refresh.stop();
+    m_unsaved = true;  // what was read or written is in no file yet
     SetBusy(false);
     RefreshTree();
     RefreshLink();
@@ -342,10 +403,11 @@ void NetworkPage::EndOperation() {
 }
 
 void NetworkPage::OfferRestart() {
+    const bool agreed = std::exchange(m_restartAgreed, false);
     if (!m_stoppedService || !m_link || !m_link->Link().IsOpen()) return;
-    if (res::WindowMessageBox(this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
-                              QStringLiteral("Network"), res::PromptIcon::Question,
-                              res::PromptButtons::YesNo) == res::kIdYes) {
+    if (agreed || res::WindowMessageBox(
+                      this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
+                      QStringLiteral("Network"), res::PromptIcon::Question, res::PromptButtons::YesNo) == res::kIdYes) {
         m_link->RestartService();
         m_stoppedService = false;
     }
@@ -369,6 +431,7 @@ void NetworkPage::OpenPlanFile(const QString& file) {
     for (auto& [path, notes] : m_notes) notes.edited = notes.differs = false;
     m_compared = false;
     m_summary = QStringLiteral("Plan %1 opened.").arg(m_planName);
+    ShowPlanName();
     RefreshTree();
 }
 
@@ -400,7 +463,10 @@ void NetworkPage::SavePlan() {
         Tell(QStringLiteral("The plan was not saved:\n%1").arg(Q(error)), true);
         return;
     }
-    m_summary = QStringLiteral("Saved as plan: %1.").arg(file);
+    m_planName = QFileInfo(file).fileName();
+    m_summary = QStringLiteral("Plan saved: %1").arg(m_planName);
+    m_unsaved = false;
+    ShowPlanName();
     RefreshTree();
 }
 
@@ -408,7 +474,8 @@ void NetworkPage::Compare() {
     std::size_t planned = 0;
     network::ForEachValue(m_plan, [&](const std::string&, const network::Value& v) { planned += v.Known(); });
     if (planned == 0) {
-        Tell(QStringLiteral("There is no plan to compare with: open one, or edit values in the tree."));
+        m_summary = QStringLiteral("There is no plan to compare with: open one, or edit values in the tree.");
+        RefreshTree();
         return;
     }
     for (auto& [path, notes] : m_notes) notes.differs = false;
@@ -429,19 +496,22 @@ void NetworkPage::WriteDifferences() {
     if (Busy() || !m_link) return;
     std::vector<network::WriteItem> items = network::PlanWrites(m_plan, *m_site);
     if (items.empty()) {
-        Tell(QStringLiteral("Nothing to write: every planned value is on the gateway already."));
+        m_summary = QStringLiteral("Nothing to write: every planned value is on the gateway already.");
+        RefreshTree();
         return;
     }
-    QString text = QStringLiteral("These lines will be sent, each followed by a GET that reads it back:\n\n");
-    for (const network::WriteItem& item : items) {
-        text += item.problem.empty() ? N(item.setLine).trimmed() + QLatin1Char('\n')
-                                     : QStringLiteral("(%1: cannot write: %2)\n").arg(Q(item.module), Q(item.problem));
-    }
-    if (res::WindowMessageBox(this, text + QStringLiteral("\nWrite them?"), QStringLiteral("Write differences"),
+    // One question holds it all: the changes, the service's stop and restart, the lines.
+    const bool stopsService = !m_link->ServiceStopped();
+    if (res::WindowMessageBox(this, WriteQuestion(items, Live(), stopsService), QStringLiteral("Write differences"),
                               res::PromptIcon::Question, res::PromptButtons::YesNo) != res::kIdYes) {
         return;
     }
-    if (!EnsureLink() || !EnsureServiceStopped()) return;
+    if (!EnsureLink()) return;
+    if (stopsService) {
+        m_link->StopService();
+        m_stoppedService = true;
+        m_restartAgreed = true;
+    }
     StartClient();
     m_writer = std::make_unique<devlink::SiteWriter>(*m_client, *m_site, m_clock);
     connect(m_writer.get(), &devlink::SiteWriter::Progress, this, [this](int done, int total, const QString& module) {
@@ -452,6 +522,7 @@ void NetworkPage::WriteDifferences() {
     connect(m_writer.get(), &devlink::SiteWriter::Finished, this, &NetworkPage::OnWriteFinished);
     SetBusy(true);
     ShowProgress(0, static_cast<int>(items.size()));
+    RememberBeforeWrite(items);
     // Every item is tried: a failure marks it and the next goes on, unless the link is gone.
     m_writer->Start(std::move(items), true);
 }
@@ -492,15 +563,20 @@ void NetworkPage::OnWriteFinished() {
 }
 
 void NetworkPage::ExportReport() {
-    const QString file =
+    const QString chosen =
         m_chooseFile(this, QStringLiteral("Export report"), QStringLiteral("PDF documents (*.pdf)"), true);
-    if (file.isEmpty()) return;
+    if (chosen.isEmpty()) return;
+    const QString file = WithSuffix(chosen, QStringLiteral("pdf"));
     QString error;
     if (!WriteReport(Report(), file, &error)) {
         Tell(QStringLiteral("The report was not written:\n%1").arg(error), true);
         return;
     }
-    m_summary = QStringLiteral("Report written: %1 (and .html).").arg(file);
+    const QFileInfo pdf(file);
+    m_summary = QStringLiteral("Report written: %1 and %2.html").arg(pdf.fileName(), pdf.completeBaseName());
+    m_actions = {{QStringLiteral("Open folder"),
+                  [folder = pdf.absolutePath()] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }}};
+    m_unsaved = false;
     RefreshTree();
 }
 
@@ -541,6 +617,14 @@ ReportData NetworkPage::Report() const {
         report.rows.push_back(std::move(row));
     });
     report.frequencyPlan = m_planView ? m_planView->Render(QSize(900, 380)) : QImage();
+    report.conflicts = ConflictLines(PlaceModules(Live(), m_plan));
+    std::map<std::string, network::Value> after;
+    network::ForEachValue(Live(), [&](const std::string& path, const network::Value& v) { after[path] = v; });
+    for (const auto& [path, before] : m_beforeWrite) {
+        const network::Value& now = after[path];
+        report.changes.push_back(
+            {Q(path), N(before), N(now.text), StateText(StateAt(path), now), QString(), network::path::IsKey(path)});
+    }
     return report;
 }
 
@@ -559,6 +643,42 @@ QTreeWidgetItem* NetworkPage::ItemAt(const std::string& path) const {
 }
 
 QString NetworkPage::Summary() const { return m_summary; }
+
+void NetworkPage::RememberBeforeWrite(const std::vector<network::WriteItem>& items) {
+    std::map<std::string, std::string> now;
+    network::ForEachValue(Live(), [&](const std::string& path, const network::Value& v) { now[path] = v.text; });
+    for (const network::WriteItem& item : items) {
+        for (std::size_t i = 0; i < item.paths.size() && i < item.expected.size(); ++i) {
+            const std::string& was = now[item.paths[i]];
+            // The first value of the session is the one a report calls "before".
+            if (!network::SameValue(was, item.expected[i])) m_beforeWrite.emplace(item.paths[i], was);
+        }
+    }
+}
+
+void NetworkPage::GoToDifference(bool forward) {
+    QTreeWidgetItem* item = NextDifference(*m_tree, m_tree->currentItem(), forward);
+    if (!item) return;
+    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+    m_tree->setCurrentItem(item, kValue);
+    m_tree->scrollToItem(item);
+}
+
+void NetworkPage::ShowPlanName() {
+    m_planLabel->setText(m_planName.isEmpty() ? QStringLiteral("No plan open")
+                                              : QStringLiteral("Plan: %1").arg(m_planName));
+}
+
+void NetworkPage::ShowFirst(ShownState state) {
+    for (const auto& [path, item] : m_items) {
+        if (StateAt(path) != state) continue;
+        for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+        m_tree->setCurrentItem(item, kValue);
+        m_tree->scrollToItem(item);
+        m_tree->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+}
 
 QTreeWidgetItem* NetworkPage::EnsureItem(const std::string& path) {
     if (const auto it = m_items.find(path); it != m_items.end()) return it->second;
@@ -599,9 +719,18 @@ void NetworkPage::RefreshTree() {
         const QColor tint = Tint(state);
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
         item->setToolTip(kState, StateText(state, value));
+        const auto before = m_beforeWrite.find(path);
+        item->setToolTip(kValue, before == m_beforeWrite.end()
+                                     ? QString()
+                                     : QStringLiteral("Before the write: %1").arg(N(before->second)));
+        item->setData(kItem, kStateRole, static_cast<int>(state));
     });
     m_planView->SetPlacements(PlaceModules(*m_site, m_plan));
-    m_summaryLabel->setText(m_summary);
+    CountOnBranches(*m_tree, kState);
+    if (m_filter->currentIndex() != 0) ApplyFilter(*m_tree, static_cast<TreeFilter>(m_filter->currentIndex()));
+    // A new result replaces the strip; its buttons come with it, once.
+    std::vector<ResultStrip::Action> actions = std::exchange(m_actions, {});
+    if (m_summary != m_result->Text() || !actions.empty()) m_result->Show(m_summary, actions);
     m_refreshing = false;
 }
 
@@ -631,6 +760,7 @@ void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
     });
     if (!found) return;  // a module's ID or a group: not a value
     m_notes[path].edited = true;
+    m_unsaved = true;
     m_notes[path].written = false;
     RefreshTree();
 }

@@ -10,11 +10,15 @@
 #include "link/SiteReader.h"
 #include "link/SiteWriter.h"
 #include "netview/Report.h"
+#include "netview/ResultStrip.h"
 #include "netview/SiteLink.h"
 #include "netview/SiteView.h"
 #include "network/Site.h"
+#include "network/WritePlan.h"
 
 class QCheckBox;
+class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -64,6 +68,8 @@ public:
     ShownState StateAt(const std::string& path) const;
     QTreeWidgetItem* ItemAt(const std::string& path) const;
     QString Summary() const;
+    // A read, write or plan edit that is in no saved plan or report yet.
+    bool HasUnsavedWork() const { return m_unsaved; }
     ReportData Report() const;
 
 signals:
@@ -71,6 +77,9 @@ signals:
     void Finished();
     // A site was chosen (its plan, if any, is open): for the owner of the link to take its gateway and ID file.
     void SiteChosen(const QString& name, const QString& host, quint16 port, const QString& idFile);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Build();
@@ -91,6 +100,13 @@ private:
     void Tell(const QString& text, bool error = false);
     void StartRead(bool onlyUnanswered);
     void OnLinkChanged();
+    void ShowPlanName();
+    // Keeps each value a write is about to change, as it was before the session's first write of it.
+    void RememberBeforeWrite(const std::vector<network::WriteItem>& items);
+    // F8 and Shift+F8: the next or previous value that differs, opened and selected.
+    void GoToDifference(bool forward);
+    // Selects, opens and shows the first item in the given state.
+    void ShowFirst(ShownState state);
     // The state's words, with when the link was lost for a value of a dropped link.
     QString StateText(ShownState state, const network::Value& value) const;
     network::Site Merged() const;
@@ -108,10 +124,14 @@ private:
     std::unique_ptr<devlink::SiteReader> m_reader;
     std::unique_ptr<devlink::SiteWriter> m_writer;
     bool m_stoppedService = false;
+    bool m_restartAgreed = false;  // the write's question said the service starts again at the end
     bool m_compared = false;
     bool m_refreshing = false;
     QString m_planName;
     QString m_summary;
+    std::vector<ResultStrip::Action> m_actions;  // offered with the next result shown
+    bool m_unsaved = false;
+    std::map<std::string, std::string> m_beforeWrite;  // path: its value before this session wrote it
     QTimer m_refresh;
 
     QLabel* m_linkLabel = nullptr;
@@ -127,7 +147,9 @@ private:
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_current = nullptr;
-    QLabel* m_summaryLabel = nullptr;
+    QLabel* m_planLabel = nullptr;
+    QComboBox* m_filter = nullptr;
+    ResultStrip* m_result = nullptr;
     QTreeWidget* m_tree = nullptr;
     FrequencyPlanView* m_planView = nullptr;
 };

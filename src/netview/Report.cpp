@@ -6,6 +6,8 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
+#include <algorithm>
+#include <map>
 
 #include "res/PrivateFiles.h"
 
@@ -31,7 +33,48 @@ QString Table(const std::vector<ReportRow>& rows, bool withTime, bool includeKey
     return html + QStringLiteral("</table>");
 }
 
+// Before → after for each value the session wrote.
+QString ChangeTable(const std::vector<ReportRow>& rows, bool includeKeys) {
+    QString html = QStringLiteral(
+        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">"
+        "<tr><th align=\"left\">Item</th><th align=\"left\">Before → after</th><th align=\"left\">State</th></tr>");
+    for (const ReportRow& r : rows) {
+        const bool masked = r.key && !includeKeys;
+        const QString change =
+            QStringLiteral("%1 → %2").arg(masked ? MaskedKey(r.value) : r.value, masked ? MaskedKey(r.plan) : r.plan);
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
+                    .arg(r.path.toHtmlEscaped(), change.toHtmlEscaped(), r.state.toHtmlEscaped());
+    }
+    return html + QStringLiteral("</table>");
+}
+
+// How many values are in each state, most first: the report's summary.
+QString StateCounts(const std::vector<ReportRow>& rows) {
+    std::map<QString, int> counts;
+    for (const ReportRow& r : rows) ++counts[r.state];
+    std::vector<std::pair<QString, int>> ordered(counts.begin(), counts.end());
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">");
+    for (const auto& [state, n] : ordered) {
+        html += QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td></tr>").arg(state.toHtmlEscaped()).arg(n);
+    }
+    return html + QStringLiteral("</table>");
+}
+
 }  // namespace
+
+std::vector<QString> ConflictLines(const std::vector<Placement>& placements) {
+    std::map<double, QStringList> shared;
+    for (const Placement& p : placements) {
+        if (p.clash) shared[p.megahertz] << QString::fromStdString(p.label);
+    }
+    std::vector<QString> lines;
+    lines.reserve(shared.size());
+    for (const auto& [megahertz, labels] : shared) {
+        lines.push_back(QStringLiteral("%1 MHz: %2").arg(megahertz, 0, 'f', 3).arg(labels.join(QStringLiteral(", "))));
+    }
+    return lines;
+}
 
 QString MaskedKey(const QString& key) {
     return key.isEmpty() ? QStringLiteral("not set") : QStringLiteral("set (%1 characters)").arg(key.size());
@@ -46,7 +89,14 @@ QString ReportHtml(const ReportData& data, const QString& imageSource) {
                        .arg(data.site.toHtmlEscaped(), data.gateway.toHtmlEscaped(), data.when.toHtmlEscaped(),
                             data.includeKeys ? QStringLiteral("Network keys are shown in full.")
                                              : QStringLiteral("Network keys are not shown."));
+    html += QStringLiteral("<h2>Summary</h2><p>%1 values.</p>").arg(data.rows.size()) + StateCounts(data.rows);
     html += QStringLiteral("<h2>Frequency plan</h2><p><img src=\"%1\" width=\"640\"></p>").arg(imageSource);
+    // The drawing marks conflicts in red; the text says them for a reader and a printout.
+    html += QStringLiteral("<h3>Frequency conflicts (%1)</h3>").arg(data.conflicts.size());
+    if (data.conflicts.empty()) html += QStringLiteral("<p>None.</p>");
+    for (const QString& line : data.conflicts) html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+    html += QStringLiteral("<h2>Changed in this session (%1)</h2>").arg(data.changes.size());
+    html += data.changes.empty() ? QStringLiteral("<p>None.</p>") : ChangeTable(data.changes, data.includeKeys);
     html += QStringLiteral("<h2>Differences left open (%1)</h2>").arg(data.open.size());
     html += data.open.empty() ? QStringLiteral("<p>None.</p>") : Table(data.open, false, data.includeKeys);
     html += QStringLiteral("<h2>Every value</h2>") + Table(data.rows, true, data.includeKeys);

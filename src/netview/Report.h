@@ -4,6 +4,8 @@
 #include <QString>
 #include <vector>
 
+#include "netview/SiteView.h"
+
 namespace netview {
 
 struct ReportRow {
@@ -17,7 +19,11 @@ struct ReportData {
     QString when;     // date and time of the report
     std::vector<ReportRow> rows;
     std::vector<ReportRow> open;  // differences left open
+    // Values this session wrote: path, value before (in value), after (in plan), state.
+    std::vector<ReportRow> changes;
     QImage frequencyPlan;
+    // Frequencies shared where they must not be, in words: "2402.000 MHz: a, b".
+    std::vector<QString> conflicts;
     // A report is handed over: keys appear only when the technician asks.
     bool includeKeys = false;
 };
@@ -25,6 +31,9 @@ struct ReportData {
 // How a key appears in a report that does not include keys: whether it is
 // set, and its length.
 QString MaskedKey(const QString& key);
+
+// The conflicts of a frequency plan in words, one line per shared frequency.
+std::vector<QString> ConflictLines(const std::vector<Placement>& placements);
 
 // The commissioning report as HTML; imageSource names the frequency plan's picture.
 QString ReportHtml(const ReportData& data, const QString& imageSource);

@@ -1,5 +1,6 @@
 #include "netview/SiteChooser.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +14,8 @@ SiteChooser::SiteChooser(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     auto* label = new QLabel(QStringLiteral("Site:"), this);
     m_box = new QComboBox(this);
-    m_box->setAccessibleName(QStringLiteral("Site"));
+    m_box->setAccessibleName(QStringLiteral("Site from the site list"));
+    m_box->view()->setAccessibleName(m_box->accessibleName());
     m_box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     label->setBuddy(m_box);
     layout->addWidget(label);

@@ -35,8 +35,8 @@ struct ValueNotes {
     devlink::WriteResult result = devlink::WriteResult::NotAttempted;
 };
 
-// currentSession is the link's session now (Site::linkSession): a value read
-// or confirmed on another one is shown as from before the link was lost.
+// fromLostLink (network::FromLostLink): a value read or confirmed on a link
+// that has since been lost is shown as from before the link was lost.
 ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fromLostLink = false);
 
 // One module on the frequency plan.

@@ -54,6 +54,13 @@ IpAddressCtrl::~IpAddressCtrl() {
 
 bool IpAddressCtrl::CursorAtEnd(const QLineEdit* field) { return field->cursorPosition() == field->text().size(); }
 
+void IpAddressCtrl::SetAccessibleNames(const QString& name) {
+    setAccessibleName(name);
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        m_fields[i]->setAccessibleName(QStringLiteral("%1, part %2 of 4").arg(name).arg(i + 1));
+    }
+}
+
 void IpAddressCtrl::SetAddress(quint8 a, quint8 b, quint8 c, quint8 d) {
     const std::array<quint8, 4> parts{a, b, c, d};
     for (size_t i = 0; i < m_fields.size(); ++i) m_fields[i]->setText(QString::number(parts[i]));

@@ -26,6 +26,9 @@ public:
     // "a.b.c.d" with blank fields left empty ("..." when all are blank).
     QString Text() const;
 
+    // Names the control and each of its four fields for screen readers.
+    void SetAccessibleNames(const QString& name);
+
     QLineEdit* Field(int index) const { return m_fields.at(static_cast<size_t>(index)); }
 
 protected:

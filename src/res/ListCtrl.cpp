@@ -10,6 +10,8 @@ ListCtrl::ListCtrl(QWidget* parent) : QTableWidget(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab leaves the list for the page's next control, as in a dialog; arrows move between rows.
+    setTabKeyNavigation(false);
     setShowGrid(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,6 @@
 #include "res/TemplateBuilder.h"
 
+#include <QAbstractItemView>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -74,14 +75,66 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* parent) {
     return new QWidget(parent);
 }
 
+// A label's words, without its mnemonic marker and closing colon.
+QString LabelWords(const char* text) {
+    QString words = Reading(text);
+    words.remove(QLatin1Char('&'));
+    words = words.trimmed();
+    if (words.endsWith(QLatin1Char(':'))) words.chop(1);
+    return words.trimmed();
+}
+
+bool HasOwnText(ControlKind kind) {
+    return kind == ControlKind::GroupBox || kind == ControlKind::Static || kind == ControlKind::Button ||
+           kind == ControlKind::Icon;
+}
+
+QRect Area(const ControlTemplate& c) { return {c.x, c.y, c.w, c.h}; }
+
+// A control without text of its own is named as a screen reader finds it on a
+// dialog: by the label just before it or just left of it on its line, else by
+// the smallest group box around it.
+QString NameFor(const DialogTemplate& dlg, std::size_t index) {
+    const auto& controls = dlg.controls;
+    const ControlTemplate& c = controls[index];
+    const auto isLabel = [](const ControlTemplate& l) { return l.kind == ControlKind::Static && *l.text != 0; };
+    if (index > 0 && isLabel(controls[index - 1])) return LabelWords(controls[index - 1].text);
+    constexpr int kLabelGap = 12;  // dialog units between a label and its control
+    for (const ControlTemplate& l : controls) {
+        const bool sameLine = l.y < c.y + c.h && c.y < l.y + l.h;
+        const int gap = c.x - (l.x + l.w);
+        if (isLabel(l) && sameLine && gap >= 0 && gap <= kLabelGap) return LabelWords(l.text);
+    }
+    const ControlTemplate* group = nullptr;
+    for (const ControlTemplate& g : controls) {
+        if (g.kind != ControlKind::GroupBox || !Area(g).contains(Area(c))) continue;
+        if (!group || g.w * g.h < group->w * group->h) group = &g;
+    }
+    return group ? LabelWords(group->text) : QString();
+}
+
+void SetAccessibleName(QWidget* w, const QString& name) {
+    if (auto* address = qobject_cast<IpAddressCtrl*>(w)) {
+        address->SetAccessibleNames(name);
+        return;
+    }
+    w->setAccessibleName(name);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        combo->view()->setAccessibleName(name);
+        if (combo->lineEdit()) combo->lineEdit()->setAccessibleName(name);
+    }
+}
+
 }  // namespace
 
 DialogBaseUnits BuildDialog(const DialogTemplate& dlg, QWidget* dialog) {
     const QFont font = DialogFont(dlg);
     dialog->setFont(font);
     const DialogBaseUnits base = BaseUnitsOf(font);
-    for (const ControlTemplate& c : dlg.controls) {
+    for (std::size_t i = 0; i < dlg.controls.size(); ++i) {
+        const ControlTemplate& c = dlg.controls[i];
         QWidget* w = MakeControl(c, dialog);
+        if (!HasOwnText(c.kind)) SetAccessibleName(w, NameFor(dlg, i));
         if (c.id != kNoId) w->setObjectName(ControlName(c.id));
         QRect r = DialogToPixels(QRect(c.x, c.y, c.w, c.h), base);
         // A combo box's height in a template includes its drop-down list.

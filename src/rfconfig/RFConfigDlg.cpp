@@ -100,6 +100,7 @@ void RFConfigDlg::BindControls() {
         editor(1041, m_listNodeAttr, &m_nNodeAttrEditRow, &m_nNodeAttrEditCol, 1, true),
         editor(1042, m_listNodes, &m_nNodeEditRow, &m_nNodeEditCol, 1, true),
     };
+    m_editLog->setAccessibleName(QStringLiteral("Log"));
 }
 
 void RFConfigDlg::UpdateData(bool save) {
@@ -136,6 +137,8 @@ void RFConfigDlg::OnInitDialog() {
     }
 
     InitLists();
+    // An editor opens over its list's cell: it carries the list's name.
+    for (const CellEditor& e : m_cellEditors) e.editor->setAccessibleName(e.list->accessibleName());
 }
 
 void RFConfigDlg::InitLists() {

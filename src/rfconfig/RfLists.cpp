@@ -20,12 +20,12 @@ constexpr const char* kNodeCols[] = {"Nodes", "ID"};
 }  // namespace
 
 const std::array<ListDef, 6> kLists = {{
-    {1011, kChecked, kGatewayModuleCols},
-    {1012, kPlain, kNetKeyCols},
-    {1013, kPlain, kGatewayFreqCols},
-    {1017, kChecked, kRepeaterModuleCols},
-    {1023, kPlain, kNodeAttrCols},
-    {1016, kChecked, kNodeCols},
+    {1011, kChecked, kGatewayModuleCols, "Gateway modules"},
+    {1012, kPlain, kNetKeyCols, "Gateway NET KEYs"},
+    {1013, kPlain, kGatewayFreqCols, "Gateway frequencies"},
+    {1017, kChecked, kRepeaterModuleCols, "Repeater modules"},
+    {1023, kPlain, kNodeAttrCols, "Node attributes"},
+    {1016, kChecked, kNodeCols, "Nodes"},
 }};
 
 QStringList FixedRows(int controlId) {
@@ -50,6 +50,7 @@ QStringList FixedRows(int controlId) {
 }
 
 void Populate(const ListDef& def, ListCtrl& list) {
+    list.setAccessibleName(QString::fromUtf8(def.accessibleName));
     for (size_t c = 0; c < def.columns.size(); ++c) {
         list.InsertColumn(static_cast<int>(c), QString::fromUtf8(def.columns[c]), 100);
     }

@@ -15,6 +15,7 @@ struct ListDef {
     int controlId;
     unsigned extendedStyle;
     std::span<const char* const> columns;
+    const char* accessibleName;  // tells the lists of one group box apart
 };
 
 // In the order the page initialises them: 1011, 1012, 1013, 1017, 1023, 1016.

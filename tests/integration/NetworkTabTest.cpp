@@ -379,3 +379,69 @@ TEST_F(NetworkTab, ASiteChosenByNameOpensItsPlanAndHandsOnItsGatewayAndIdFile) {
     EXPECT_EQ(rf.m_editPort->text(), QStringLiteral("5555"));
     EXPECT_EQ(rf.m_idFilePath, "/srv/h.xml");
 }
+
+TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndRestart) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    ASSERT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+    WritePlan({{kModuleFrequency, "868300000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    const std::size_t before = prompts.shown.size();
+    ASSERT_TRUE(Click("Write differences…"));
+    ASSERT_EQ(prompts.shown.size(), before + 1) << prompts.Texts().join(QLatin1Char('\n')).toStdString();
+    const QString asked = prompts.shown.back().prompt.text;
+    EXPECT_TRUE(asked.contains(QStringLiteral("repeater 1 / SX1276 1: frequency 2402000000 → 868300000\n")))
+        << asked.toStdString();
+    // Only what changes is listed; the lines and the service's stop and restart are said once.
+    EXPECT_FALSE(asked.contains(QStringLiteral("NET key"))) << asked.toStdString();
+    EXPECT_TRUE(asked.contains(QStringLiteral("stopped first and started again at the end")));
+    EXPECT_GT(asked.indexOf(QStringLiteral("AT+SET R9 100003 868300000")), asked.indexOf(QStringLiteral("Details")));
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
+    EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
+    // The value before the write stays at hand: in the tree and in the report.
+    EXPECT_EQ(page().ItemAt(kModuleFrequency)->toolTip(1), QStringLiteral("Before the write: 2402000000"));
+    const netview::ReportData report = page().Report();
+    ASSERT_EQ(report.changes.size(), 1U);
+    EXPECT_EQ(report.changes[0].value + QStringLiteral(" → ") + report.changes[0].plan,
+              QStringLiteral("2402000000 → 868300000"));
+    EXPECT_EQ(report.changes[0].state, QStringLiteral("written and confirmed"));
+}
+
+TEST_F(NetworkTab, F8WalksTheDifferencesAndTheFilterLeavesOnlyThemInView) {
+    Start();
+    ASSERT_TRUE(flow->Connect());
+    ASSERT_TRUE(Click("Read all"));
+    const std::string busySf = "repeater 1 / SX1280 A / busy/SF";
+    WritePlan({{busySf, "9"}, {kModuleFrequency, "868000000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    ASSERT_TRUE(Click("Compare", false));
+    auto* tree = page().findChild<QTreeWidget*>();
+    tree->setFocus();
+    tree->setCurrentItem(page().ItemAt("gateway"));
+    // Forward in the tree's order, round again; Shift+F8 goes back.
+    for (const auto& [modifiers, expected] :
+         std::vector<std::pair<Qt::KeyboardModifiers, std::string>>{{Qt::NoModifier, busySf},
+                                                                    {Qt::NoModifier, kModuleFrequency},
+                                                                    {Qt::NoModifier, busySf},
+                                                                    {Qt::ShiftModifier, kModuleFrequency}}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8, modifiers);
+        EXPECT_EQ(tree->currentItem(), page().ItemAt(expected)) << expected;
+    }
+
+    // A branch counts what below it needs a look.
+    EXPECT_EQ(page().ItemAt("repeater 1")->text(3), QStringLiteral("2 differs from plan"));
+    EXPECT_EQ(page().ItemAt("repeater 2")->text(3), QString());
+
+    auto* filter = page().findChild<QComboBox*>();
+    ASSERT_NE(filter, nullptr);
+    filter->setCurrentIndex(1);  // only differences
+    EXPECT_FALSE(page().ItemAt(kModuleFrequency)->isHidden());
+    EXPECT_FALSE(page().ItemAt("repeater 1")->isHidden());
+    EXPECT_TRUE(page().ItemAt("repeater 1 / SX1280 B / busy/SF")->isHidden());
+    EXPECT_TRUE(page().ItemAt("repeater 2")->isHidden());
+    filter->setCurrentIndex(2);  // only problems: none after a full read
+    EXPECT_TRUE(page().ItemAt(kModuleFrequency)->isHidden());
+    filter->setCurrentIndex(0);
+    EXPECT_FALSE(page().ItemAt("repeater 2")->isHidden());
+}

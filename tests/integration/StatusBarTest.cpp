@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -292,4 +293,20 @@ TEST_F(StatusAndLog, TypedCellsShowWhetherTheReplyConfirmedThem) {
     page.SendCommand(devlink::CMD_SET, devlink::command::Set("G2", "A00001", {"2410000000"}));
     EXPECT_TRUE(
         main->m_statusBar->currentMessage().startsWith(QStringLiteral("The open editor's text is not written")));
+}
+
+TEST_F(StatusAndLog, AFailedConnectKeepsItsMessageAndTheBarAddsAddressAndReason) {
+    Start();
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();  // nobody listens there now: the connect is refused
+    flow::TechnicianFlow refused(*main, QStringLiteral("127.0.0.1"), port);
+    ASSERT_FALSE(refused.Connect());
+    EXPECT_EQ(prompts.Texts().value(0), QStringLiteral("Server Connection Fail!"));
+    QCoreApplication::processEvents();
+    const QString said = main->m_statusBar->currentMessage();
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Could not connect to 127.0.0.1:%1 — ").arg(port)))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("refused"), Qt::CaseInsensitive)) << said.toStdString();
 }

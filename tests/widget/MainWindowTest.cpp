@@ -264,3 +264,30 @@ TEST_F(MainWindow, RestoredWindowIsNeverLargerThanTheAvailableScreenArea) {
     EXPECT_EQ(app::FitInto(QRect(1300, 700, 400, 300), screen), QRect(966, 468, 400, 300));
     EXPECT_EQ(app::FitInto(QRect(10, 20, 400, 300), screen), QRect(10, 20, 400, 300));
 }
+
+TEST_F(MainWindow, TheNetworkTabFillsTheWindowWithCancelAndTheResultInViewWhileThePagesKeepTheirSize) {
+    main.showNormal();
+    const QRect designedTab = main.m_tabMain->geometry();
+    ClickTab(2);
+    QWidget* cancel = nullptr;
+    for (auto* b : main.m_pageNetwork.findChildren<QPushButton*>()) {
+        if (b->text() == QStringLiteral("Cancel")) cancel = b;
+    }
+    auto* result = main.m_pageNetwork.findChild<QWidget*>(QStringLiteral("result"));
+    ASSERT_TRUE(cancel && result);
+    const QWidget* viewport = main.m_scrollTabs->viewport();
+    // The test's screen is small (the tour shows larger ones): a laptop's and less.
+    for (const QSize size : {QSize(700, 500), main.AvailableArea().size()}) {
+        main.resize(size);
+        QApplication::processEvents();
+        for (const QWidget* w : {cancel, result}) {
+            EXPECT_TRUE(viewport->rect().contains(QRect(w->mapTo(viewport, QPoint()), w->size())))
+                << size.width() << "x" << size.height();
+        }
+        // The page takes the width the window has, less the tab control's margins.
+        EXPECT_GE(main.m_pageNetwork.width(), viewport->width() - 40) << size.width();
+        EXPECT_EQ(main.m_scrollTabs->horizontalScrollBar()->maximum(), 0) << size.width();
+    }
+    ClickTab(0);
+    EXPECT_EQ(main.m_tabMain->geometry(), designedTab);
+}

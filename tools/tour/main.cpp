@@ -257,17 +257,22 @@ bool PhotographSmallScreen(CVeskoraRFConfigurationDlg& main, const QDir& dir, co
     ok &= Save(main, dir, prefix + QStringLiteral("id-setting-scrolled.png"));
     area->horizontalScrollBar()->setValue(0);
     area->verticalScrollBar()->setValue(0);
+    // The Network tab fills the window instead: Cancel and the result line in view.
+    SelectTab(main, 2);
+    ok &= Save(main, dir, prefix + QStringLiteral("network.png"));
+    SelectTab(main, 1);
     main.showNormal();
     ok &= Save(main, dir, prefix + QStringLiteral("restored.png"));
     return ok;
 }
 
-// Runs this tour again for each small screen, each on a screen of its own;
-// the laptop screen once more in English.
+// Runs this tour again for each screen size (small ones, and a full HD one for the Network tab), each on a screen of
+// its own; the laptop screen once more in English.
 bool RunSmallScreens(const QDir& dir) {
     bool ok = true;
     const QStringList runs[] = {{QStringLiteral("1366x768")},
                                 {QStringLiteral("1024x600")},
+                                {QStringLiteral("1920x1080")},
                                 {QStringLiteral("1366x768"), QStringLiteral("--english")}};
     for (const QStringList& run : runs) {
         const int code = QProcess::execute(QCoreApplication::applicationFilePath(),
