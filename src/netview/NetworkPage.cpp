@@ -1,5 +1,6 @@
 #include "netview/NetworkPage.h"
 #include "netview/SiteChooser.h"
+#include "netview/SiteHistory.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -125,8 +126,12 @@ void NetworkPage::Build() {
     linkRow->addWidget(m_connect);
     auto* sites = new SiteChooser(this);
     linkRow->addWidget(sites);
+    auto* history = new SiteHistory(this);
+    history->SetLive([this] { return m_site; });
     connect(sites, &SiteChooser::SiteChosen, this,
-            [this](const QString& name, const QString& host, quint16 port, const QString& ids, const QString& plan) {
+            [this, history](const QString& name, const QString& host, quint16 port, const QString& ids,
+                            const QString& plan) {
+                history->ShowSite(name.toStdString());
                 if (!plan.isEmpty()) OpenPlanFile(plan);
                 emit SiteChosen(name, host, port, ids);
             });
@@ -174,6 +179,7 @@ void NetworkPage::Build() {
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     connect(m_tree, &QTreeWidget::itemChanged, this, &NetworkPage::OnItemChanged);
     m_planView = new FrequencyPlanView(splitter);
+    splitter->addWidget(history);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
