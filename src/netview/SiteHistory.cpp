@@ -65,8 +65,8 @@ void SiteHistory::showEvent(QShowEvent* event) {
 }
 
 void SiteHistory::Reload() {
-    std::vector<network::HistoryEntry> history = m_folder.empty() ? std::vector<network::HistoryEntry>{}
-                                                                  : network::ListHistory(m_folder);
+    std::vector<network::HistoryEntry> history =
+        m_folder.empty() ? std::vector<network::HistoryEntry>{} : network::ListHistory(m_folder);
     std::reverse(history.begin(), history.end());
     if (m_entries->topLevelItemCount() > 0 && history.size() == m_history.size() &&
         std::equal(history.begin(), history.end(), m_history.begin(),
