@@ -1,5 +1,6 @@
 #include "cli/Drift.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <list>
 #include <map>
@@ -116,10 +117,8 @@ DriftResult FleetDrift::Conclude(Check& check, network::PendingEntry* entry, boo
 void FleetDrift::Run(const std::function<bool()>& stop, const std::function<void(const DriftResult&)>& onResult) {
     // The histories are made here and written by a thread of their own: an
     // fsync would otherwise hold every link of the run for its length.
-    network::HistoryWriter writer([] {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
-    });
+    QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance();
+    network::HistoryWriter writer([loop] { loop->wakeUp(); });
     std::map<std::uint64_t, DriftResult> writing;  // a site is told of once its entry is on disk
     const auto tellWritten = [&] {
         for (const network::HistoryWriter::Written& w : writer.TakeWritten()) {
