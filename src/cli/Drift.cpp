@@ -1,7 +1,9 @@
 #include "cli/Drift.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <list>
+#include <map>
 
 #include "link/GatewayClient.h"
 #include "link/SiteReader.h"
@@ -87,7 +89,7 @@ bool FleetDrift::Release(Check& check) {
     return restarting;
 }
 
-DriftResult FleetDrift::Conclude(Check& check) {
+DriftResult FleetDrift::Conclude(Check& check, network::PendingEntry* entry, bool* prepared) {
     DriftResult result;
     result.site = check.entry->name;
     Release(check);
@@ -96,8 +98,8 @@ DriftResult FleetDrift::Conclude(Check& check) {
     if (check.reader->LinkLost()) {
         result.state = DriftState::Unreachable;
         result.detail = "link lost at " + check.reader->LostAt() + " (" + check.linkError.toStdString() + ")";
-        network::KeepInHistory(folder, check.live, "drift", m_clock(), check.entry->keep, &result.kept, &error,
-                               "link failed");
+        *prepared = network::PrepareHistory(folder, check.live, "drift", m_clock(), check.entry->keep, entry, &error,
+                                            "link failed");
         return result;
     }
     for (const network::Difference& d : network::PlanDifferences(check.plan, check.live)) {
@@ -107,27 +109,50 @@ DriftResult FleetDrift::Conclude(Check& check) {
     result.state = result.unanswered    ? DriftState::Unanswered
                    : result.differences ? DriftState::Drifted
                                         : DriftState::InSync;
-    if (!network::KeepInHistory(folder, check.live, "drift", m_clock(), check.entry->keep, &result.kept, &error)) {
-        result.detail = "not kept in its history: " + error;
-    }
+    *prepared = network::PrepareHistory(folder, check.live, "drift", m_clock(), check.entry->keep, entry, &error);
+    if (!*prepared) result.detail = "not kept in its history: " + error;
     return result;
 }
 
 void FleetDrift::Run(const std::function<bool()>& stop, const std::function<void(const DriftResult&)>& onResult) {
+    // The histories are made here and written by a thread of their own: an
+    // fsync would otherwise hold every link of the run for its length.
+    QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance();
+    network::HistoryWriter writer([loop] { loop->wakeUp(); });
+    std::map<std::uint64_t, DriftResult> writing;  // a site is told of once its entry is on disk
+    const auto tellWritten = [&] {
+        for (const network::HistoryWriter::Written& w : writer.TakeWritten()) {
+            auto node = writing.extract(w.ticket);
+            DriftResult& result = node.mapped();
+            if (w.ok) result.kept = w.path;
+            if (!w.ok && result.state != DriftState::Unreachable) result.detail = "not kept in its history: " + w.error;
+            onResult(result);
+        }
+    };
     std::list<Check> active;
     std::size_t next = 0;
+    const auto jobs = static_cast<std::size_t>(m_jobs);
     while (!stop()) {
+        tellWritten();
         for (auto c = active.begin(); c != active.end();) {
             if (c->reader->Running()) {
                 ++c;
                 continue;
             }
-            onResult(Conclude(*c));
+            network::PendingEntry entry;
+            bool prepared = false;
+            DriftResult result = Conclude(*c, &entry, &prepared);
+            if (prepared) {
+                writing.emplace(writer.Add(std::move(entry)), std::move(result));
+            } else {
+                onResult(result);
+            }
             c = active.erase(c);
         }
         // Links are opened here, never from inside another site's callback,
-        // so that an opening's wait never nests in another's.
-        while (static_cast<int>(active.size()) < m_jobs && next < m_sites.size() && !stop()) {
+        // so that an opening's wait never nests in another's. A slow disk
+        // holds new sites back rather than letting entries pile up in memory.
+        while (active.size() < jobs && writer.Outstanding() <= jobs && next < m_sites.size() && !stop()) {
             Check& check = active.emplace_back();
             check.entry = &m_sites[next++];
             if (Start(check)) continue;
@@ -140,12 +165,15 @@ void FleetDrift::Run(const std::function<bool()>& stop, const std::function<void
                       {}});
             active.pop_back();
         }
-        if (active.empty() && next >= m_sites.size()) return;
+        if (active.empty() && next >= m_sites.size() && writing.empty()) return;
         if (!stop()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     for (Check& check : active) {
         if (Release(check)) ++m_restartedOnStop;
     }
+    // What was read before the stop is kept whole: the run ends once it is on disk.
+    writer.Drain();
+    tellWritten();
 }
 
 }  // namespace cli

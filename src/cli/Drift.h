@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Tool.h"
+#include "network/History.h"
 #include "network/SiteList.h"
 
 namespace cli {
@@ -27,8 +28,9 @@ struct DriftResult {
 
 // Checks sites against their approved plans, several gateways at a time. Each
 // gateway gets its own link and client (one command at a time on it); the
-// event loop drives them all, so no threads are needed. A site that fails
-// ends with its result and the others go on.
+// event loop drives them all; only the history files are written from a
+// thread of their own. A site that fails ends with its result and the
+// others go on.
 class FleetDrift {
 public:
     using Clock = std::function<std::int64_t()>;
@@ -48,7 +50,8 @@ private:
     struct Check;
     // Opens the site's link and starts its read; false when it ended at once.
     bool Start(Check& check);
-    DriftResult Conclude(Check& check);
+    // The site's result, and its history entry made ready to write (*prepared).
+    DriftResult Conclude(Check& check, network::PendingEntry* entry, bool* prepared);
     // Starts the service again if the check stopped it, and closes its link.
     static bool Release(Check& check);
 

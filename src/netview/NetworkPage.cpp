@@ -1,5 +1,6 @@
 #include "netview/NetworkPage.h"
 #include "netview/SiteChooser.h"
+#include "netview/SiteHistory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -154,8 +155,13 @@ void NetworkPage::Build() {
     linkRow->addWidget(m_connect);
     auto* sites = new SiteChooser(this);
     linkRow->addWidget(sites);
+    auto* history = new SiteHistory(this);
+    history->SetLive([this] { return m_site; });
     connect(sites, &SiteChooser::SiteChosen, this,
-            [this](const QString& name, const QString& host, quint16 port, const QString& ids, const QString& plan) {
+            [this, history](const QString& name, const QString& host, quint16 port, const QString& ids,
+                            const QString& plan) {
+                history->ShowSite(name.toStdString());
+                history->setVisible(!name.isEmpty());
                 if (!plan.isEmpty()) OpenPlanFile(plan);
                 emit SiteChosen(name, host, port, ids);
             });
@@ -232,6 +238,9 @@ void NetworkPage::Build() {
     m_tree->setAccessibleName(QStringLiteral("Site"));
     m_planView = new FrequencyPlanView(splitter);
     m_planView->setAccessibleName(QStringLiteral("Frequency plan"));
+    // Shown once a site is chosen: until then it would only cost a small screen its height.
+    history->hide();
+    splitter->addWidget(history);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);

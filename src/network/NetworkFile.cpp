@@ -345,6 +345,15 @@ bool SaveNetworkFile(const Site& site, const std::string& path, std::string* err
     return true;
 }
 
+bool NetworkFileBytes(const Site& site, std::string* bytes, std::string* error, const std::string& partial) {
+    xml::XmlTextDoc doc;
+    if (!doc.SetDocText(NetworkFileText(site, partial)) || !doc.EncodeTo(*bytes)) {
+        if (error) *error = "cannot encode the network file: " + ids::FileErrorOf(doc.ReportText());
+        return false;
+    }
+    return true;
+}
+
 bool ReadNetworkText(std::string_view text, Site& site, std::string* error) {
     xml::XmlTextDoc doc;
     if (!doc.SetDocText(text)) {

@@ -22,6 +22,8 @@ std::string NetworkFileText(const Site& site, const std::string& partial = {});
 // Writes the site to path atomically, readable by the user alone (0600);
 // false with the reason in error.
 bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error, const std::string& partial = {});
+// The bytes SaveNetworkFile writes, for a writer of its own; false with the reason.
+bool NetworkFileBytes(const Site& site, std::string* bytes, std::string* error, const std::string& partial = {});
 
 // Reads a network file's text into site. On any fault the site is left as it
 // was and error names the line and what was expected there.

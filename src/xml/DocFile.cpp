@@ -518,23 +518,32 @@ bool ReplaceFile(const char* path, FileAccess access, const std::function<bool(s
     return r.stage == Replacement::Done;
 }
 
+namespace {
+
+// Puts text into stream in the encoding the flags or the text choose; the
+// stream stays open, its owner's to close.
+bool WriteEncoded(DocFile& file, const char* path, const std::string& text, std::FILE* stream) {
+    bool ok = file.OpenWrite(path, stream);
+    const std::string opening = file.Report();
+    if (ok) {
+        if (file.m_encoding.empty() && !text.empty()) {
+            file.m_encoding = SniffEncoding(text);
+            if (file.m_encoding.empty()) file.m_encoding = "UTF-8";
+        }
+        ok = file.WriteText(text);
+    }
+    file.Report() = opening + file.Report();
+    file.ReleaseStream();
+    return ok;
+}
+
+}  // namespace
+
 bool WriteDocFile(const char* path, const std::string& text, std::string& report, std::uint32_t& flags,
                   FileAccess access) {
     DocFile file(flags);
-    const Replacement r = Replace(path, access, [&](std::FILE* stream) {
-        bool ok = file.OpenWrite(path, stream);
-        const std::string opening = file.Report();
-        if (ok) {
-            if (file.m_encoding.empty() && !text.empty()) {
-                file.m_encoding = SniffEncoding(text);
-                if (file.m_encoding.empty()) file.m_encoding = "UTF-8";
-            }
-            ok = file.WriteText(text);
-        }
-        file.Report() = opening + file.Report();
-        file.ReleaseStream();  // closed by the replacement
-        return ok;
-    });
+    const Replacement r =
+        Replace(path, access, [&](std::FILE* stream) { return WriteEncoded(file, path, text, stream); });
     flags = file.Flags();
     switch (r.stage) {
         case Replacement::Done:
@@ -553,6 +562,25 @@ bool WriteDocFile(const char* path, const std::string& text, std::string& report
     return r.stage == Replacement::Done;
 }
 
+bool EncodeDocText(const std::string& text, std::string& bytes, std::string& report, std::uint32_t& flags) {
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = open_memstream(&data, &size);
+    if (!stream) {
+        report.clear();
+        FileError(report, errno);
+        return false;
+    }
+    DocFile file(flags);
+    bool ok = WriteEncoded(file, "", text, stream);
+    ok = std::fclose(stream) == 0 && ok;
+    if (ok) bytes.assign(data, size);
+    std::free(data);
+    flags = file.Flags();
+    report = file.Report();
+    return ok;
+}
+
 bool XmlTextDoc::LoadFrom(const char* path, std::int64_t maxLength) {
     if (!ReadDocFile(path, m_text, m_report, m_docFlags, maxLength)) return false;
     return ParseDocument();
@@ -560,6 +588,11 @@ bool XmlTextDoc::LoadFrom(const char* path, std::int64_t maxLength) {
 
 bool XmlTextDoc::SaveTo(const char* path, FileAccess access) {
     return WriteDocFile(path, m_text, m_report, m_docFlags, access);
+}
+
+bool XmlTextDoc::EncodeTo(std::string& bytes) {
+    std::uint32_t flags = m_docFlags;
+    return EncodeDocText(m_text, bytes, m_report, flags);
 }
 
 }  // namespace xml

@@ -25,6 +25,10 @@ enum class FileAccess {
 bool WriteDocFile(const char* path, const std::string& text, std::string& report, std::uint32_t& flags,
                   FileAccess access = FileAccess::Kept);
 
+// The bytes WriteDocFile would write for text, made in memory: the
+// conversion is done here, so that writing them later needs no converter.
+bool EncodeDocText(const std::string& text, std::string& bytes, std::string& report, std::uint32_t& flags);
+
 // Replaces a file atomically with the bytes write puts into the stream, the
 // way WriteDocFile does; false with the errno in *error.
 bool ReplaceFile(const char* path, FileAccess access, const std::function<bool(std::FILE*)>& write, int* error);

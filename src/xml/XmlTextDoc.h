@@ -53,6 +53,8 @@ public:
     // Writes the text to a file, replacing it atomically; true on success.
     // OwnerOnly makes the file the user's alone whatever the old one allowed.
     bool SaveTo(const char* path, FileAccess access = FileAccess::Kept);
+    // The bytes SaveTo would write, in memory; true on success.
+    bool EncodeTo(std::string& bytes);
 
     // Replaces the text (null: empty, memory released), clears the report and
     // parses. True when the text is one well-formed element tree.

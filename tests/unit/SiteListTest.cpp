@@ -127,3 +127,52 @@ TEST(History, KeepsTheNewestEntriesPartialOnesMarkedAndFindsThemByDate) {
     ASSERT_TRUE(network::LoadNetworkFile(entries[0].path, back, &error)) << error;
     EXPECT_EQ(back.gateway.radioFrequency[0].text, "2402000001");
 }
+
+TEST(History, EntriesWrittenOffTheCallersThreadAreTheFilesKeepInHistoryWritesAndAreAllOnDiskAtTheEnd) {
+    TempFolder folder;
+    const std::string kept = folder.filePath("kept"), written = folder.filePath("written");
+    network::Site site;
+    site.gateway.ids = {"FFFFFF", "A00001", "A00002"};
+    site.gateway.radioFrequency[0] = {"2402000000", network::Origin::Read, 0};
+    std::int64_t day = 0;
+    ASSERT_TRUE(network::ParseTime("2026-12-01T09:30:00.000Z", &day));
+    std::string saved, error;
+    std::vector<std::string> paths;
+    {
+        int wakes = 0;
+        network::HistoryWriter writer([&wakes] { ++wakes; });
+        for (int n = 0; n < 4; ++n) {
+            const std::string partial = n == 1 ? "interrupted" : "";
+            ASSERT_TRUE(network::KeepInHistory(kept, site, "drift", day + n, 3, &saved, &error, partial)) << error;
+            network::PendingEntry entry;
+            ASSERT_TRUE(network::PrepareHistory(written, site, "drift", day + n, 3, &entry, &error, partial)) << error;
+            writer.Add(std::move(entry));
+        }
+        writer.Drain();
+        for (const network::HistoryWriter::Written& w : writer.TakeWritten()) {
+            EXPECT_TRUE(w.ok) << w.error;
+            paths.push_back(w.path);
+        }
+        EXPECT_EQ(writer.Outstanding(), 0u);
+        network::PendingEntry unwritable;
+        ASSERT_TRUE(
+            network::PrepareHistory(folder.filePath("kept/" + std::filesystem::path(saved).filename().string() + "/x"),
+                                    site, "drift", day, 3, &unwritable, &error));
+        writer.Add(std::move(unwritable));
+        writer.Drain();
+        const auto failed = writer.TakeWritten();
+        ASSERT_EQ(failed.size(), 1u);
+        EXPECT_FALSE(failed[0].ok);
+        EXPECT_NE(failed[0].error.find("cannot"), std::string::npos) << failed[0].error;
+        EXPECT_EQ(wakes, 5);
+    }
+    ASSERT_EQ(paths.size(), 4u);
+    const std::vector<network::HistoryEntry> a = network::ListHistory(kept), b = network::ListHistory(written);
+    ASSERT_EQ(a.size(), 3u);
+    ASSERT_EQ(b.size(), 3u);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(std::filesystem::path(a[i].path).filename(), std::filesystem::path(b[i].path).filename());
+        EXPECT_EQ(ReadFile(a[i].path), ReadFile(b[i].path));
+        EXPECT_EQ(FileMode(b[i].path), 0600);
+    }
+}
