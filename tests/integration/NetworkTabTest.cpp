@@ -288,7 +288,9 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     EXPECT_TRUE(confirmedText.startsWith(QStringLiteral("confirmed before the link was lost at ")))
         << confirmedText.toStdString();
     for (const netview::ReportRow& row : page().Report().rows) {
-        if (row.path == QString::fromStdString(busySf)) EXPECT_EQ(row.state, confirmedText);
+        if (row.path == QString::fromStdString(busySf)) {
+            EXPECT_EQ(row.state, confirmedText);
+        }
     }
     // The gateway came back reset: reading it again shows what it holds, never the old write as confirmed.
     sim->Settings().closeAfter = 0;

@@ -13,7 +13,8 @@ TEST(Report, SaysTheCountsTheFrequencyConflictsAndTheSessionsChangesInWords) {
     EXPECT_EQ(conflicts[0], QStringLiteral("2402.000 MHz: gateway / SX1280 A (A00001), gateway / SX1280 B (A00002)"));
 
     netview::ReportData data;
-    for (const char* state : {"read", "no answer", "read"}) data.rows.push_back({{}, {}, {}, QString::fromUtf8(state)});
+    for (const char* state : {"read", "no answer", "read"})
+        data.rows.push_back({{}, {}, {}, QString::fromUtf8(state), {}, false});
     const QString clean = netview::ReportHtml(data, {});
     EXPECT_TRUE(clean.contains(QStringLiteral("<td>read</td><td align=\"right\">2</td>"))) << clean.toStdString();
     EXPECT_TRUE(clean.contains(QStringLiteral("<td>no answer</td><td align=\"right\">1</td>")));
