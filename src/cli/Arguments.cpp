@@ -22,14 +22,6 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNames{{
     {"node", "N9"},
 }};
 
-bool IsNumber(std::string_view text) {
-    if (text.empty()) return false;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 // How many values a SET of code carries.
 std::size_t SetCount(std::string_view code) {
     if (code == "GM") return 21;
@@ -155,7 +147,7 @@ bool CheckSetValues(std::string_view code, const std::vector<std::string>& value
         return false;
     }
     const bool hasFrequency = code == "G2" || code == "R2" || code == "R9" || code == "N9";
-    if (hasFrequency && !IsNumber(values[0])) {
+    if (hasFrequency && !network::IsNumber(values[0])) {
         *error = "the frequency " + network::Quoted(values[0]) + " is not a number (Hz, digits only)";
         return false;
     }

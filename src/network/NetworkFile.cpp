@@ -71,13 +71,6 @@ bool OriginFromName(std::string_view name, Origin* origin) {
     return false;
 }
 
-bool AllDigits(std::string_view text) {
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
@@ -121,7 +114,7 @@ public:
         }
         const std::vector<Attribute> rootAttributes = AttributesOf(StartTag(root));
         const std::string* format = Find(rootAttributes, "format");
-        if (!format || format->empty() || !AllDigits(*format) || format->size() > 4) {
+        if (!format || format->empty() || !IsNumber(*format) || format->size() > 4) {
             return Fail(error, root, "expected a format number, format=\"1\"");
         }
         if (std::stoi(*format) != kNetworkFileFormat) {
@@ -186,7 +179,7 @@ private:
         if (const std::string* time = Find(attributes, "time"); time && !ParseTime(*time, &v.when)) {
             return Fail(error, e, "expected a time like 2026-12-07T16:25:03.120Z, found \"" + *time + "\"");
         }
-        if (EndsWith(path, "/ frequency") && !AllDigits(v.text)) {
+        if (EndsWith(path, "/ frequency") && !v.text.empty() && !IsNumber(v.text)) {
             return Fail(error, e, "expected a frequency in Hz (digits only), found " + Quoted(v.text));
         }
         // A value goes on a command line as one token: a blank or a line end would make more of it.
@@ -292,7 +285,7 @@ std::string NotWellFormed(const xml::XmlTextDoc& doc) {
         for (char& c : what) c = c == '_' ? ' ' : c;
     }
     std::string line;
-    if (offset && !offset->empty() && AllDigits(*offset) && offset->size() < 10) {
+    if (offset && !offset->empty() && IsNumber(*offset) && offset->size() < 10) {
         const std::string& text = doc.DocText();
         const std::size_t at = std::min<std::size_t>(std::stoul(*offset), text.size());
         int n = 1;

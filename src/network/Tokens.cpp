@@ -6,6 +6,15 @@
 #include "textcodec/CodePage.h"
 
 namespace network {
+
+bool IsNumber(std::string_view text) {
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
 namespace {
 
 bool EndsWith(std::string_view text, std::string_view tail) {

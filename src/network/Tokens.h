@@ -22,6 +22,9 @@ inline constexpr std::size_t kReplyPayload = 255 - 30;
 // empty when it can. An empty text is a token (an empty slot).
 std::string TokenProblem(std::string_view text, std::size_t maxLength);
 
+// Whether text is one or more decimal digits and nothing else.
+bool IsNumber(std::string_view text);
+
 // Why id cannot address a module on a command line, or empty.
 std::string IdProblem(std::string_view id);
 
