@@ -7,6 +7,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 
 namespace {
@@ -37,14 +38,14 @@ const char* SpanColour(network::ByteSpan::Kind kind) {
 
 FramesWindow::FramesWindow(RFConfigDlg& page, QWidget* parent)
     : QWidget(parent, Qt::Window), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
-    setWindowTitle(QStringLiteral("Decoded frames"));
+    setWindowTitle(res::Added("Decoded frames"));
     resize(1000, 600);
     auto* layout = new QVBoxLayout(this);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_table = new QTableWidget(0, kColumns, splitter);
-    m_table->setAccessibleName(QStringLiteral("Frames"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Time"), QStringLiteral("Dir"), QStringLiteral("Tag"),
-                                        QStringLiteral("ID"), QStringLiteral("Values"), QStringLiteral("Warnings")});
+    m_table->setAccessibleName(res::Added("Frames"));
+    m_table->setHorizontalHeaderLabels({res::Added("Time"), res::Added("Dir"), res::Added("Tag"), res::Added("ID"),
+                                        res::Added("Values"), res::Added("Warnings")});
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(kValues, 420);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -52,7 +53,7 @@ FramesWindow::FramesWindow(RFConfigDlg& page, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_bytes = new QTextEdit(splitter);
-    m_bytes->setAccessibleName(QStringLiteral("Bytes of the selected frame"));
+    m_bytes->setAccessibleName(res::Added("Bytes of the selected frame"));
     m_bytes->setReadOnly(true);
     layout->addWidget(splitter);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { ShowBytes(row); });
@@ -76,7 +77,7 @@ void FramesWindow::Add(std::string bytes, network::FrameInfo info) {
     m_table->insertRow(row);
     const QString cells[kColumns] = {
         QDateTime::fromMSecsSinceEpoch(m_clock()).toString(QStringLiteral("hh:mm:ss.zzz")),
-        info.outgoing ? QStringLiteral("→ sent") : QStringLiteral("← received"),
+        info.outgoing ? res::Added("→ sent") : res::Added("← received"),
         QString::fromStdString(info.tag),
         QString::fromStdString(info.id),
         Join(info),

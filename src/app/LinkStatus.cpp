@@ -1,4 +1,5 @@
 #include "app/LinkStatus.h"
+#include "res/Readings.h"
 
 #include <QDateTime>
 
@@ -6,8 +7,8 @@ namespace {
 
 QString Bytes(std::int64_t n) {
     if (n < 1024) return QStringLiteral("%1 B").arg(n);
-    if (n < std::int64_t{1024} * 1024) return QStringLiteral("%1 KB").arg(static_cast<double>(n) / 1024.0, 0, 'f', 1);
-    return QStringLiteral("%1 MB").arg(static_cast<double>(n) / (1024.0 * 1024.0), 0, 'f', 1);
+    if (n < std::int64_t{1024} * 1024) return res::Added("%1 KB").arg(static_cast<double>(n) / 1024.0, 0, 'f', 1);
+    return res::Added("%1 MB").arg(static_cast<double>(n) / (1024.0 * 1024.0), 0, 'f', 1);
 }
 
 }  // namespace
@@ -27,17 +28,17 @@ void LinkStatus::Received(std::int64_t bytes, std::int64_t now) {
     m_lastReply = now;
 }
 
-QString LinkStatus::LinkText() const {
+QString LinkStatus::LinkText(bool english) const {
+    const auto added = [english](const char* text) { return english ? QString::fromUtf8(text) : res::Added(text); };
     switch (m_link) {
-        case Link::NotConnected: return QStringLiteral("Not connected");
-        case Link::Connected: return QStringLiteral("Connected to %1:%2").arg(m_address).arg(m_port);
+        case Link::NotConnected: return added("Not connected");
+        case Link::Connected: return added("Connected to %1:%2").arg(m_address).arg(m_port);
         case Link::Lost:
             // Only what is true: nothing waits for the gateway when the port could not be listened on.
-            return m_listening
-                       ? QStringLiteral("Link lost — waiting for the gateway on port %1").arg(m_port)
-                       : QStringLiteral("Link lost — not listening on port %1; Connect links again").arg(m_port);
+            return m_listening ? added("Link lost — waiting for the gateway on port %1").arg(m_port)
+                               : added("Link lost — not listening on port %1; Connect links again").arg(m_port);
         case Link::ConnectedBack:
-            return QStringLiteral("Gateway connected back from %1 at %2")
+            return added("Gateway connected back from %1 at %2")
                 .arg(m_address, QDateTime::fromMSecsSinceEpoch(m_since).toString(QStringLiteral("hh:mm:ss")));
     }
     return {};
@@ -45,15 +46,15 @@ QString LinkStatus::LinkText() const {
 
 QString LinkStatus::ServiceText() const {
     switch (m_service) {
-        case Service::Running: return QStringLiteral("Service running");
-        case Service::Stopped: return QStringLiteral("Service stopped");
+        case Service::Running: return res::Added("Service running");
+        case Service::Stopped: return res::Added("Service stopped");
         case Service::Unknown: break;
     }
-    return m_link == Link::NotConnected ? QStringLiteral("Service: —") : QStringLiteral("Service unknown (new link)");
+    return m_link == Link::NotConnected ? res::Added("Service: —") : res::Added("Service unknown (new link)");
 }
 
 QString LinkStatus::ActivityText(std::int64_t now) const {
-    const QString last = m_lastReply ? QStringLiteral("last reply %1 s ago").arg((now - m_lastReply) / 1000)
-                                     : QStringLiteral("no reply yet");
-    return QStringLiteral("%1 · sent %2 · received %3").arg(last, Bytes(m_sent), Bytes(m_received));
+    const QString last =
+        m_lastReply ? res::Added("last reply %1 s ago").arg((now - m_lastReply) / 1000) : res::Added("no reply yet");
+    return res::Added("%1 · sent %2 · received %3").arg(last, Bytes(m_sent), Bytes(m_received));
 }

@@ -20,7 +20,8 @@ public:
 
     Link CurrentLink() const { return m_link; }
     Service CurrentService() const { return m_service; }
-    QString LinkText() const;
+    // english: for the session log, which reads the same in either language.
+    QString LinkText(bool english = false) const;
     QString ServiceText() const;
     // "last reply 3 s ago · sent 1.2 KB · received 14.8 KB"
     QString ActivityText(std::int64_t now) const;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "res/IpAddressCtrl.h"
+#include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "textcodec/qt/NarrowText.h"
 #include "wire/CommandText.h"
@@ -38,11 +39,11 @@ StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
         if (m_log.Append(textcodec::ToQString(text), m_clock()) || m_logFailureShown || !m_log.Path().size()) return;
         // Shown once; the link goes on whatever the disk does.
         m_logFailureShown = true;
-        showMessage(QStringLiteral("Session log: %1").arg(m_log.Error()));
+        showMessage(res::Added("Session log: %1").arg(m_log.Error()));
     });
     connect(&m_page, &RFConfigDlg::LogTrimmed, this, [this] {
         // Said in what the limit counts, from the limit the page keeps.
-        showMessage(QStringLiteral("The log box keeps its newest %1 characters; every entry is in %2")
+        showMessage(res::Added("The log box keeps its newest %1 characters; every entry is in %2")
                         .arg(QLocale(QLocale::English).toString(m_page.LogLimit()), m_log.Path()));
     });
     m_tick.setInterval(1000);
@@ -59,7 +60,7 @@ void StatusBar::WatchConnect() {
         button, &QPushButton::clicked, this,
         [this] {
             if (m_connectedBeforePress || m_page.m_bConnected) return;
-            showMessage(QStringLiteral("Could not connect to %1:%2 — %3")
+            showMessage(res::Added("Could not connect to %1:%2 — %3")
                             .arg(m_page.m_ipAddress->Text(), m_page.m_editPort->text(), m_page.m_strLinkError));
         },
         Qt::QueuedConnection);
@@ -68,13 +69,13 @@ void StatusBar::WatchConnect() {
 void StatusBar::StartSessionLog(const QString& folder) {
     if (!m_log.Open(folder, m_clock())) {
         m_logFailureShown = true;
-        showMessage(QStringLiteral("Session log: %1").arg(m_log.Error()));
+        showMessage(res::Added("Session log: %1").arg(m_log.Error()));
         return;
     }
     m_page.SetLogLimit(kLogBoxLimit);
     if (m_log.FolderOpenToOthers()) {
-        showMessage(QStringLiteral("Session log: other users can open the folder %1 (the log files are yours alone)")
-                        .arg(folder));
+        showMessage(
+            res::Added("Session log: other users can open the folder %1 (the log files are yours alone)").arg(folder));
     }
 }
 
@@ -102,7 +103,7 @@ void StatusBar::OnLinkState(int state) {
             break;
         }
     }
-    LogLinkEvent(m_status.LinkText());
+    LogLinkEvent(m_status.LinkText(true));
     Refresh();
 }
 

@@ -33,8 +33,8 @@ namespace {
 
 // A row of the tab table for any page that is made by Create(parent).
 template <class Page>
-CVeskoraRFConfigurationDlg::TabPage Tab(const char* title, Page& page, int heightCut) {
-    return {QString::fromUtf8(title), &page, [&page](QWidget* tabCtrl) { page.Create(tabCtrl); }, heightCut};
+CVeskoraRFConfigurationDlg::TabPage Tab(const QString& title, Page& page, int heightCut) {
+    return {title, &page, [&page](QWidget* tabCtrl) { page.Create(tabCtrl); }, heightCut};
 }
 
 }  // namespace
@@ -49,9 +49,9 @@ CVeskoraRFConfigurationDlg::CVeskoraRFConfigurationDlg(QWidget* parent) : QDialo
 
     // The ID Setting page is ten pixels shorter than the RF page.
     m_pages = {
-        Tab(res::strings::kTabRfConfig, m_dlgRfConfig, 20),
-        Tab(res::strings::kTabIdSetting, m_dlgIdSetting, 30),
-        Tab("Network", m_pageNetwork, 20),
+        Tab(QString::fromUtf8(res::strings::kTabRfConfig), m_dlgRfConfig, 20),
+        Tab(QString::fromUtf8(res::strings::kTabIdSetting), m_dlgIdSetting, 30),
+        Tab(res::Added("Network"), m_pageNetwork, 20),
     };
     m_pageNetwork.SetLink(this);
     connect(&m_pageNetwork, &netview::NetworkPage::SiteChosen, this, &CVeskoraRFConfigurationDlg::OnSiteChosen);
@@ -83,7 +83,7 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_scrollTabs = new QScrollArea(this);
     m_scrollTabs->setFrameShape(QFrame::NoFrame);
     m_scrollTabs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_scrollTabs->setAccessibleName(QStringLiteral("Pages"));
+    m_scrollTabs->setAccessibleName(res::Added("Pages"));
     auto* client = new QWidget;
     res::BuildDialog(dlg, client);
     client->resize(res::DialogSize(dlg));
@@ -100,7 +100,7 @@ void CVeskoraRFConfigurationDlg::Create() {
     m_cellStates = new CellStates(m_dlgRfConfig, this);
     connect(m_cellStates, &CellStates::EditorStillOpen, this, [this] {
         m_statusBar->showMessage(
-            QStringLiteral("The open editor's text is not written until Enter: the SET went out without it."), 10000);
+            res::Added("The open editor's text is not written until Enter: the SET went out without it."), 10000);
     });
     connect(m_reconnector, &Reconnector::WaitingFor, this, [this](int seconds, int attempt) {
         if (seconds == 0) {
@@ -108,7 +108,7 @@ void CVeskoraRFConfigurationDlg::Create() {
         } else {
             m_statusBar->LogLinkEvent(QStringLiteral("reconnecting in %1 s (attempt %2)").arg(seconds).arg(attempt));
             m_statusBar->showMessage(
-                QStringLiteral("Reconnecting in %1 s (attempt %2); Disconnect cancels").arg(seconds).arg(attempt));
+                res::Added("Reconnecting in %1 s (attempt %2); Disconnect cancels").arg(seconds).arg(attempt));
         }
     });
     layout->addWidget(m_statusBar);
@@ -164,17 +164,17 @@ void CVeskoraRFConfigurationDlg::BuildMenu() {
     connect(ipAddress, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnIpAddress);
 
     // This menu is the program's own: it has mnemonics and shortcuts, the specified ones keep their texts.
-    QMenu* session = m_menuBar->addMenu(QStringLiteral("&Session"));
-    QAction* frames = session->addAction(QStringLiteral("&Decoded frames…"));
+    QMenu* session = m_menuBar->addMenu(res::Added("&Session"));
+    QAction* frames = session->addAction(res::Added("&Decoded frames…"));
     frames->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     connect(frames, &QAction::triggered, this, [this] {
         m_framesWindow->show();
         m_framesWindow->raise();
     });
-    QAction* saveLog = session->addAction(QStringLiteral("Save &log as…"));
+    QAction* saveLog = session->addAction(res::Added("Save &log as…"));
     saveLog->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     connect(saveLog, &QAction::triggered, this, &CVeskoraRFConfigurationDlg::OnSaveLogAs);
-    QAction* reconnect = session->addAction(QStringLiteral("&Reconnect automatically"));
+    QAction* reconnect = session->addAction(res::Added("&Reconnect automatically"));
     reconnect->setCheckable(true);  // off until chosen
     connect(reconnect, &QAction::toggled, m_reconnector, &Reconnector::SetEnabled);
     BuildLanguageMenu();
@@ -185,21 +185,20 @@ void CVeskoraRFConfigurationDlg::OnSaveLogAs() {
     if (path.isEmpty()) return;
     QString error;
     if (!m_statusBar->Log().SaveAs(path, &error)) {
-        res::WindowMessageBox(this, QStringLiteral("The log was not saved:\n%1").arg(error), QStringLiteral("Session"),
+        res::WindowMessageBox(this, res::Added("The log was not saved:\n%1").arg(error), res::Added("Session"),
                               res::PromptIcon::Warning);
         return;
     }
-    m_statusBar->showMessage(QStringLiteral("Log saved as %1").arg(path), 10000);
+    m_statusBar->showMessage(res::Added("Log saved as %1").arg(path), 10000);
 }
 
 void CVeskoraRFConfigurationDlg::done(int result) {
     // A read, a write's results or planned values kept nowhere else: leaving loses them.
     if (m_created && m_pageNetwork.HasUnsavedWork() &&
         res::WindowMessageBox(this,
-                              QStringLiteral("The Network tab holds a read, write results or planned values that are "
-                                             "in no saved plan or report.\nQuit anyway?"),
-                              QStringLiteral("Quit"), res::PromptIcon::Question,
-                              res::PromptButtons::YesNo) == res::kIdNo) {
+                              res::Added("The Network tab holds a read, write results or planned values that are "
+                                         "in no saved plan or report.\nQuit anyway?"),
+                              res::Added("Quit"), res::PromptIcon::Question, res::PromptButtons::YesNo) == res::kIdNo) {
         return;
     }
     // The program stopped the gateway's service and has not started it again: ask before leaving it so.
@@ -208,9 +207,9 @@ void CVeskoraRFConfigurationDlg::done(int result) {
     if (stoppedHere) {
         const int answer = res::WindowMessageBox(
             this,
-            QStringLiteral("This program stopped the gateway's service and has not started it again.\n"
-                           "Yes: start the service again and quit. No: quit and leave it stopped. Cancel: stay."),
-            QStringLiteral("Quit"), res::PromptIcon::Question, res::PromptButtons::YesNoCancel);
+            res::Added("This program stopped the gateway's service and has not started it again.\n"
+                       "Yes: start the service again and quit. No: quit and leave it stopped. Cancel: stay."),
+            res::Added("Quit"), res::PromptIcon::Question, res::PromptButtons::YesNoCancel);
         if (answer == res::kIdCancel) return;
         if (answer == res::kIdYes) {
             m_dlgRfConfig.OnBnClickedServiceStop();  // the page's own toggle sends the restart
@@ -366,7 +365,7 @@ void CVeskoraRFConfigurationDlg::OnSiteChosen(const QString& name, const QString
     if (m_dlgRfConfig.m_pDataSocket || m_dlgRfConfig.m_bConnected) {
         if (m_statusBar)
             m_statusBar->showMessage(
-                QStringLiteral("Site %1: disconnect first to connect to its gateway %2:%3").arg(name, host).arg(port),
+                res::Added("Site %1: disconnect first to connect to its gateway %2:%3").arg(name, host).arg(port),
                 10000);
         return;
     }
@@ -376,8 +375,7 @@ void CVeskoraRFConfigurationDlg::OnSiteChosen(const QString& name, const QString
     if (!isV4 || !m_dlgRfConfig.m_ipAddress || !m_dlgRfConfig.m_editPort) {
         if (m_statusBar)
             m_statusBar->showMessage(
-                QStringLiteral("Site %1: the gateway %2 is not an IPv4 address; type it on the RF page")
-                    .arg(name, host),
+                res::Added("Site %1: the gateway %2 is not an IPv4 address; type it on the RF page").arg(name, host),
                 10000);
         return;
     }

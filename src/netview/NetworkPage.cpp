@@ -30,6 +30,7 @@
 #include "network/NetworkFile.h"
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
+#include "res/Readings.h"
 #include "res/UserPrompts.h"
 #include "textcodec/qt/NarrowText.h"
 #include "wire/CommandText.h"
@@ -148,7 +149,7 @@ void NetworkPage::Build() {
     auto* linkRow = new QHBoxLayout;
     m_linkLabel = new QLabel(this);
     m_linkLabel->setWordWrap(true);  // a long line must not set the tab's least width
-    m_connect = new QPushButton(QStringLiteral("Connect"), this);
+    m_connect = new QPushButton(res::Added("Connect"), this);
     linkRow->addWidget(m_linkLabel, 1);
     m_planLabel = new QLabel(this);
     linkRow->addWidget(m_planLabel);
@@ -171,8 +172,8 @@ void NetworkPage::Build() {
     auto* siteRow = new QHBoxLayout;
     auto* fileRow = new QHBoxLayout;
     QHBoxLayout* actions = siteRow;
-    const auto button = [&](const char* text, void (NetworkPage::*slot)(), const QKeySequence& keys = {}) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
+    const auto button = [&](const QString& text, void (NetworkPage::*slot)(), const QKeySequence& keys = {}) {
+        auto* b = new QPushButton(text, this);
         connect(b, &QPushButton::clicked, this, slot);
         actions->addWidget(b);
         if (!keys.isEmpty()) {
@@ -183,21 +184,20 @@ void NetworkPage::Build() {
         }
         return b;
     };
-    m_readAll = button("Read all", &NetworkPage::ReadAll, QKeySequence(Qt::CTRL | Qt::Key_R));
-    m_retry = button("Retry unanswered", &NetworkPage::RetryUnanswered);
-    m_compare = button("Compare", &NetworkPage::Compare, QKeySequence(Qt::Key_F5));
-    m_write = button("Write differences…", &NetworkPage::WriteDifferences);
+    m_readAll = button(res::Added("Read all"), &NetworkPage::ReadAll, QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_retry = button(res::Added("Retry unanswered"), &NetworkPage::RetryUnanswered);
+    m_compare = button(res::Added("Compare"), &NetworkPage::Compare, QKeySequence(Qt::Key_F5));
+    m_write = button(res::Added("Write differences…"), &NetworkPage::WriteDifferences);
     siteRow->addStretch(1);
     actions = fileRow;
-    m_openPlan = button("Open plan…", &NetworkPage::OpenPlan, QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_savePlan = button("Save as plan…", &NetworkPage::SavePlan, QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_export = button("Export report…", &NetworkPage::ExportReport, QKeySequence(Qt::CTRL | Qt::Key_E));
-    m_includeKeys = new QCheckBox(QStringLiteral("Include network keys"), this);
+    m_openPlan = button(res::Added("Open plan…"), &NetworkPage::OpenPlan, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_savePlan = button(res::Added("Save as plan…"), &NetworkPage::SavePlan, QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_export = button(res::Added("Export report…"), &NetworkPage::ExportReport, QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_includeKeys = new QCheckBox(res::Added("Include network keys"), this);
     fileRow->addWidget(m_includeKeys);
     m_filter = new QComboBox(this);
-    m_filter->addItems(
-        {QStringLiteral("All values"), QStringLiteral("Only differences"), QStringLiteral("Only problems")});
-    m_filter->setAccessibleName(QStringLiteral("Show in the tree"));
+    m_filter->addItems({res::Added("All values"), res::Added("Only differences"), res::Added("Only problems")});
+    m_filter->setAccessibleName(res::Added("Show in the tree"));
     connect(m_filter, &QComboBox::currentIndexChanged, this,
             [this](int) { ApplyFilter(*m_tree, static_cast<TreeFilter>(m_filter->currentIndex())); });
     fileRow->addWidget(m_filter);
@@ -212,7 +212,7 @@ void NetworkPage::Build() {
     auto* progressRow = new QHBoxLayout;
     m_progress = new QProgressBar(this);
     m_current = new QLabel(this);
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel = new QPushButton(res::Added("Cancel"), this);
     connect(m_cancel, &QPushButton::clicked, this, &NetworkPage::Cancel);
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(m_current, 2);
@@ -226,8 +226,8 @@ void NetworkPage::Build() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_tree = new QTreeWidget(splitter);
     m_tree->setColumnCount(5);
-    m_tree->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Value"), QStringLiteral("Plan"),
-                             QStringLiteral("State"), QStringLiteral("Time")});
+    m_tree->setHeaderLabels(
+        {res::Added("Item"), res::Added("Value"), res::Added("Plan"), res::Added("State"), res::Added("Time")});
     m_tree->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_tree->setColumnWidth(kItem, 260);
     m_tree->setColumnWidth(kValue, 170);
@@ -235,9 +235,9 @@ void NetworkPage::Build() {
     m_tree->setColumnWidth(kState, 160);
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     connect(m_tree, &QTreeWidget::itemChanged, this, &NetworkPage::OnItemChanged);
-    m_tree->setAccessibleName(QStringLiteral("Site"));
+    m_tree->setAccessibleName(res::Added("Site"));
     m_planView = new FrequencyPlanView(splitter);
-    m_planView->setAccessibleName(QStringLiteral("Frequency plan"));
+    m_planView->setAccessibleName(res::Added("Frequency plan"));
     // Shown once a site is chosen: until then it would only cost a small screen its height.
     history->hide();
     splitter->addWidget(history);
@@ -257,9 +257,9 @@ void NetworkPage::RefreshLink() {
     if (!m_linkLabel) return;
     const bool open = m_link && m_link->Link().IsOpen();
     const QString address = m_link ? m_link->Address() : QString();
-    m_linkLabel->setText(open ? QStringLiteral("Connected to the gateway at %1.").arg(address)
-                              : QStringLiteral("Not connected. Connect links the RF Configuration page to %1; "
-                                               "this tab then works over the same link.")
+    m_linkLabel->setText(open ? res::Added("Connected to the gateway at %1.").arg(address)
+                              : res::Added("Not connected. Connect links the RF Configuration page to %1; "
+                                           "this tab then works over the same link.")
                                     .arg(address));
     m_connect->setVisible(!open);
 }
@@ -275,7 +275,7 @@ void NetworkPage::SetBusy(bool busy) {
 }
 
 void NetworkPage::Tell(const QString& text, bool error) {
-    res::WindowMessageBox(this, text, QStringLiteral("Network"),
+    res::WindowMessageBox(this, text, res::Added("Network"),
                           error ? res::PromptIcon::Warning : res::PromptIcon::Information);
 }
 
@@ -283,10 +283,10 @@ bool NetworkPage::EnsureLink() {
     if (m_link && m_link->Link().IsOpen()) return true;
     const QString address = m_link ? m_link->Address() : QString();
     if (m_link && res::WindowMessageBox(this,
-                                        QStringLiteral("Not connected to the gateway. Connect to %1 now? "
-                                                       "Press the button again once the link is up.")
+                                        res::Added("Not connected to the gateway. Connect to %1 now? "
+                                                   "Press the button again once the link is up.")
                                             .arg(address),
-                                        QStringLiteral("Network"), res::PromptIcon::Question,
+                                        res::Added("Network"), res::PromptIcon::Question,
                                         res::PromptButtons::YesNo) == res::kIdYes) {
         m_link->Connect();
         RefreshLink();
@@ -297,9 +297,9 @@ bool NetworkPage::EnsureLink() {
 bool NetworkPage::EnsureServiceStopped() {
     if (m_link->ServiceStopped()) return true;
     if (res::WindowMessageBox(this,
-                              QStringLiteral("The gateway's service is running; configuration needs it stopped. "
-                                             "Stop it now? It is started again at the end."),
-                              QStringLiteral("Network"), res::PromptIcon::Question,
+                              res::Added("The gateway's service is running; configuration needs it stopped. "
+                                         "Stop it now? It is started again at the end."),
+                              res::Added("Network"), res::PromptIcon::Question,
                               res::PromptButtons::YesNo) != res::kIdYes) {
         return false;
     }
@@ -325,9 +325,8 @@ void NetworkPage::StartRead(bool onlyUnanswered) {
     network::Site ids;
     std::string error;
     if (!network::LoadSiteIds(m_idFile.empty() ? ids::LocateIdFile().idFilePath : m_idFile, ids, &error)) {
-        Tell(
-            QStringLiteral("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1").arg(Q(error)),
-            true);
+        Tell(res::Added("Read all takes the modules' IDs from the ID file, which cannot be read:\n%1").arg(Q(error)),
+             true);
         return;
     }
     if (!EnsureServiceStopped()) return;
@@ -353,21 +352,21 @@ void NetworkPage::OnReadFinished() {
     const QString where = Q(m_reader->LostAt());
     const int notRead = m_reader->NotRead();
     m_summary =
-        QStringLiteral("Read: %1 answered, %2 without answer.").arg(m_reader->Answered()).arg(m_reader->Unanswered());
+        res::Added("Read: %1 answered, %2 without answer.").arg(m_reader->Answered()).arg(m_reader->Unanswered());
     if (m_reader->Unanswered() > 0) {
-        m_actions = {{QStringLiteral("Retry"), [this] { RetryUnanswered(); }},
-                     {QStringLiteral("Show"), [this] { ShowFirst(ShownState::NoAnswer); }}};
+        m_actions = {{res::Added("Retry"), [this] { RetryUnanswered(); }},
+                     {res::Added("Show"), [this] { ShowFirst(ShownState::NoAnswer); }}};
     }
     if (lost) {
-        m_summary = QStringLiteral("Link lost at %1 — %2 not read; %3 answered before.")
+        m_summary = res::Added("Link lost at %1 — %2 not read; %3 answered before.")
                         .arg(where)
                         .arg(notRead)
                         .arg(m_reader->Answered());
     }
     EndOperation();
     if (lost) {
-        Tell(QStringLiteral("The link to the gateway was lost at %1: %2 modules were not read. "
-                            "Their last known values stay, marked.")
+        Tell(res::Added("The link to the gateway was lost at %1: %2 modules were not read. "
+                        "Their last known values stay, marked.")
                  .arg(where)
                  .arg(notRead),
              true);
@@ -387,12 +386,12 @@ void NetworkPage::Cancel() {
     if (m_writer) {
         // The item on the wire ends; the rest are not written.
         m_writer->Cancel();
-        m_current->setText(QStringLiteral("Cancelling after the current item…"));
+        m_current->setText(res::Added("Cancelling after the current item…"));
         return;
     }
     if (m_reader) {
         m_client->Cancel();
-        m_summary = QStringLiteral("Read all cancelled: %1 answered so far.").arg(m_reader->Answered());
+        m_summary = res::Added("Read all cancelled: %1 answered so far.").arg(m_reader->Answered());
         EndOperation();
     }
 }
@@ -414,17 +413,16 @@ void NetworkPage::EndOperation() {
 void NetworkPage::OfferRestart() {
     const bool agreed = std::exchange(m_restartAgreed, false);
     if (!m_stoppedService || !m_link || !m_link->Link().IsOpen()) return;
-    if (agreed || res::WindowMessageBox(
-                      this, QStringLiteral("This tab stopped the gateway's service. Start it again now?"),
-                      QStringLiteral("Network"), res::PromptIcon::Question, res::PromptButtons::YesNo) == res::kIdYes) {
+    if (agreed || res::WindowMessageBox(this, res::Added("This tab stopped the gateway's service. Start it again now?"),
+                                        res::Added("Network"), res::PromptIcon::Question,
+                                        res::PromptButtons::YesNo) == res::kIdYes) {
         m_link->RestartService();
         m_stoppedService = false;
     }
 }
 
 void NetworkPage::OpenPlan() {
-    const QString file =
-        m_chooseFile(this, QStringLiteral("Open plan"), QStringLiteral("Network files (*.xml)"), false);
+    const QString file = m_chooseFile(this, res::Added("Open plan"), res::Added("Network files (*.xml)"), false);
     if (!file.isEmpty()) OpenPlanFile(file);
 }
 
@@ -432,14 +430,14 @@ void NetworkPage::OpenPlanFile(const QString& file) {
     network::Site plan;
     std::string error;
     if (!network::LoadNetworkFile(file.toStdString(), plan, &error)) {
-        Tell(QStringLiteral("The plan was not opened:\n%1").arg(Q(error)), true);
+        Tell(res::Added("The plan was not opened:\n%1").arg(Q(error)), true);
         return;
     }
     m_plan = std::move(plan);
     m_planName = QFileInfo(file).fileName();
     for (auto& [path, notes] : m_notes) notes.edited = notes.differs = false;
     m_compared = false;
-    m_summary = QStringLiteral("Plan %1 opened.").arg(m_planName);
+    m_summary = res::Added("Plan %1 opened.").arg(m_planName);
     ShowPlanName();
     RefreshTree();
 }
@@ -464,16 +462,15 @@ network::Site NetworkPage::Merged() const {
 }
 
 void NetworkPage::SavePlan() {
-    const QString file =
-        m_chooseFile(this, QStringLiteral("Save as plan"), QStringLiteral("Network files (*.xml)"), true);
+    const QString file = m_chooseFile(this, res::Added("Save as plan"), res::Added("Network files (*.xml)"), true);
     if (file.isEmpty()) return;
     std::string error;
     if (!network::SaveNetworkFile(Merged(), file.toStdString(), &error)) {
-        Tell(QStringLiteral("The plan was not saved:\n%1").arg(Q(error)), true);
+        Tell(res::Added("The plan was not saved:\n%1").arg(Q(error)), true);
         return;
     }
     m_planName = QFileInfo(file).fileName();
-    m_summary = QStringLiteral("Plan saved: %1").arg(m_planName);
+    m_summary = res::Added("Plan saved: %1").arg(m_planName);
     m_unsaved = false;
     ShowPlanName();
     RefreshTree();
@@ -483,7 +480,7 @@ void NetworkPage::Compare() {
     std::size_t planned = 0;
     network::ForEachValue(m_plan, [&](const std::string&, const network::Value& v) { planned += v.Known(); });
     if (planned == 0) {
-        m_summary = QStringLiteral("There is no plan to compare with: open one, or edit values in the tree.");
+        m_summary = res::Added("There is no plan to compare with: open one, or edit values in the tree.");
         RefreshTree();
         return;
     }
@@ -492,7 +489,7 @@ void NetworkPage::Compare() {
     for (const network::Difference& d : differences) m_notes[d.path].differs = true;
     m_compared = true;
     m_summary =
-        QStringLiteral("Compared with the plan: %1 of %2 planned values differ.").arg(differences.size()).arg(planned);
+        res::Added("Compared with the plan: %1 of %2 planned values differ.").arg(differences.size()).arg(planned);
     RefreshTree();
     // The differences are what the technician looks for: open their branches, show the first.
     for (const network::Difference& d : differences) {
@@ -505,13 +502,13 @@ void NetworkPage::WriteDifferences() {
     if (Busy() || !m_link) return;
     std::vector<network::WriteItem> items = network::PlanWrites(m_plan, *m_site);
     if (items.empty()) {
-        m_summary = QStringLiteral("Nothing to write: every planned value is on the gateway already.");
+        m_summary = res::Added("Nothing to write: every planned value is on the gateway already.");
         RefreshTree();
         return;
     }
     // One question holds it all: the changes, the service's stop and restart, the lines.
     const bool stopsService = !m_link->ServiceStopped();
-    if (res::WindowMessageBox(this, WriteQuestion(items, Live(), stopsService), QStringLiteral("Write differences"),
+    if (res::WindowMessageBox(this, WriteQuestion(items, Live(), stopsService), res::Added("Write differences"),
                               res::PromptIcon::Question, res::PromptButtons::YesNo) != res::kIdYes) {
         return;
     }
@@ -550,13 +547,13 @@ void NetworkPage::OnWriteFinished() {
     using R = devlink::WriteResult;
     const int notWritten = counts[static_cast<int>(R::NotAttempted)] + counts[static_cast<int>(R::LinkFailed)] +
                            counts[static_cast<int>(R::CannotWrite)];
-    m_summary = QStringLiteral("Written: %1 confirmed, %2 differ after the write, %3 without answer, %4 not written.")
+    m_summary = res::Added("Written: %1 confirmed, %2 differ after the write, %3 without answer, %4 not written.")
                     .arg(counts[static_cast<int>(R::Confirmed)])
                     .arg(counts[static_cast<int>(R::DiffersAfterWrite)])
                     .arg(counts[static_cast<int>(R::NoAnswer)])
                     .arg(notWritten);
     if (const int unsure = counts[static_cast<int>(R::NotConfirmed)]) {
-        m_summary += QStringLiteral(" %1 not confirmed: the gateway's answers could not be told apart.").arg(unsure);
+        m_summary += res::Added(" %1 not confirmed: the gateway's answers could not be told apart.").arg(unsure);
     }
     QString lostAt;
     for (const devlink::WriteReport& report : m_writer->Reports()) {
@@ -564,7 +561,7 @@ void NetworkPage::OnWriteFinished() {
     }
     EndOperation();
     if (!lostAt.isEmpty()) {
-        Tell(QStringLiteral("The link to the gateway dropped during the write at %1: %2 items were not written.")
+        Tell(res::Added("The link to the gateway dropped during the write at %1: %2 items were not written.")
                  .arg(lostAt)
                  .arg(notWritten),
              true);
@@ -572,18 +569,17 @@ void NetworkPage::OnWriteFinished() {
 }
 
 void NetworkPage::ExportReport() {
-    const QString chosen =
-        m_chooseFile(this, QStringLiteral("Export report"), QStringLiteral("PDF documents (*.pdf)"), true);
+    const QString chosen = m_chooseFile(this, res::Added("Export report"), res::Added("PDF documents (*.pdf)"), true);
     if (chosen.isEmpty()) return;
     const QString file = WithSuffix(chosen, QStringLiteral("pdf"));
     QString error;
     if (!WriteReport(Report(), file, &error)) {
-        Tell(QStringLiteral("The report was not written:\n%1").arg(error), true);
+        Tell(res::Added("The report was not written:\n%1").arg(error), true);
         return;
     }
     const QFileInfo pdf(file);
-    m_summary = QStringLiteral("Report written: %1 and %2.html").arg(pdf.fileName(), pdf.completeBaseName());
-    m_actions = {{QStringLiteral("Open folder"),
+    m_summary = res::Added("Report written: %1 and %2.html").arg(pdf.fileName(), pdf.completeBaseName());
+    m_actions = {{res::Added("Open folder"),
                   [folder = pdf.absolutePath()] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }}};
     m_unsaved = false;
     RefreshTree();
@@ -674,8 +670,7 @@ void NetworkPage::GoToDifference(bool forward) {
 }
 
 void NetworkPage::ShowPlanName() {
-    m_planLabel->setText(m_planName.isEmpty() ? QStringLiteral("No plan open")
-                                              : QStringLiteral("Plan: %1").arg(m_planName));
+    m_planLabel->setText(m_planName.isEmpty() ? res::Added("No plan open") : res::Added("Plan: %1").arg(m_planName));
 }
 
 void NetworkPage::ShowFirst(ShownState state) {
@@ -731,7 +726,7 @@ void NetworkPage::RefreshTree() {
         const auto before = m_beforeWrite.find(path);
         item->setToolTip(kValue, before == m_beforeWrite.end()
                                      ? QString()
-                                     : QStringLiteral("Before the write: %1").arg(N(before->second)));
+                                     : res::Added("Before the write: %1").arg(N(before->second)));
         item->setData(kItem, kStateRole, static_cast<int>(state));
     });
     m_planView->SetPlacements(PlaceModules(*m_site, m_plan));
@@ -756,9 +751,8 @@ void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
         network::ForEachValue(m_plan, [&](const std::string& p, network::Value&) { isValue = isValue || p == path; });
         if (isValue) {
             RefreshTree();
-            Tell(
-                QStringLiteral("%1: %2 %3; it is not planned.").arg(Q(path), Q(network::TheValue(path, typed)), Q(why)),
-                true);
+            Tell(res::Added("%1: %2 %3; it is not planned.").arg(Q(path), Q(network::TheValue(path, typed)), Q(why)),
+                 true);
             return;
         }
     }

@@ -6,15 +6,16 @@
 #include <QLabel>
 
 #include "ids/DocumentsFolder.h"
+#include "res/Readings.h"
 
 namespace netview {
 
 SiteChooser::SiteChooser(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* label = new QLabel(QStringLiteral("Site:"), this);
+    auto* label = new QLabel(res::Added("Site:"), this);
     m_box = new QComboBox(this);
-    m_box->setAccessibleName(QStringLiteral("Site from the site list"));
+    m_box->setAccessibleName(res::Added("Site from the site list"));
     m_box->view()->setAccessibleName(m_box->accessibleName());
     m_box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     label->setBuddy(m_box);
@@ -29,13 +30,12 @@ void SiteChooser::Reload() {
     std::string error;
     if (!network::LoadSiteList(m_listPath, &m_sites, &error)) m_sites.clear();
     m_box->clear();
-    m_box->addItem(QStringLiteral("(none)"));
+    m_box->addItem(res::Added("(none)"));
     for (const network::SiteEntry& s : m_sites) {
         m_box->addItem(QString::fromStdString(s.name + "  " + network::GatewayText(s)));
     }
-    m_box->setToolTip(error.empty()
-                          ? QString::fromStdString(m_listPath)
-                          : QStringLiteral("The site list was not read:\n%1").arg(QString::fromStdString(error)));
+    m_box->setToolTip(error.empty() ? QString::fromStdString(m_listPath)
+                                    : res::Added("The site list was not read:\n%1").arg(QString::fromStdString(error)));
 }
 
 void SiteChooser::showEvent(QShowEvent* event) {

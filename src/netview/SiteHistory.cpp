@@ -10,6 +10,7 @@
 #include "network/NetworkFile.h"
 #include "network/SiteList.h"
 #include "network/WritePlan.h"
+#include "res/Readings.h"
 #include "textcodec/qt/NarrowText.h"
 
 namespace netview {
@@ -28,16 +29,16 @@ SiteHistory::SiteHistory(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_entries = new QTreeWidget(this);
-    m_entries->setAccessibleName(QStringLiteral("Site history"));
+    m_entries->setAccessibleName(res::Added("Site history"));
     m_entries->setRootIsDecorated(false);
-    m_entries->setHeaderLabels({QStringLiteral("When (UTC)"), QStringLiteral("Kind")});
+    m_entries->setHeaderLabels({res::Added("When (UTC)"), res::Added("Kind")});
     m_entries->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_entries->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_differences = new QTreeWidget(this);
-    m_differences->setAccessibleName(QStringLiteral("Differences between the chosen entries"));
+    m_differences->setAccessibleName(res::Added("Differences between the chosen entries"));
     m_differences->setRootIsDecorated(false);
-    m_differences->setHeaderLabels({QStringLiteral("Path"), QStringLiteral("Older"), QStringLiteral("Newer")});
-    m_summary = new QLabel(QStringLiteral("Choose two entries to see what changed between them."), this);
+    m_differences->setHeaderLabels({res::Added("Path"), res::Added("Older"), res::Added("Newer")});
+    m_summary = new QLabel(res::Added("Choose two entries to see what changed between them."), this);
     m_summary->setWordWrap(true);
     layout->addWidget(m_entries, 1);
     layout->addWidget(m_summary);
@@ -76,9 +77,9 @@ void SiteHistory::Reload() {
     m_history = std::move(history);
     const QSignalBlocker quiet(m_entries);
     m_entries->clear();
-    new QTreeWidgetItem(m_entries, {QStringLiteral("now"), QStringLiteral("live site")});
+    new QTreeWidgetItem(m_entries, {res::Added("now"), res::Added("live site")});
     for (const network::HistoryEntry& e : m_history) {
-        new QTreeWidgetItem(m_entries, {Q(e.when), Q(e.kind) + (e.partial ? QStringLiteral(" (partial)") : QString())});
+        new QTreeWidgetItem(m_entries, {Q(e.when), Q(e.kind) + (e.partial ? res::Added(" (partial)") : QString())});
     }
     CompareChosen();
 }
@@ -98,8 +99,8 @@ void SiteHistory::CompareChosen() {
     std::vector<int> rows;
     for (QTreeWidgetItem* item : m_entries->selectedItems()) rows.push_back(m_entries->indexOfTopLevelItem(item));
     if (rows.size() != 2) {
-        m_summary->setText(m_history.empty() ? QStringLiteral("No history kept for this site yet.")
-                                             : QStringLiteral("Choose two entries to see what changed between them."));
+        m_summary->setText(m_history.empty() ? res::Added("No history kept for this site yet.")
+                                             : res::Added("Choose two entries to see what changed between them."));
         return;
     }
     // Rows run newest first: the larger row is the older entry, shown on the left.
@@ -108,19 +109,21 @@ void SiteHistory::CompareChosen() {
     network::Site left, right;
     std::string error;
     if (!SiteOf(older, &left, &error) || !SiteOf(newer, &right, &error)) {
-        m_summary->setText(QStringLiteral("Cannot compare: %1").arg(Q(error)));
+        m_summary->setText(res::Added("Cannot compare: %1").arg(Q(error)));
         return;
     }
     const QString leftName = m_entries->topLevelItem(older)->text(0);
     const QString rightName = m_entries->topLevelItem(newer)->text(0);
-    m_differences->setHeaderLabels({QStringLiteral("Path"), leftName, rightName});
+    m_differences->setHeaderLabels({res::Added("Path"), leftName, rightName});
     const std::vector<network::Difference> differences = network::PlanDifferences(left, right);
     for (const network::Difference& d : differences) {
         new QTreeWidgetItem(m_differences, {Q(d.path), Shown(d.left), Shown(d.right)});
     }
-    m_summary->setText(QStringLiteral("%1 difference%2 between %3 and %4.")
+    // Whole sentences, one for each number: a translation cannot follow an added "s".
+    m_summary->setText((differences.size() == 1 ? res::Added("%1 difference between %2 and %3.")
+                                                : res::Added("%1 differences between %2 and %3."))
                            .arg(differences.size())
-                           .arg(differences.size() == 1 ? QString() : QStringLiteral("s"), leftName, rightName));
+                           .arg(leftName, rightName));
 }
 
 }  // namespace netview

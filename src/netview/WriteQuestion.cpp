@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "res/Readings.h"
 #include "textcodec/qt/NarrowText.h"
 
 namespace netview {
@@ -16,7 +17,7 @@ QString ChangeName(const std::string& path) {
 }
 
 QString Shown(const std::string& narrow) {
-    return narrow.empty() ? QStringLiteral("(none)") : textcodec::ToQString(narrow);
+    return narrow.empty() ? res::Added("(none)") : textcodec::ToQString(narrow);
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ QString WriteQuestion(const std::vector<network::WriteItem>& items, const networ
     int count = 0;
     for (const network::WriteItem& item : items) {
         if (!item.problem.empty()) {
-            changes += QStringLiteral("%1: cannot write: %2\n")
+            changes += res::Added("%1: cannot write: %2\n")
                            .arg(QString::fromStdString(item.module), QString::fromStdString(item.problem));
             continue;
         }
@@ -43,11 +44,11 @@ QString WriteQuestion(const std::vector<network::WriteItem>& items, const networ
             ++count;
         }
     }
-    QString text = QStringLiteral("Write %1 change(s) to the gateway?\n\n").arg(count) + changes;
+    QString text = res::Added("Write %1 change(s) to the gateway?\n\n").arg(count) + changes;
     if (stopsService) {
-        text += QStringLiteral("\nThe gateway's service is stopped first and started again at the end.\n");
+        text += res::Added("\nThe gateway's service is stopped first and started again at the end.\n");
     }
-    text += QStringLiteral("\nDetails: these lines are sent, each followed by a GET that reads it back:\n") + lines;
+    text += res::Added("\nDetails: these lines are sent, each followed by a GET that reads it back:\n") + lines;
     return text;
 }
 

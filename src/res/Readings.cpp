@@ -12,8 +12,9 @@ namespace {
 
 const QString kLanguageKey = QStringLiteral("language");
 const QString kEnglish = QStringLiteral("en");
-// The English translation is built into the program as a resource.
+// Both translations are built into the program as resources.
 const QString kEnglishFile = QStringLiteral(":/i18n/veskora_en.qm");
+const QString kKoreanFile = QStringLiteral(":/i18n/veskora_ko.qm");
 
 std::unique_ptr<QTranslator>& Installed() {
     static std::unique_ptr<QTranslator> translator;
@@ -25,6 +26,8 @@ std::unique_ptr<QTranslator>& Installed() {
 QString Reading(const char* text) { return QCoreApplication::translate(kReadingContext, text); }
 
 QString Reading(const QString& text) { return Reading(text.toUtf8().constData()); }
+
+QString Added(const char* text) { return QCoreApplication::translate(kAddedContext, text); }
 
 Language SavedLanguage() {
     return res::OpenSettings()->value(kLanguageKey).toString() == kEnglish ? Language::English : Language::Korean;
@@ -40,9 +43,8 @@ bool ApplyLanguage(Language language) {
         QCoreApplication::removeTranslator(installed.get());
         installed.reset();
     }
-    if (language == Language::Korean) return true;
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(kEnglishFile)) return false;
+    if (!translator->load(language == Language::English ? kEnglishFile : kKoreanFile)) return false;
     QCoreApplication::installTranslator(translator.get());
     installed = std::move(translator);
     return true;

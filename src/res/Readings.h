@@ -13,14 +13,22 @@ inline constexpr char kReadingContext[] = "Veskora";
 QString Reading(const char* text);
 QString Reading(const QString& text);
 
+// The texts this program added are English in the sources; their Korean
+// reading is in this context.
+inline constexpr char kAddedContext[] = "Added";
+
+// An added text as the chosen language reads it: in English (or with no
+// translator installed) exactly the text given.
+QString Added(const char* text);
+
 enum class Language { Korean, English };
 
 // The language chosen last (Korean when none was).
 Language SavedLanguage();
 void SaveLanguage(Language language);
 
-// Installs the reading of the language for the process (Korean: none).
-// False when English was asked for and its translation could not be loaded.
+// Installs the reading of the language for the process: English reads the
+// Korean texts, Korean reads the added ones. False when it could not be loaded.
 bool ApplyLanguage(Language language);
 
 }  // namespace res

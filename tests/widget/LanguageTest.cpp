@@ -32,26 +32,58 @@ bool HasHangul(const QString& text) {
                        [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
 }
 
-// The string literals of a C++ source that hold Hangul, adjacent pieces
-// joined and escapes undone, comment lines left out.
-QStringList KoreanLiterals(const QString& source) {
+// The string literals of a C++ source that the pattern's first group holds,
+// adjacent pieces joined and escapes undone, comment lines left out.
+QStringList Literals(const QString& source, const QRegularExpression& runs) {
     QString code;
     for (const QString& line : source.split(u'\n')) {
         if (!line.trimmed().startsWith(QStringLiteral("//"))) code += line + u'\n';
     }
-    static const QRegularExpression pieces(QStringLiteral(R"re("(?:[^"\\\n]|\\.)*"(?:\s*"(?:[^"\\\n]|\\.)*")*)re"));
     static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
     QStringList found;
-    for (const auto& run : pieces.globalMatch(code)) {
+    for (const auto& run : runs.globalMatch(code)) {
         QString text;
-        for (const auto& p : piece.globalMatch(run.captured(0))) text += p.captured(1);
+        for (const auto& p : piece.globalMatch(run.captured(1))) text += p.captured(1);
         text.replace(QStringLiteral("\\r"), QStringLiteral("\r"))
             .replace(QStringLiteral("\\n"), QStringLiteral("\n"))
             .replace(QStringLiteral("\\\""), QStringLiteral("\""))
             .replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-        if (HasHangul(text)) found << text;
+        found << text;
     }
     return found;
+}
+
+const QRegularExpression& AnyRuns() {
+    static const QRegularExpression runs(QStringLiteral(R"re(("(?:[^"\\\n]|\\.)*"(?:\s*"(?:[^"\\\n]|\\.)*")*))re"));
+    return runs;
+}
+
+// The added English texts: the literals given to res::Added (or a local
+// "added" that calls it).
+const QRegularExpression& AddedRuns() {
+    static const QRegularExpression runs(QStringLiteral(R"re(\b[Aa]dded\(((?:\s*"(?:[^"\\\n]|\\.)*")+)\s*\))re"));
+    return runs;
+}
+
+// The literals that hold Hangul.
+QStringList KoreanLiterals(const QString& source) {
+    QStringList found = Literals(source, AnyRuns());
+    found.removeIf([](const QString& text) { return !HasHangul(text); });
+    return found;
+}
+
+QStringList AddedLiterals(const QString& source) { return Literals(source, AddedRuns()); }
+
+// Each .cpp and .h file of the program, read.
+template <typename Check>
+void ForEachSource(Check check) {
+    QDirIterator files(QStringLiteral(VESKORA_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        check(file.fileName(), QString::fromUtf8(file.readAll()));
+    }
 }
 
 // Every text a window shows: captions, titles, menus, tabs, lists, grid.
@@ -78,6 +110,7 @@ QStringList VisibleTexts(QWidget& window) {
             }
         }
         if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
+            for (int col = 0; col < tree->columnCount(); ++col) texts << tree->headerItem()->text(col);
             for (QTreeWidgetItemIterator it(tree); *it; ++it) {
                 texts << (*it)->text(0) << (*it)->text(1);
                 if (auto* property = dynamic_cast<res::GridProperty*>(*it)) texts << property->GetDescription();
@@ -112,20 +145,36 @@ TEST(Readings, EveryKoreanTextInTheSourcesHasAnEnglishReading) {
     QTranslator english;
     ASSERT_TRUE(english.load(QStringLiteral(":/i18n/veskora_en.qm")));
     int checked = 0;
-    QDirIterator files(QStringLiteral(VESKORA_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                       QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        for (const QString& text : KoreanLiterals(QString::fromUtf8(file.readAll()))) {
+    ForEachSource([&](const QString& fileName, const QString& source) {
+        for (const QString& text : KoreanLiterals(source)) {
             const QString reading = english.translate(res::kReadingContext, text.toUtf8().constData());
             EXPECT_FALSE(reading.isEmpty())
-                << "no English reading in " << qPrintable(file.fileName()) << ": " << qPrintable(text);
+                << "no English reading in " << qPrintable(fileName) << ": " << qPrintable(text);
             EXPECT_FALSE(HasHangul(reading)) << qPrintable(reading);
             ++checked;
         }
-    }
+    });
     EXPECT_GT(checked, 30);  // the scan found the program's texts at all
+}
+
+TEST(Readings, EveryAddedTextInTheSourcesHasAKoreanReading) {
+    QTranslator korean;
+    ASSERT_TRUE(korean.load(QStringLiteral(":/i18n/veskora_ko.qm")));
+    int checked = 0;
+    ForEachSource([&](const QString& fileName, const QString& source) {
+        for (const QString& text : AddedLiterals(source)) {
+            const QString reading = korean.translate(res::kAddedContext, text.toUtf8().constData());
+            EXPECT_FALSE(reading.isEmpty())
+                << "no Korean reading in " << qPrintable(fileName) << ": " << qPrintable(text);
+            // The placeholders survive the translation, each of them.
+            for (int n = 1; n <= 4; ++n) {
+                const QString mark = QStringLiteral("%%1").arg(n);
+                EXPECT_EQ(reading.count(mark), text.count(mark)) << qPrintable(text);
+            }
+            ++checked;
+        }
+    });
+    EXPECT_GT(checked, 100);  // the scan found the added texts at all
 }
 
 TEST_F(InEnglish, NoWindowOrMessageShowsKorean) {
@@ -150,6 +199,36 @@ TEST_F(InEnglish, NoWindowOrMessageShowsKorean) {
     ASSERT_FALSE(prompts.shown.empty());
     EXPECT_EQ(prompts.Texts().front(), QStringLiteral("No device is connected.\r\n Connect the device and try again."));
     for (const auto& shown : prompts.shown) EXPECT_FALSE(HasHangul(shown.prompt.text + shown.prompt.caption));
+}
+
+TEST(InKorean, NoAddedTextShowsInEnglish) {
+    ASSERT_TRUE(res::ApplyLanguage(res::Language::Korean));
+    PromptRecorder prompts;
+    prompts.answer = res::kIdNo;
+    CVeskoraRFConfigurationDlg main;
+    main.Create();
+    // The Network tab asks before it reads over no link; the status bar says the link is down.
+    main.m_pageNetwork.ReadAll();
+    // Only a text shown exactly as an added source can be told; one with its %1 filled in cannot.
+    // Outside the Network tab, a text the sources also give outside res::Added ("Connect" on the
+    // RF page, "Value" in the grid) is specified English and stays.
+    QStringList specified;
+    ForEachSource(
+        [&](const QString&, QString source) { specified << Literals(source.remove(AddedRuns()), AnyRuns()); });
+    const auto untranslated = [](const QStringList& texts, const QStringList& allowed) {
+        QStringList found;
+        for (const QString& text : texts) {
+            if (res::Added(text.toUtf8().constData()) != text && !allowed.contains(text)) found << text;
+        }
+        return found;
+    };
+    EXPECT_EQ(untranslated(VisibleTexts(main.m_pageNetwork), {}), QStringList());
+    EXPECT_EQ(untranslated(VisibleTexts(main), specified), QStringList());
+    EXPECT_EQ(main.m_statusBar->LinkLabel(), QStringLiteral("연결 안 됨"));
+    // The specified Korean texts are their own source, untouched.
+    EXPECT_EQ(main.m_dlgRfConfig.m_btnServiceStop->text(), QStringLiteral("서비스 중지"));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_TRUE(HasHangul(prompts.shown.front().prompt.text + prompts.shown.front().prompt.caption));
 }
 
 TEST_F(InEnglish, TheWireTheLogAndTheIdFileStayTheSame) {

@@ -283,6 +283,16 @@ bool RunSmallScreens(const QDir& dir) {
     return ok;
 }
 
+// The Network tab in Korean mode: the added texts read in Korean.
+bool PhotographKorean(const QDir& dir) {
+    res::ApplyLanguage(res::Language::Korean);
+    CVeskoraRFConfigurationDlg main;
+    main.Create();
+    main.showNormal();
+    SelectTab(main, 2);
+    return Save(main, dir, QStringLiteral("korean-network.png"));
+}
+
 // The windows and a message read in English.
 bool PhotographEnglish(const QDir& dir) {
     res::ApplyLanguage(res::Language::English);
@@ -376,6 +386,7 @@ int main(int argc, char* argv[]) {
     ok &= WalkTheFlow(main, dir);
     ok &= WalkTheNetworkTab(main, dir);
     ok &= PhotographEnglish(dir);
+    ok &= PhotographKorean(dir);
     ok &= RunSmallScreens(dir);
     return ok ? 0 : 1;
 }
