@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "res/ListCtrl.h"
+#include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 #include "wire/CommandText.h"
 
@@ -22,7 +23,7 @@ QColor Tint(CellStates::State state) {
 
 CellStates::CellStates(RFConfigDlg& page, QObject* parent) : QObject(parent), m_page(page) {
     connect(&m_page, &RFConfigDlg::CellEdited, this, [this](res::ListCtrl* list, int row, int column) {
-        Mark(list, row, column, State::Edited, QStringLiteral("Edited, not sent yet"));
+        Mark(list, row, column, State::Edited, res::Added("Edited, not sent yet"));
     });
     connect(&m_page, &RFConfigDlg::CommandSent, this, [this](int kind, const std::string& line, bool sent) {
         if (kind == devlink::CMD_SET && sent) OnSet(line);
@@ -98,7 +99,7 @@ void CellStates::OnSet(const std::string& line) {
         const auto& [l, r, c] = key;
         if (l != list || cell.state != State::Edited || c < first || c > last || (row >= 0 && r != row)) continue;
         cell.sent = list->GetItemText(r, c);
-        Mark(list, r, c, State::Waiting, QStringLiteral("Sent, waiting for the reply"));
+        Mark(list, r, c, State::Waiting, res::Added("Sent, waiting for the reply"));
     }
 }
 
@@ -117,10 +118,9 @@ void CellStates::OnReply(const devlink::Reply& reply) {
         }
         const QString shown = target->GetItemText(r, c);
         if (shown.compare(cell.sent, Qt::CaseInsensitive) == 0) {
-            Mark(target, r, c, State::Confirmed, QStringLiteral("Confirmed by the reply"));
+            Mark(target, r, c, State::Confirmed, res::Added("Confirmed by the reply"));
         } else {
-            Mark(target, r, c, State::Differs,
-                 QStringLiteral("Sent \"%1\"; the reply says \"%2\"").arg(cell.sent, shown));
+            Mark(target, r, c, State::Differs, res::Added("Sent \"%1\"; the reply says \"%2\"").arg(cell.sent, shown));
         }
         m_cells[key].sent = cell.sent;
     }

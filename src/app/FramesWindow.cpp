@@ -125,11 +125,20 @@ void FramesWindow::ShowBytes(int row) {
         }
         html += QStringLiteral(" ") + ascii + QLatin1Char('\n');
     }
-    html += QStringLiteral(
-        "</pre><p><span style=\"background:#e8e8e8\">header</span> <span style=\"background:#ffd28a\">length "
-        "byte</span> <span style=\"background:#a8d8ff\">tag</span> <span style=\"background:#c8f0c0\">ID</span> "
-        "<span style=\"background:#fff6c8\">payload</span> <span style=\"background:#f4c0c0\">past the length"
-        "</span></p>");
+    // The legend, in the kinds' own colours.
+    html += QStringLiteral("</pre><p>");
+    const std::pair<network::ByteSpan::Kind, QString> legend[] = {
+        {network::ByteSpan::Header, res::Added("header")},
+        {network::ByteSpan::LengthByte, res::Added("length byte")},
+        {network::ByteSpan::Tag, res::Added("tag")},
+        {network::ByteSpan::Id, res::Added("ID")},
+        {network::ByteSpan::Payload, res::Added("payload")},
+        {network::ByteSpan::Beyond, res::Added("past the length")}};
+    for (const auto& [kind, name] : legend) {
+        html += QStringLiteral("<span style=\"background:%1\">%2</span> ")
+                    .arg(QString::fromLatin1(SpanColour(kind)), name.toHtmlEscaped());
+    }
+    html += QStringLiteral("</p>");
     m_bytes->setHtml(html);
 }
 

@@ -5,18 +5,19 @@
 #include <algorithm>
 #include <map>
 
+#include "res/Readings.h"
+
 namespace netview {
 namespace {
 
 struct Band {
-    const char* name;
-    bool subGigahertz;
-    double low, high;  // MHz shown when no module lies outside
+    bool subGigahertz;  // the SX1276 band, else the SX1280's
+    double low, high;   // MHz shown when no module lies outside
 };
 
 constexpr Band kBands[] = {
-    {"2.4 GHz band (SX1280)", false, 2400.0, 2483.5},
-    {"sub-GHz band (SX1276)", true, 863.0, 928.0},
+    {false, 2400.0, 2483.5},
+    {true, 863.0, 928.0},
 };
 
 }  // namespace
@@ -65,7 +66,8 @@ void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
         }
         painter.setPen(text);
         const int titleY = box.top() + metrics.ascent();
-        painter.drawText(box.left(), titleY, QString::fromLatin1(band.name));
+        painter.drawText(box.left(), titleY,
+                         band.subGigahertz ? res::Added("sub-GHz band (SX1276)") : res::Added("2.4 GHz band (SX1280)"));
         const int axisY = titleY + metrics.descent() + 10;
         painter.drawLine(box.left(), axisY, box.right(), axisY);
         const auto xOf = [&](double mhz) {
@@ -88,8 +90,8 @@ void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
             painter.drawEllipse(QPoint(x, axisY), 4, 4);
             QString label = QString::number(mhz, 'f', 3) + QStringLiteral(" MHz: ");
             label += modules.size() == 1 ? QString::fromStdString(modules.front()->label)
-                                         : QStringLiteral("%1 modules").arg(modules.size());
-            if (clash) label += QStringLiteral(" (shared where it must not be)");
+                                         : res::Added("%1 modules").arg(modules.size());
+            if (clash) label += QLatin1Char(' ') + res::Added("(shared where it must not be)");
             const int w = metrics.horizontalAdvance(label);
             const int left = std::clamp(x - 4, box.left(), std::max(box.left(), box.right() - w));
             for (int r = 0; r < rows; ++r) {

@@ -12,13 +12,16 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <set>
 #include <utility>
 
 #include "ids/DocumentsFolder.h"
@@ -73,6 +76,29 @@ std::string LastSegment(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 3);
 }
 
+// A frequency's Hz, for its editor: the tree shows MHz, a technician types what the gateway takes.
+constexpr int kHzRole = 0x0102;
+
+class ValueDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        const QVariant hz = index.data(kHzRole);
+        if (line && hz.isValid()) {
+            line->setText(hz.toString());
+            line->selectAll();
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+};
+
+// A value as the tree shows it: frequencies in MHz.
+QString Shown(const std::string& path, const std::string& text) {
+    return network::path::IsFrequency(path) ? N(Megahertz(text)) : N(text);
+}
+
 QString ChooseWithDialog(QWidget* parent, const QString& caption, const QString& filter, bool save) {
     const QString start =
         SuggestedPath(QString::fromStdString(ids::LocateIdFile().idFolder), filter, save, QDateTime::currentDateTime());
@@ -118,13 +144,13 @@ void NetworkPage::OnLinkChanged() {
     RefreshTree();
 }
 
-QString NetworkPage::StateText(ShownState state, const network::Value& value) const {
-    QString text = QString::fromLatin1(ShownStateName(state));
+QString NetworkPage::StateText(ShownState state, const network::Value& value, bool english) const {
+    QString text = english ? QString::fromLatin1(ShownStateName(state)) : StateWords(state);
     if (state == ShownState::ReadBeforeLoss || state == ShownState::ConfirmedBeforeLoss) {
         const auto lost = m_site->lostAt.find(value.session);
         if (lost != m_site->lostAt.end()) {
-            text += QStringLiteral(" at %1").arg(
-                QDateTime::fromMSecsSinceEpoch(lost->second).toString(QStringLiteral("hh:mm")));
+            const QString time = QDateTime::fromMSecsSinceEpoch(lost->second).toString(QStringLiteral("hh:mm"));
+            text = english ? text + QStringLiteral(" at %1").arg(time) : res::Added("%1 at %2").arg(text, time);
         }
     }
     return text;
@@ -234,6 +260,7 @@ void NetworkPage::Build() {
     m_tree->setColumnWidth(kPlan, 170);
     m_tree->setColumnWidth(kState, 160);
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    m_tree->setItemDelegateForColumn(kValue, new ValueDelegate(m_tree));
     connect(m_tree, &QTreeWidget::itemChanged, this, &NetworkPage::OnItemChanged);
     m_tree->setAccessibleName(res::Added("Site"));
     m_planView = new FrequencyPlanView(splitter);
@@ -310,6 +337,7 @@ bool NetworkPage::EnsureServiceStopped() {
 
 void NetworkPage::StartClient() {
     m_client = std::make_unique<devlink::GatewayClient>(m_link->Link());
+    if (m_replyTimeoutMs > 0) m_client->SetTimeout(m_replyTimeoutMs);
     connect(m_client.get(), &devlink::GatewayClient::Sending, this,
             [this](const QString& line) { m_current->setText(line); });
     // The stop went out through the page: its "$" message must not join the first reply.
@@ -354,8 +382,7 @@ void NetworkPage::OnReadFinished() {
     m_summary =
         res::Added("Read: %1 answered, %2 without answer.").arg(m_reader->Answered()).arg(m_reader->Unanswered());
     if (m_reader->Unanswered() > 0) {
-        m_actions = {{res::Added("Retry"), [this] { RetryUnanswered(); }},
-                     {res::Added("Show"), [this] { ShowFirst(ShownState::NoAnswer); }}};
+        m_actions = UnansweredActions();
     }
     if (lost) {
         m_summary = res::Added("Link lost at %1 — %2 not read; %3 answered before.")
@@ -363,7 +390,17 @@ void NetworkPage::OnReadFinished() {
                         .arg(notRead)
                         .arg(m_reader->Answered());
     }
+    const bool thenCompare = std::exchange(m_compareAfterRead, false) && !lost;
+    const int unanswered = m_reader->Unanswered();
     EndOperation();
+    if (thenCompare) {
+        Compare();
+        if (unanswered > 0) {
+            m_summary += QLatin1Char(' ') + res::Added("%1 without answer.").arg(unanswered);
+            m_actions = UnansweredActions();
+            RefreshTree();
+        }
+    }
     if (lost) {
         Tell(res::Added("The link to the gateway was lost at %1: %2 modules were not read. "
                         "Their last known values stay, marked.")
@@ -371,6 +408,11 @@ void NetworkPage::OnReadFinished() {
                  .arg(notRead),
              true);
     }
+}
+
+std::vector<ResultStrip::Action> NetworkPage::UnansweredActions() {
+    return {{res::Added("Retry"), [this] { RetryUnanswered(); }},
+            {res::Added("Show"), [this] { ShowFirst(ShownState::NoAnswer); }}};
 }
 
 void NetworkPage::ShowProgress(int done, int total) {
@@ -390,6 +432,7 @@ void NetworkPage::Cancel() {
         return;
     }
     if (m_reader) {
+        m_compareAfterRead = false;
         m_client->Cancel();
         m_summary = res::Added("Read all cancelled: %1 answered so far.").arg(m_reader->Answered());
         EndOperation();
@@ -488,8 +531,34 @@ void NetworkPage::Compare() {
     const std::vector<network::Difference> differences = network::PlanDifferences(m_plan, *m_site);
     for (const network::Difference& d : differences) m_notes[d.path].differs = true;
     m_compared = true;
-    m_summary =
-        res::Added("Compared with the plan: %1 of %2 planned values differ.").arg(differences.size()).arg(planned);
+    // The result says which read it stands on, and offers a fresh one.
+    std::int64_t newest = 0;
+    bool stale = false;
+    std::set<std::string> plannedPaths;
+    network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
+        if (v.Known()) plannedPaths.insert(path);
+    });
+    network::ForEachValue(*m_site, [&](const std::string& path, const network::Value& v) {
+        if (!v.Known() || !v.when || !plannedPaths.count(path)) return;
+        if (v.when > newest) newest = v.when;
+        stale = stale || network::FromLostLink(*m_site, v);
+    });
+    const QString time = QDateTime::fromMSecsSinceEpoch(newest).toString(QStringLiteral("hh:mm:ss"));
+    if (newest == 0) {
+        m_summary = res::Added("Compared before any read: %1 of %2 planned values differ from what is known.");
+    } else if (stale) {
+        m_summary = res::Added(
+            "Compared with the values read until %3, before the link was lost: "
+            "%1 of %2 planned values differ.");
+    } else {
+        m_summary = res::Added("Compared with the values read until %3: %1 of %2 planned values differ.");
+    }
+    m_summary = m_summary.arg(differences.size()).arg(planned).arg(time);
+    m_actions = {{newest == 0 ? res::Added("Read all, then compare") : res::Added("Read again, then compare"), [this] {
+                      m_compareAfterRead = true;
+                      ReadAll();
+                      m_compareAfterRead = Busy();
+                  }}};
     RefreshTree();
     // The differences are what the technician looks for: open their branches, show the first.
     for (const network::Difference& d : differences) {
@@ -610,7 +679,7 @@ ReportData NetworkPage::Report() const {
             Q(path),
             N(value.text),
             N(planned[path]),
-            StateText(state, value),
+            StateText(state, value, true),
             value.when ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss")) : QString(),
             network::path::IsKey(path)};
         const bool unsure = state == ShownState::NoAnswer || state == ShownState::NotConfirmed ||
@@ -627,8 +696,8 @@ ReportData NetworkPage::Report() const {
     network::ForEachValue(Live(), [&](const std::string& path, const network::Value& v) { after[path] = v; });
     for (const auto& [path, before] : m_beforeWrite) {
         const network::Value& now = after[path];
-        report.changes.push_back(
-            {Q(path), N(before), N(now.text), StateText(StateAt(path), now), QString(), network::path::IsKey(path)});
+        report.changes.push_back({Q(path), N(before), N(now.text), StateText(StateAt(path), now, true), QString(),
+                                  network::path::IsKey(path)});
     }
     return report;
 }
@@ -714,8 +783,12 @@ void NetworkPage::RefreshTree() {
         const ShownState state =
             StateOf(value, n != m_notes.end() ? n->second : ValueNotes{}, network::FromLostLink(*m_site, value));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
-        item->setText(kValue, N(value.text));
-        item->setText(kPlan, p != planned.end() && p->second->Known() ? N(p->second->text) : QString());
+        const bool frequency = network::path::IsFrequency(path);
+        item->setText(kValue, Shown(path, value.text));
+        item->setData(kValue, kHzRole, frequency ? QVariant(N(value.text)) : QVariant());
+        const std::string plannedText = p != planned.end() && p->second->Known() ? p->second->text : std::string();
+        item->setText(kPlan, Shown(path, plannedText));
+        item->setToolTip(kPlan, frequency && !plannedText.empty() ? N(plannedText) + QStringLiteral(" Hz") : QString());
         item->setText(kState, StateText(state, value));
         item->setText(kTime, value.when
                                  ? QDateTime::fromMSecsSinceEpoch(value.when).toString(QStringLiteral("hh:mm:ss"))
@@ -724,9 +797,10 @@ void NetworkPage::RefreshTree() {
         for (int c = kValue; c <= kTime; ++c) item->setBackground(c, tint.isValid() ? QBrush(tint) : QBrush());
         item->setToolTip(kState, StateText(state, value));
         const auto before = m_beforeWrite.find(path);
-        item->setToolTip(kValue, before == m_beforeWrite.end()
-                                     ? QString()
-                                     : res::Added("Before the write: %1").arg(N(before->second)));
+        QStringList tip;
+        if (frequency && !value.text.empty()) tip << N(value.text) + QStringLiteral(" Hz");
+        if (before != m_beforeWrite.end()) tip << res::Added("Before the write: %1").arg(Shown(path, before->second));
+        item->setToolTip(kValue, tip.join(QLatin1Char('\n')));
         item->setData(kItem, kStateRole, static_cast<int>(state));
     });
     m_planView->SetPlacements(PlaceModules(*m_site, m_plan));
@@ -745,7 +819,8 @@ void NetworkPage::OnItemChanged(QTreeWidgetItem* item, int column) {
     network::Site planned = Merged();  // so that a node the plan lacks exists in it
     for (const auto& [id, node] : planned.nodes) m_plan.nodes[id];
     // A typed value goes on a SET line as one token; anything else is refused here, with the reason.
-    const std::string typed = textcodec::ToNarrow(item->text(kValue).trimmed());
+    std::string typed = textcodec::ToNarrow(item->text(kValue).trimmed());
+    if (network::path::IsFrequency(path)) typed = TypedHz(typed);
     if (const std::string why = network::ValueProblem(path, typed); !why.empty()) {
         bool isValue = false;
         network::ForEachValue(m_plan, [&](const std::string& p, network::Value&) { isValue = isValue || p == path; });

@@ -46,6 +46,8 @@ public:
     void SetLink(SiteLink* link);
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void SetClock(Clock clock) { m_clock = std::move(clock); }
+    // How long each request waits for its answer (0: the client's own wait).
+    void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
     // The ID file Read all takes its modules from (empty: the one in the ID folder).
     void SetIdFile(std::string path) { m_idFile = std::move(path); }
 
@@ -90,6 +92,8 @@ private:
     void OfferRestart();
     void OnWriteFinished();
     void OnReadFinished();
+    // Retry and Show, offered with a result that left modules without answer.
+    std::vector<ResultStrip::Action> UnansweredActions();
     void OnItemChanged(QTreeWidgetItem* item, int column);
     void RefreshTree();
     void RefreshLink();
@@ -107,8 +111,9 @@ private:
     void GoToDifference(bool forward);
     // Selects, opens and shows the first item in the given state.
     void ShowFirst(ShownState state);
-    // The state's words, with when the link was lost for a value of a dropped link.
-    QString StateText(ShownState state, const network::Value& value) const;
+    // The state's words, with when the link was lost for a value of a dropped link;
+    // in English for the report, else in the chosen language.
+    QString StateText(ShownState state, const network::Value& value, bool english = false) const;
     network::Site Merged() const;
 
     SiteLink* m_link = nullptr;
@@ -118,6 +123,7 @@ private:
     network::Site* m_site = &m_ownSite;
     network::Site m_plan;
     std::string m_idFile;
+    int m_replyTimeoutMs = 0;
     std::map<std::string, ValueNotes> m_notes;
     std::map<std::string, QTreeWidgetItem*> m_items;
     std::unique_ptr<devlink::GatewayClient> m_client;
@@ -126,6 +132,7 @@ private:
     bool m_stoppedService = false;
     bool m_restartAgreed = false;  // the write's question said the service starts again at the end
     bool m_compared = false;
+    bool m_compareAfterRead = false;  // the read under way was asked for by a compare
     bool m_refreshing = false;
     QString m_planName;
     QString m_summary;

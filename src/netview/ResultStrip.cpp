@@ -25,6 +25,7 @@ void ResultStrip::Show(const QString& text, const std::vector<Action>& actions) 
         auto* b = new QPushButton(action.text, this);
         connect(b, &QPushButton::clicked, this, action.run);
         m_row->addWidget(b);
+        b->show();  // at once, not on the layout's next turn: Tab may go there next
         m_buttons.push_back(b);
     }
 }

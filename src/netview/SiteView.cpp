@@ -1,6 +1,9 @@
 #include "netview/SiteView.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <string_view>
 
 namespace netview {
 
@@ -47,6 +50,52 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fro
         case network::Origin::NoAnswer: return ShownState::NoAnswer;
         default: return ShownState::Unknown;
     }
+}
+
+namespace {
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string WithoutLeadingZeros(std::string digits) {
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string::npos ? "0" : digits.substr(first);
+}
+
+}  // namespace
+
+std::string Megahertz(const std::string& hz) {
+    if (!AllDigits(hz)) return hz;
+    const std::string padded = std::string(hz.size() < 7 ? 7 - hz.size() : 0, '0') + hz;
+    std::string fraction = padded.substr(padded.size() - 6);
+    while (fraction.size() > 3 && fraction.back() == '0') fraction.pop_back();
+    return WithoutLeadingZeros(padded.substr(0, padded.size() - 6)) + "." + fraction + " MHz";
+}
+
+std::string TypedHz(const std::string& typed) {
+    std::string_view t = typed;
+    const auto space = [](char c) { return c == ' ' || c == '\t'; };
+    while (!t.empty() && space(t.front())) t.remove_prefix(1);
+    while (!t.empty() && space(t.back())) t.remove_suffix(1);
+    bool suffix = false;
+    if (t.size() >= 3) {
+        std::string tail(t.substr(t.size() - 3));
+        std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+        suffix = tail == "mhz";
+    }
+    if (suffix) t.remove_suffix(3);
+    while (!t.empty() && space(t.back())) t.remove_suffix(1);
+    const std::size_t dot = t.find('.');
+    if (!suffix && dot == std::string_view::npos) return typed;
+    const std::string_view whole = t.substr(0, dot);
+    const std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : t.substr(dot + 1);
+    // Hz is the finest step the gateway takes: no more than six places.
+    if ((whole.empty() && fraction.empty()) || fraction.size() > 6 || (!whole.empty() && !AllDigits(whole)) ||
+        (!fraction.empty() && !AllDigits(fraction))) {
+        return typed;
+    }
+    return WithoutLeadingZeros(std::string(whole) + std::string(fraction) + std::string(6 - fraction.size(), '0'));
 }
 
 namespace {

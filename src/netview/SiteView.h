@@ -39,6 +39,14 @@ struct ValueNotes {
 // that has since been lost is shown as from before the link was lost.
 ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fromLostLink = false);
 
+// A frequency in Hz (digits) as the tree shows it: "868.300 MHz", digits
+// beyond the kHz kept ("868.3125 MHz"). Any other text comes back as it is.
+std::string Megahertz(const std::string& hz);
+// A typed frequency in Hz: "868.3", "868.3 MHz" and "868300000" all give
+// "868300000". Anything else comes back as typed, for the value's check to
+// refuse with its reason.
+std::string TypedHz(const std::string& typed);
+
 // One module on the frequency plan.
 struct Placement {
     std::string label;          // "gateway / SX1280 A (A00001)"

@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include "res/Readings.h"
+
 namespace netview {
 namespace {
 
@@ -33,13 +35,30 @@ void Count(QTreeWidgetItem* item, int stateColumn, std::map<ShownState, int>& co
     for (int i = 0; i < item->childCount(); ++i) Count(item->child(i), stateColumn, below);
     QStringList parts;
     for (const auto& [state, n] : below) {
-        parts << QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(ShownStateName(state)));
+        parts << QStringLiteral("%1 %2").arg(n).arg(StateWords(state));
         counts[state] += n;
     }
     if (!HasState(item)) item->setText(stateColumn, parts.join(QStringLiteral(", ")));
 }
 
 }  // namespace
+
+QString StateWords(ShownState state) {
+    switch (state) {
+        case ShownState::Unknown: return res::Added("unknown");
+        case ShownState::Read: return res::Added("read");
+        case ShownState::Edited: return res::Added("edited");
+        case ShownState::DiffersFromPlan: return res::Added("differs from plan");
+        case ShownState::Confirmed: return res::Added("written and confirmed");
+        case ShownState::WrittenDiffers: return res::Added("written but differs");
+        case ShownState::NoAnswer: return res::Added("no answer");
+        case ShownState::NotWritten: return res::Added("not written");
+        case ShownState::NotConfirmed: return res::Added("written but not confirmed");
+        case ShownState::ReadBeforeLoss: return res::Added("read before the link was lost");
+        case ShownState::ConfirmedBeforeLoss: return res::Added("confirmed before the link was lost");
+    }
+    return res::Added("unknown");
+}
 
 void CountOnBranches(QTreeWidget& tree, int stateColumn) {
     std::map<ShownState, int> all;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "netview/SiteView.h"
 
 class QTreeWidget;
@@ -12,6 +14,9 @@ enum class TreeFilter { All, Differences, Problems };
 
 // The role under which each value's item keeps its ShownState (as int).
 inline constexpr int kStateRole = 0x0101;
+
+// The state in the chosen language, as the tree shows it.
+QString StateWords(ShownState state);
 
 // Whether a value in this state passes the filter.
 bool Passes(TreeFilter filter, ShownState state);

@@ -112,6 +112,8 @@ bool IsKey(std::string_view path) {
     return path.starts_with("gateway / NET KEY ") || path.ends_with(" / NET key") || path.ends_with(" / sub net key");
 }
 
+bool IsFrequency(std::string_view path) { return path.ends_with(" / frequency"); }
+
 }  // namespace path
 
 const char* OriginName(Origin origin) {

@@ -97,6 +97,8 @@ std::string Node(const std::string& id, int a);
 // Whether the value at path is a key to the radio network: the gateway's NET
 // KEYs, a radio's NET key, a node's sub net key.
 bool IsKey(std::string_view path);
+// Whether the value at path is a radio's frequency in Hz.
+bool IsFrequency(std::string_view path);
 }  // namespace path
 
 // The names of the values a reply of code carries, and a reply's values in

@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTreeWidget>
 #include <fstream>
 
+#include "network/NetworkFile.h"
 #include "res/IpAddressCtrl.h"
 #include "res/TabCtrl.h"
 #include "res/TemplateBuilder.h"
@@ -34,6 +36,36 @@ protected:
             if (!PressKey(back ? Qt::Key_Backtab : Qt::Key_Tab)) return false;
         }
         return QApplication::focusWidget() == target;
+    }
+    // From the tab bar to the address, the port and Connect, by keys.
+    void ConnectByKeys() {
+        RFConfigDlg& rf = main->m_dlgRfConfig;
+        Bar()->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(TabTo(rf.m_ipAddress->Field(0)));
+        TypeIntoFocus(QStringLiteral("127.0.0.1"));
+        ASSERT_TRUE(TabTo(rf.m_editPort));
+        TypeIntoFocus(QString::number(sim->Port()));
+        ASSERT_TRUE(TabTo(rf.m_btnConnect));
+        PressKey(Qt::Key_Space);
+        ASSERT_TRUE(rf.m_bConnected);
+    }
+    void ToNetworkTab() {
+        ASSERT_TRUE(TabTo(Bar(), true));
+        PressKey(Qt::Key_Right);
+        PressKey(Qt::Key_Right);
+        ASSERT_EQ(main->m_pwndShow, &main->m_pageNetwork);
+    }
+    QPushButton* Button(const QString& text) const {
+        for (auto* b : main->m_pageNetwork.findChildren<QPushButton*>()) {
+            if (b->text() == text && b->isVisible()) return b;
+        }
+        return nullptr;
+    }
+    // Tabs to the button and presses Space, then waits for the operation it starts to end.
+    bool PressAndWait(const QString& text) {
+        QSignalSpy finished(&main->m_pageNetwork, &netview::NetworkPage::Finished);
+        QPushButton* b = Button(text);
+        return b && TabTo(b) && PressKey(Qt::Key_Space) && (finished.count() > 0 || finished.wait(10000));
     }
     // The RF page's control (by template id) that holds the focus, or 0.
     int FocusedRfControl() const {
@@ -68,31 +100,16 @@ TEST_F(Keyboard, TabWalksTheRfPageInTemplateOrderAndLeavesEveryList) {
 
 TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
     Start();
-    RFConfigDlg& rf = main->m_dlgRfConfig;
     // Tab into a field selects its text; a dot moves on to the next part of the address.
-    Bar()->setFocus(Qt::TabFocusReason);
-    ASSERT_TRUE(TabTo(rf.m_ipAddress->Field(0)));
-    TypeIntoFocus(QStringLiteral("127.0.0.1"));
-    ASSERT_TRUE(TabTo(rf.m_editPort));
-    TypeIntoFocus(QString::number(sim->Port()));
-    ASSERT_TRUE(TabTo(rf.m_btnConnect));
-    PressKey(Qt::Key_Space);
-    ASSERT_TRUE(rf.m_bConnected);
+    ASSERT_NO_FATAL_FAILURE(ConnectByKeys());
     // The Network tab's shortcuts sleep while another tab shows.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_FALSE(main->m_pageNetwork.Busy());
 
     // To the Network tab: back to the tab bar, then arrows.
-    ASSERT_TRUE(TabTo(Bar(), true));
-    PressKey(Qt::Key_Right);
-    PressKey(Qt::Key_Right);
+    ASSERT_NO_FATAL_FAILURE(ToNetworkTab());
     netview::NetworkPage& network = main->m_pageNetwork;
-    ASSERT_EQ(main->m_pwndShow, &network);
-    QPushButton* readAll = nullptr;
-    for (auto* b : network.findChildren<QPushButton*>()) {
-        if (b->text() == QStringLiteral("Read all")) readAll = b;
-    }
-    ASSERT_TRUE(TabTo(readAll));
+    ASSERT_TRUE(TabTo(Button(QStringLiteral("Read all"))));
     QSignalSpy finished(&network, &netview::NetworkPage::Finished);
     PressKey(Qt::Key_Space);
     ASSERT_TRUE(network.Busy());
@@ -138,4 +155,61 @@ TEST_F(Keyboard, ConnectReadEscapeThenTheNetworkTabsShortcuts) {
     EXPECT_TRUE(QFileInfo::exists(report + QStringLiteral(".pdf")));
     EXPECT_EQ(network.Summary(), QStringLiteral("Report written: report.pdf and report.html"));
     EXPECT_FALSE(network.HasUnsavedWork());
+}
+
+TEST_F(Keyboard, RetryShowCompareAfterAFreshReadEditInMegahertzAndWrite) {
+    Start();
+    netview::NetworkPage& network = main->m_pageNetwork;
+    network.SetReplyTimeout(150);
+    sim->Settings().silentIds = {"R10092"};
+    ASSERT_NO_FATAL_FAILURE(ConnectByKeys());
+    ASSERT_NO_FATAL_FAILURE(ToNetworkTab());
+    ASSERT_TRUE(PressAndWait(QStringLiteral("Read all")));
+    EXPECT_TRUE(network.Summary().endsWith(QStringLiteral(", 1 without answer."))) << network.Summary().toStdString();
+
+    // Show takes the focus to the module without answer; Retry reads it alone, and now it answers.
+    ASSERT_TRUE(TabTo(Button(QStringLiteral("Show"))));
+    PressKey(Qt::Key_Space);
+    auto* tree = network.findChild<QTreeWidget*>();
+    ASSERT_EQ(QApplication::focusWidget(), tree);
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(tree->currentItem()->text(3), QStringLiteral("no answer"));
+    sim->Settings().silentIds.clear();
+    ASSERT_TRUE(PressAndWait(QStringLiteral("Retry")));
+    EXPECT_EQ(network.Summary(), QStringLiteral("Read: 1 answered, 0 without answer."));
+
+    // A plan that differs in one frequency; Compare names the read and offers a fresh one first.
+    const std::string path = "repeater 1 / SX1276 1 / frequency";
+    network::Site plan = network.Live();
+    plan.repeaters[0].radios[2].frequency.text = "915000000";
+    const QString planFile = documents.filePath(QStringLiteral("plan.xml"));
+    std::string error;
+    ASSERT_TRUE(network::SaveNetworkFile(plan, planFile.toStdString(), &error)) << error;
+    network.SetFileChooser([&](QWidget*, const QString&, const QString&, bool) { return planFile; });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    EXPECT_TRUE(network.Summary().startsWith(QStringLiteral("Compared with the values read until ")));
+    const int repliesBefore = sim->RepliesSent();
+    ASSERT_TRUE(PressAndWait(QStringLiteral("Read again, then compare")));
+    EXPECT_GT(sim->RepliesSent(), repliesBefore);
+    EXPECT_TRUE(network.Summary().contains(QStringLiteral(": 1 of "))) << network.Summary().toStdString();
+
+    // F8 to the difference, F2 to edit it: Hz in the editor, MHz typed; then Write and its one question.
+    ASSERT_TRUE(TabTo(tree));
+    PressKey(Qt::Key_F8);
+    ASSERT_EQ(tree->currentItem(), network.ItemAt(path));
+    PressKey(Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text().toStdString(), network.Live().repeaters[0].radios[2].frequency.text);
+    TypeIntoFocus(QStringLiteral("868.3"));
+    PressKey(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return network.StateAt(path) == netview::ShownState::Edited; }, 2000));
+    EXPECT_EQ(network.ItemAt(path)->text(2), QStringLiteral("868.300 MHz"));
+    const std::size_t asked = prompts.shown.size();
+    ASSERT_TRUE(PressAndWait(QStringLiteral("Write differences…")));
+    ASSERT_EQ(prompts.shown.size(), asked + 1) << "one question for the write, nothing after it";
+    EXPECT_TRUE(prompts.shown.back().prompt.text.contains(QStringLiteral("repeater 1 / SX1276 1: frequency")));
+    EXPECT_EQ(network.StateAt(path), netview::ShownState::Confirmed);
+    EXPECT_EQ(sim->State().repeaterRadios["R10091"].frequency, "868300000");
 }

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,7 +92,9 @@ TEST_F(NetworkTab, ReadAllCompareWriteWithConfirmationAndReport) {
     EXPECT_EQ(page().Live().repeaters[0].radios[2].frequency.text, "2402000000");
     QTreeWidgetItem* item = page().ItemAt(kModuleFrequency);
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text(1), QStringLiteral("2402000000"));
+    // MHz to read, Hz in the tooltip and in the editor.
+    EXPECT_EQ(item->text(1), QStringLiteral("2402.000 MHz"));
+    EXPECT_EQ(item->toolTip(1), QStringLiteral("2402000000 Hz"));
     EXPECT_EQ(item->text(3), QStringLiteral("read"));
     ASSERT_NE(page().ItemAt("node N00101 / TX period"), nullptr);  // the nodes the table names
     // The tab's commands and the replies are the RF page's log entries; the service was started again.
@@ -107,14 +110,19 @@ TEST_F(NetworkTab, ReadAllCompareWriteWithConfirmationAndReport) {
     tree->editItem(item, 1);
     auto* editor = tree->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("2402000000"));  // edited in Hz, or typed in MHz
     editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("868000000"));
+    QTest::keyClicks(editor, QStringLiteral("868 MHz"));
     QTest::keyClick(editor, Qt::Key_Return);
     // The editor commits on the next turn of the event loop; Enter does not end the window.
     EXPECT_TRUE(QTest::qWaitFor([&] { return page().StateAt(kModuleFrequency) == ShownState::Edited; }, 2000));
     EXPECT_TRUE(main->isVisible());
     ASSERT_TRUE(Click("Compare", false));
-    EXPECT_EQ(page().Summary(), QStringLiteral("Compared with the plan: 1 of 1 planned values differ."));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Compared with the values read until \\d\\d:\\d\\d:\\d\\d: 1 of 1 "
+                                                  "planned values differ\\.$"))
+                    .match(page().Summary())
+                    .hasMatch())
+        << page().Summary().toStdString();
     ASSERT_TRUE(Click("Write differences…"));
     EXPECT_TRUE(prompts.Texts().join(QLatin1Char('\n')).contains(QStringLiteral("AT+SET R9 100003 868000000 0000 7")));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
@@ -246,7 +254,7 @@ TEST_F(NetworkTab, AnEchoIsNeverConfirmedAValueIsOneTokenAndFramesShowInWireOrde
     EXPECT_TRUE(prompts.Texts().last().contains(QStringLiteral("holds the control character 0x09")))
         << prompts.Texts().last().toStdString();
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
-    EXPECT_EQ(item->text(1), QStringLiteral("2402000000"));
+    EXPECT_EQ(item->text(1), QStringLiteral("2402.000 MHz"));
 
     tree->scrollToItem(item);
     item->setText(1, QStringLiteral("868000000"));
@@ -324,7 +332,7 @@ TEST_F(NetworkTab, BothTabsShowEveryReplyOfTheOneLinkEachInItsOwnPlace) {
         [&] {
             return page().Live().repeaters[0].radios[2].frequency.text == "915000000" &&
                    page().ItemAt(kModuleFrequency) &&
-                   page().ItemAt(kModuleFrequency)->text(1) == QStringLiteral("915000000");
+                   page().ItemAt(kModuleFrequency)->text(1) == QStringLiteral("915.000 MHz");
         },
         2000));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
@@ -402,7 +410,8 @@ TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndR
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
     EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
     // The value before the write stays at hand: in the tree and in the report.
-    EXPECT_EQ(page().ItemAt(kModuleFrequency)->toolTip(1), QStringLiteral("Before the write: 2402000000"));
+    EXPECT_EQ(page().ItemAt(kModuleFrequency)->toolTip(1),
+              QStringLiteral("868300000 Hz\nBefore the write: 2402.000 MHz"));
     const netview::ReportData report = page().Report();
     ASSERT_EQ(report.changes.size(), 1U);
     EXPECT_EQ(report.changes[0].value + QStringLiteral(" → ") + report.changes[0].plan,

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QTreeWidget>
 
@@ -20,6 +21,7 @@
 #include "app/TCPIPConn.h"
 #include "app/VeskoraRFConfigurationDlg.h"
 #include "ids/DocumentsFolder.h"
+#include "network/NetworkFile.h"
 #include "res/PropertyGrid.h"
 #include "res/Readings.h"
 #include "support/LinkPeer.h"
@@ -112,7 +114,7 @@ QStringList VisibleTexts(QWidget& window) {
         if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
             for (int col = 0; col < tree->columnCount(); ++col) texts << tree->headerItem()->text(col);
             for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-                texts << (*it)->text(0) << (*it)->text(1);
+                for (int col = 0; col < tree->columnCount(); ++col) texts << (*it)->text(col);
                 if (auto* property = dynamic_cast<res::GridProperty*>(*it)) texts << property->GetDescription();
             }
         }
@@ -209,6 +211,14 @@ TEST(InKorean, NoAddedTextShowsInEnglish) {
     main.Create();
     // The Network tab asks before it reads over no link; the status bar says the link is down.
     main.m_pageNetwork.ReadAll();
+    // A planned value puts a value's state in the tree.
+    QTemporaryDir dir;
+    network::Site plan;
+    plan.repeaters[0].ids[3] = "R10091";
+    plan.repeaters[0].radios[2].frequency = {"868300000", network::Origin::Planned, 0};
+    std::string error;
+    ASSERT_TRUE(network::SaveNetworkFile(plan, dir.filePath(QStringLiteral("plan.xml")).toStdString(), &error));
+    main.m_pageNetwork.OpenPlanFile(dir.filePath(QStringLiteral("plan.xml")));
     // Only a text shown exactly as an added source can be told; one with its %1 filled in cannot.
     // Outside the Network tab, a text the sources also give outside res::Added ("Connect" on the
     // RF page, "Value" in the grid) is specified English and stays.

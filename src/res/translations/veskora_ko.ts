@@ -106,10 +106,6 @@ The gateway&apos;s service is stopped first and started again at the end.
         <translation>비교</translation>
     </message>
     <message>
-        <source>Compared with the plan: %1 of %2 planned values differ.</source>
-        <translation>계획과 비교: 계획 값 %2개 중 %1개가 다릅니다.</translation>
-    </message>
-    <message>
         <source>Connect</source>
         <translation>연결</translation>
     </message>
@@ -528,6 +524,130 @@ Yes: start the service again and quit. No: quit and leave it stopped. Cancel: st
     <message>
         <source>→ sent</source>
         <translation>→ 보냄</translation>
+    </message>
+    <message>
+        <source>Compared before any read: %1 of %2 planned values differ from what is known.</source>
+        <translation>읽기 전 비교: 계획 값 %2개 중 %1개가 현재 아는 값과 다릅니다.</translation>
+    </message>
+    <message>
+        <source>Compared with the values read until %3, before the link was lost: %1 of %2 planned values differ.</source>
+        <translation>%3까지 읽은 값(연결이 끊기기 전)과 비교: 계획 값 %2개 중 %1개가 다릅니다.</translation>
+    </message>
+    <message>
+        <source>Compared with the values read until %3: %1 of %2 planned values differ.</source>
+        <translation>%3까지 읽은 값과 비교: 계획 값 %2개 중 %1개가 다릅니다.</translation>
+    </message>
+    <message>
+        <source>Read all, then compare</source>
+        <translation>모두 읽은 뒤 비교</translation>
+    </message>
+    <message>
+        <source>Read again, then compare</source>
+        <translation>다시 읽은 뒤 비교</translation>
+    </message>
+    <message>
+        <source>%1 without answer.</source>
+        <translation>응답 없음 %1개.</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>알 수 없음</translation>
+    </message>
+    <message>
+        <source>read</source>
+        <translation>읽음</translation>
+    </message>
+    <message>
+        <source>edited</source>
+        <translation>편집됨</translation>
+    </message>
+    <message>
+        <source>differs from plan</source>
+        <translation>계획과 다름</translation>
+    </message>
+    <message>
+        <source>written and confirmed</source>
+        <translation>쓰기 확인됨</translation>
+    </message>
+    <message>
+        <source>written but differs</source>
+        <translation>썼으나 다름</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>응답 없음</translation>
+    </message>
+    <message>
+        <source>not written</source>
+        <translation>쓰지 않음</translation>
+    </message>
+    <message>
+        <source>written but not confirmed</source>
+        <translation>썼으나 확인 안 됨</translation>
+    </message>
+    <message>
+        <source>read before the link was lost</source>
+        <translation>연결이 끊기기 전에 읽음</translation>
+    </message>
+    <message>
+        <source>confirmed before the link was lost</source>
+        <translation>연결이 끊기기 전에 확인됨</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>sub-GHz band (SX1276)</source>
+        <translation>서브 GHz 대역 (SX1276)</translation>
+    </message>
+    <message>
+        <source>2.4 GHz band (SX1280)</source>
+        <translation>2.4 GHz 대역 (SX1280)</translation>
+    </message>
+    <message>
+        <source>%1 modules</source>
+        <translation>모듈 %1개</translation>
+    </message>
+    <message>
+        <source>(shared where it must not be)</source>
+        <translation>(겹치면 안 되는 주파수)</translation>
+    </message>
+    <message>
+        <source>Edited, not sent yet</source>
+        <translation>편집됨, 아직 보내지 않음</translation>
+    </message>
+    <message>
+        <source>Sent, waiting for the reply</source>
+        <translation>보냄, 응답 기다리는 중</translation>
+    </message>
+    <message>
+        <source>Confirmed by the reply</source>
+        <translation>응답으로 확인됨</translation>
+    </message>
+    <message>
+        <source>Sent &quot;%1&quot;; the reply says &quot;%2&quot;</source>
+        <translation>보낸 값 &quot;%1&quot;, 응답은 &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>header</source>
+        <translation>헤더</translation>
+    </message>
+    <message>
+        <source>length byte</source>
+        <translation>길이 바이트</translation>
+    </message>
+    <message>
+        <source>tag</source>
+        <translation>태그</translation>
+    </message>
+    <message>
+        <source>payload</source>
+        <translation>데이터</translation>
+    </message>
+    <message>
+        <source>past the length</source>
+        <translation>길이 밖</translation>
     </message>
 </context>
 </TS>
