@@ -37,7 +37,7 @@ const char* SpanColour(network::ByteSpan::Kind kind) {
 }  // namespace
 
 FramesWindow::FramesWindow(RFConfigDlg& page, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+    : QWidget(parent, Qt::Window), m_clock(network::SystemNow) {
     setWindowTitle(res::Added("Decoded frames"));
     resize(1000, 600);
     auto* layout = new QVBoxLayout(this);

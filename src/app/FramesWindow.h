@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "network/Clock.h"
 #include "network/FrameInfo.h"
 
 class QPlainTextEdit;
@@ -20,7 +21,7 @@ class FramesWindow : public QWidget {
 
 public:
     static constexpr int kRowsKept = 5000;
-    using Clock = std::function<std::int64_t()>;
+    using Clock = network::Clock;
 
     explicit FramesWindow(RFConfigDlg& page, QWidget* parent = nullptr);
     void SetClock(Clock clock) { m_clock = std::move(clock); }

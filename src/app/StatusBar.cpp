@@ -1,6 +1,5 @@
 #include "app/StatusBar.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -13,7 +12,7 @@
 #include "wire/CommandText.h"
 
 StatusBar::StatusBar(RFConfigDlg& page, QWidget* parent)
-    : QStatusBar(parent), m_page(page), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+    : QStatusBar(parent), m_page(page), m_clock(network::SystemNow) {
     setSizeGripEnabled(false);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_link = new QLabel(this);

@@ -6,6 +6,7 @@
 
 #include "app/LinkStatus.h"
 #include "app/SessionLog.h"
+#include "network/Clock.h"
 
 class QLabel;
 class RFConfigDlg;
@@ -17,7 +18,7 @@ class StatusBar : public QStatusBar {
     Q_OBJECT
 
 public:
-    using Clock = std::function<std::int64_t()>;
+    using Clock = network::Clock;
     // The log box keeps this much once the session log holds every entry.
     static constexpr qsizetype kLogBoxLimit = qsizetype{16} * 1024 * 1024;
 

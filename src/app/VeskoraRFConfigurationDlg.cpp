@@ -329,6 +329,13 @@ bool CVeskoraRFConfigurationDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void CVeskoraRFConfigurationDlg::SetClock(const network::Clock& clock) {
+    m_link.SetClock(clock);
+    m_pageNetwork.SetClock(clock);
+    if (m_statusBar) m_statusBar->SetClock(clock);
+    if (m_framesWindow) m_framesWindow->SetClock(clock);
+}
+
 void CVeskoraRFConfigurationDlg::OnSysCommand(unsigned nID) {
     if ((nID & 0xFFF0u) == kCmdAbout) {
         CAboutDlg about(this);

@@ -15,6 +15,7 @@
 #include "link/GatewayLink.h"
 #include "netview/NetworkPage.h"
 #include "netview/SiteLink.h"
+#include "network/Clock.h"
 #include "res/Readings.h"
 #include "rfconfig/RFConfigDlg.h"
 
@@ -49,6 +50,10 @@ public:
     int DoModal();
     // Creates the window without running it: what DoModal does first.
     void Create();
+
+    // The window's one clock (after Create): values, lost links, the session
+    // log and the decoded frames are stamped by it.
+    void SetClock(const network::Clock& clock);
 
     // A window-menu command: the about item opens the about box.
     void OnSysCommand(unsigned nID);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Tool.h"
+#include "network/Clock.h"
 #include "network/History.h"
 #include "network/SiteList.h"
 
@@ -33,7 +34,7 @@ struct DriftResult {
 // others go on.
 class FleetDrift {
 public:
-    using Clock = std::function<std::int64_t()>;
+    using Clock = network::Clock;
     // listPath locates the plans, ID files and histories the entries name.
     FleetDrift(const GlobalOptions& options, std::string listPath, std::vector<network::SiteEntry> sites, int jobs,
                Clock clock);

@@ -1,6 +1,5 @@
 #include "link/GatewayLink.h"
 
-#include <QDateTime>
 #include <memory>
 #include <utility>
 
@@ -23,7 +22,7 @@ constexpr int kAskedPerModule = 8;
 
 }  // namespace
 
-GatewayLink::GatewayLink(QObject* parent) : Channel(), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+GatewayLink::GatewayLink(QObject* parent) : Channel(), m_clock(network::SystemNow) {
     setParent(parent);
     frameWait.setSingleShot(true);
     frameWait.setTimerType(Qt::PreciseTimer);  // counted from a frame's first byte, not rounded later

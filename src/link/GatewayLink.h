@@ -11,6 +11,7 @@
 
 #include "link/GatewayClient.h"
 #include "link/Sockets.h"
+#include "network/Clock.h"
 #include "network/Site.h"
 #include "network/SiteState.h"
 #include "wire/FrameAssembler.h"
@@ -38,7 +39,7 @@ public:
     // The link as the technician sees it (the RF page's Connect button and its flags).
     enum class State { Idle, Connected, Dropped, DroppedAfterPress, AcceptedAfterPress };
     Q_ENUM(State)
-    using Clock = std::function<std::int64_t()>;
+    using Clock = network::Clock;
 
     // How long a frame whose rest has not arrived is waited for, from its first byte.
     static constexpr int kFrameWaitMs = 300;
@@ -51,7 +52,6 @@ public:
     ~GatewayLink() override;
 
     void SetClock(Clock clock) { m_clock = std::move(clock); }
-    std::int64_t Now() const { return m_clock(); }
 
     // Channel: a client's line goes out as a GET or SET command.
     void Send(const std::string& line) override;

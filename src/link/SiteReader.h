@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/GatewayClient.h"
+#include "network/Clock.h"
 #include "network/Site.h"
 
 namespace devlink {
@@ -21,7 +22,7 @@ class SiteReader : public QObject {
     Q_OBJECT
 
 public:
-    using Clock = std::function<std::int64_t()>;  // milliseconds since the epoch
+    using Clock = network::Clock;
     static constexpr int kDefaultRetries = 1;
 
     SiteReader(GatewayClient& client, network::Site& site, Clock clock, QObject* parent = nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/GatewayClient.h"
+#include "network/Clock.h"
 #include "network/Site.h"
 #include "network/WritePlan.h"
 
@@ -31,7 +32,7 @@ class SiteWriter : public QObject {
     Q_OBJECT
 
 public:
-    using Clock = std::function<std::int64_t()>;  // milliseconds since the epoch
+    using Clock = network::Clock;
 
     SiteWriter(GatewayClient& client, network::Site& live, Clock clock, QObject* parent = nullptr);
     void Start(std::vector<network::WriteItem> items, bool keepGoing);

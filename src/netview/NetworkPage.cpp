@@ -108,8 +108,7 @@ QString ChooseWithDialog(QWidget* parent, const QString& caption, const QString&
 
 }  // namespace
 
-NetworkPage::NetworkPage()
-    : m_chooseFile(ChooseWithDialog), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+NetworkPage::NetworkPage() : m_chooseFile(ChooseWithDialog), m_clock(network::SystemNow) {
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(100);
     connect(&m_refresh, &QTimer::timeout, this, &NetworkPage::RefreshTree);

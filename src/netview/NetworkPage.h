@@ -13,6 +13,7 @@
 #include "netview/ResultStrip.h"
 #include "netview/SiteLink.h"
 #include "netview/SiteView.h"
+#include "network/Clock.h"
 #include "network/Site.h"
 #include "network/WritePlan.h"
 
@@ -38,7 +39,7 @@ class NetworkPage : public QWidget {
 public:
     // Asks for a file: caption, filter, whether to save. Empty: cancelled.
     using FileChooser = std::function<QString(QWidget*, const QString&, const QString&, bool)>;
-    using Clock = std::function<std::int64_t()>;
+    using Clock = network::Clock;
 
     NetworkPage();
     ~NetworkPage() override;

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -267,6 +268,9 @@ TEST_F(NetworkTab, AnEchoIsNeverConfirmedAValueIsOneTokenAndFramesShowInWireOrde
 
 TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     Start();
+    // The window's one clock: the link's loss, the values and the compare all tell its time.
+    main->SetClock([t = std::make_shared<std::int64_t>(
+                        QDateTime(QDate(2026, 12, 8), QTime(9, 41)).toMSecsSinceEpoch())] { return (*t)++; });
     ASSERT_TRUE(flow->Connect());
     ASSERT_TRUE(Click("Read all"));
     ASSERT_EQ(page().StateAt(kModuleFrequency), ShownState::Read);
@@ -274,6 +278,8 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     WritePlan({{busySf, "9"}});
     ASSERT_TRUE(Click("Open plan…", false));
     ASSERT_TRUE(Click("Compare", false));
+    EXPECT_TRUE(page().Summary().startsWith(QStringLiteral("Compared with the values read until 09:41:00: ")))
+        << page().Summary().toStdString();
     ASSERT_TRUE(Click("Write differences…"));
     ASSERT_EQ(page().StateAt(busySf), ShownState::Confirmed);
 
@@ -286,15 +292,14 @@ TEST_F(NetworkTab, AValueNeverOutlivesItsLinkAndADropMidReadSaysWhere) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return linkStates.count() >= 2 && rf.m_pDataSocket != nullptr; }, 3000));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::ReadBeforeLoss);
     const QString stateText = page().ItemAt(kModuleFrequency)->text(3);
-    EXPECT_TRUE(stateText.startsWith(QStringLiteral("read before the link was lost at "))) << stateText.toStdString();
+    EXPECT_EQ(stateText, QStringLiteral("read before the link was lost at 09:41"));
     bool reported = false;
     for (const netview::ReportRow& row : page().Report().rows) reported |= row.state == stateText;
     EXPECT_TRUE(reported);
     // A write confirmed on the old link is not confirmed now, in the tree or the report.
     EXPECT_EQ(page().StateAt(busySf), ShownState::ConfirmedBeforeLoss);
     const QString confirmedText = page().ItemAt(busySf)->text(3);
-    EXPECT_TRUE(confirmedText.startsWith(QStringLiteral("confirmed before the link was lost at ")))
-        << confirmedText.toStdString();
+    EXPECT_EQ(confirmedText, QStringLiteral("confirmed before the link was lost at 09:41"));
     for (const netview::ReportRow& row : page().Report().rows) {
         if (row.path == QString::fromStdString(busySf)) {
             EXPECT_EQ(row.state, confirmedText);
