@@ -2,6 +2,7 @@
 // the simulated gateway: no mouse event anywhere in these tests.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -193,6 +194,18 @@ TEST_F(Keyboard, RetryShowCompareAfterAFreshReadEditInMegahertzAndWrite) {
     ASSERT_TRUE(PressAndWait(QStringLiteral("Read again, then compare")));
     EXPECT_GT(sim->RepliesSent(), repliesBefore);
     EXPECT_TRUE(network.Summary().contains(QStringLiteral(": 1 of "))) << network.Summary().toStdString();
+
+    // The filter by arrows: only the difference stays in view, then all again.
+    QComboBox* filter = nullptr;
+    for (auto* box : network.findChildren<QComboBox*>()) {
+        if (box->accessibleName() == QStringLiteral("Show in the tree")) filter = box;
+    }
+    ASSERT_TRUE(filter && TabTo(filter));
+    PressKey(Qt::Key_Down);
+    EXPECT_TRUE(network.ItemAt("gateway / NET KEY 0")->isHidden());
+    EXPECT_FALSE(network.ItemAt(path)->isHidden());
+    PressKey(Qt::Key_Up);
+    EXPECT_FALSE(network.ItemAt("gateway / NET KEY 0")->isHidden());
 
     // F8 to the difference, F2 to edit it: Hz in the editor, MHz typed; then Write and its one question.
     ASSERT_TRUE(TabTo(tree));

@@ -348,7 +348,8 @@ int main(int argc, char* argv[]) {
     ids::SetDocumentsFolder(documents.path());
     res::SetSettingsFile(documents.filePath(QStringLiteral("settings.ini")));
 
-    if (english) res::ApplyLanguage(res::Language::English);
+    // Either language with its reading installed, as the program starts in it.
+    res::ApplyLanguage(english ? res::Language::English : res::Language::Korean);
     bool ok = true;
     CVeskoraRFConfigurationDlg main;
     main.Create();
