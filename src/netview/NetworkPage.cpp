@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyledItemDelegate>
@@ -34,6 +35,7 @@
 #include "network/Tokens.h"
 #include "network/WritePlan.h"
 #include "res/Readings.h"
+#include "res/Settings.h"
 #include "res/UserPrompts.h"
 #include "textcodec/qt/NarrowText.h"
 #include "wire/CommandText.h"
@@ -576,17 +578,27 @@ void NetworkPage::WriteDifferences() {
     }
     // One question holds it all: the changes, the service's stop and restart, the lines.
     const bool stopsService = !m_link->ServiceStopped();
-    if (res::WindowMessageBox(this, WriteQuestion(items, Live(), stopsService), res::Added("Write differences"),
-                              res::PromptIcon::Question, res::PromptButtons::YesNo) != res::kIdYes) {
-        return;
-    }
+    res::Prompt question;
+    question.text = WriteQuestion(items, Live(), stopsService);
+    question.caption = res::Added("Write differences");
+    question.icon = res::PromptIcon::Question;
+    question.buttons = stopsService ? res::PromptButtons::YesNoCancel : res::PromptButtons::YesNo;
+    // Enter gives the service choice made last time.
+    const auto settings = res::OpenSettings();
+    const bool restartLastTime = settings->value(QStringLiteral("Network/RestartAfterWrite"), true).toBool();
+    if (stopsService) question.defaultAnswer = restartLastTime ? res::kIdYes : res::kIdNo;
+    const int answer = res::ShowPrompt(this, question);
+    if (answer != res::kIdYes && !(stopsService && answer == res::kIdNo)) return;
     if (!EnsureLink()) return;
     if (stopsService) {
+        settings->setValue(QStringLiteral("Network/RestartAfterWrite"), answer == res::kIdYes);
         m_link->StopService();
         m_stoppedService = true;
-        m_restartAgreed = true;
+        m_restartAgreed = answer == res::kIdYes;
     }
     StartClient();
+    // Left stopped by choice: nothing to offer at the end.
+    if (stopsService && answer == res::kIdNo) m_stoppedService = false;
     m_writer = std::make_unique<devlink::SiteWriter>(*m_client, *m_site, m_clock);
     connect(m_writer.get(), &devlink::SiteWriter::Progress, this, [this](int done, int total, const QString& module) {
         ShowProgress(done, total);

@@ -46,7 +46,9 @@ QString WriteQuestion(const std::vector<network::WriteItem>& items, const networ
     }
     QString text = res::Added("Write %1 change(s) to the gateway?\n\n").arg(count) + changes;
     if (stopsService) {
-        text += res::Added("\nThe gateway's service is stopped first and started again at the end.\n");
+        text += res::Added(
+            "\nThe gateway's service is stopped first. Start it again at the end?\n"
+            "Yes: write, then start it again. No: write and leave it stopped. Cancel: write nothing.\n");
     }
     text += res::Added("\nDetails: these lines are sent, each followed by a GET that reads it back:\n") + lines;
     return text;

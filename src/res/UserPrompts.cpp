@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 #include "res/Readings.h"
 
@@ -42,6 +43,13 @@ class MessageBoxPrompts final : public UserPrompts {
 public:
     int Show(QWidget* parent, const Prompt& prompt) override {
         QMessageBox box(ToQt(prompt.icon), prompt.caption, prompt.text, ToQt(prompt.buttons), parent);
+        const std::pair<int, QMessageBox::StandardButton> answers[] = {{kIdOk, QMessageBox::Ok},
+                                                                       {kIdCancel, QMessageBox::Cancel},
+                                                                       {kIdYes, QMessageBox::Yes},
+                                                                       {kIdNo, QMessageBox::No}};
+        for (const auto& [answer, button] : answers) {
+            if (answer == prompt.defaultAnswer) box.setDefaultButton(button);
+        }
         return FromQt(box.exec());
     }
 };
@@ -68,12 +76,12 @@ int ShowPrompt(QWidget* parent, const Prompt& prompt) {
 QString ApplicationCaption() { return QStringLiteral("VeskoraRFConfiguration"); }
 
 int AppMessageBox(const QString& text, PromptIcon icon, PromptButtons buttons) {
-    return ShowPrompt(QApplication::activeWindow(), Prompt{text, ApplicationCaption(), icon, buttons});
+    return ShowPrompt(QApplication::activeWindow(), Prompt{text, ApplicationCaption(), icon, buttons, 0});
 }
 
 int WindowMessageBox(QWidget* owner, const QString& text, const QString& caption, PromptIcon icon,
                      PromptButtons buttons) {
-    return ShowPrompt(owner, Prompt{text, caption, icon, buttons});
+    return ShowPrompt(owner, Prompt{text, caption, icon, buttons, 0});
 }
 
 }  // namespace res

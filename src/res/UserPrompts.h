@@ -18,6 +18,7 @@ struct Prompt {
     QString caption;
     PromptIcon icon = PromptIcon::None;
     PromptButtons buttons = PromptButtons::Ok;
+    int defaultAnswer = 0;  // the answer Enter gives (a PromptResult); 0: the box's own
 };
 
 // The one way the program talks to the user in a modal box. The default shows

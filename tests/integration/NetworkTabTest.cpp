@@ -410,7 +410,8 @@ TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndR
         << asked.toStdString();
     // Only what changes is listed; the lines and the service's stop and restart are said once.
     EXPECT_FALSE(asked.contains(QStringLiteral("NET key"))) << asked.toStdString();
-    EXPECT_TRUE(asked.contains(QStringLiteral("stopped first and started again at the end")));
+    EXPECT_TRUE(asked.contains(QStringLiteral("stopped first. Start it again at the end?")));
+    EXPECT_EQ(prompts.shown.back().prompt.buttons, res::PromptButtons::YesNoCancel);
     EXPECT_GT(asked.indexOf(QStringLiteral("AT+SET R9 100003 868300000")), asked.indexOf(QStringLiteral("Details")));
     EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
     EXPECT_FALSE(main->m_dlgRfConfig.m_bServiceStopped);
@@ -422,6 +423,25 @@ TEST_F(NetworkTab, AWriteAsksOneQuestionThatNamesEachChangeAndTheServiceStopAndR
     EXPECT_EQ(report.changes[0].value + QStringLiteral(" → ") + report.changes[0].plan,
               QStringLiteral("2402000000 → 868300000"));
     EXPECT_EQ(report.changes[0].state, QStringLiteral("written and confirmed"));
+
+    // No: written, the service left stopped and nothing more asked; Enter gives that choice next time.
+    WritePlan({{kModuleFrequency, "868500000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    EXPECT_EQ(prompts.shown.size(), before + 1);
+    prompts.answer = res::kIdNo;
+    ASSERT_TRUE(Click("Write differences…"));
+    EXPECT_EQ(prompts.shown.size(), before + 2) << prompts.Texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(prompts.shown.back().prompt.defaultAnswer, res::kIdYes);
+    EXPECT_EQ(page().StateAt(kModuleFrequency), ShownState::Confirmed);
+    EXPECT_TRUE(main->m_dlgRfConfig.m_bServiceStopped);
+    main->RestartService();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->m_dlgRfConfig.m_bServiceStopped; }, 2000));
+    WritePlan({{kModuleFrequency, "868700000"}});
+    ASSERT_TRUE(Click("Open plan…", false));
+    prompts.answer = res::kIdCancel;  // and Cancel writes nothing
+    ASSERT_TRUE(Click("Write differences…", false));
+    EXPECT_EQ(prompts.shown.back().prompt.defaultAnswer, res::kIdNo);
+    EXPECT_EQ(sim->State().repeaterRadios["100003"].frequency, "868500000");
 }
 
 TEST_F(NetworkTab, F8WalksTheDifferencesAndTheFilterLeavesOnlyThemInView) {

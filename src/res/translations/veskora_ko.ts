@@ -12,14 +12,6 @@ Details: these lines are sent, each followed by a GET that reads it back:
 </translation>
     </message>
     <message>
-        <source>
-The gateway&apos;s service is stopped first and started again at the end.
-</source>
-        <translation>
-게이트웨이 서비스를 먼저 중지하고 끝나면 다시 시작합니다.
-</translation>
-    </message>
-    <message>
         <source> %1 not confirmed: the gateway&apos;s answers could not be told apart.</source>
         <translation> %1개 확인 안 됨: 게이트웨이 응답을 구별할 수 없었습니다.</translation>
     </message>
@@ -648,6 +640,15 @@ Yes: start the service again and quit. No: quit and leave it stopped. Cancel: st
     <message>
         <source>past the length</source>
         <translation>길이 밖</translation>
+    </message>
+    <message>
+        <source>
+The gateway&apos;s service is stopped first. Start it again at the end?
+Yes: write, then start it again. No: write and leave it stopped. Cancel: write nothing.
+</source>
+        <translation>
+게이트웨이 서비스를 먼저 중지합니다. 끝나면 다시 시작할까요?
+예: 쓰고 다시 시작. 아니요: 쓰고 중지된 채로 둠. 취소: 쓰지 않음.</translation>
     </message>
 </context>
 </TS>
