@@ -110,6 +110,8 @@ private:
     // The state's words, with when the link was lost for a value of a dropped link.
     QString StateText(ShownState state, const network::Value& value) const;
     network::Site Merged() const;
+    // Asks who commissions the site when the plan does not say; false when the export is off.
+    bool AskAboutSite();
 
     SiteLink* m_link = nullptr;
     FileChooser m_chooseFile;
@@ -128,6 +130,7 @@ private:
     bool m_compared = false;
     bool m_refreshing = false;
     QString m_planName;
+    QString m_siteName;  // the site chosen by name, if any
     QString m_summary;
     std::vector<ResultStrip::Action> m_actions;  // offered with the next result shown
     bool m_unsaved = false;

@@ -14,7 +14,9 @@ struct ReportRow {
 };
 
 struct ReportData {
-    QString site;     // the plan's file name, or what the tab calls the site
+    QString site;  // the site's name, else the plan's file name
+    QString technician;
+    QString notes;    // may hold line ends
     QString gateway;  // address:port
     QString when;     // date and time of the report
     std::vector<ReportRow> rows;
