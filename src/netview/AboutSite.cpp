@@ -29,11 +29,14 @@ QString AboutFromFields(const std::vector<res::PromptField>& fields, network::Ab
     return {};
 }
 
-bool AskAbout(QWidget* parent, std::vector<res::PromptField>& fields) {
-    const res::Prompt prompt{
+res::Prompt AboutPrompt() {
+    return {
         res::Added("Who commissions this site? The report shows it, and a plan you save keeps it for the next report."),
         res::Added("Export report"), res::PromptIcon::Question, res::PromptButtons::OkCancel};
-    const int answer = res::AskFields(parent, prompt, fields, [](const std::vector<res::PromptField>& typed) {
+}
+
+bool AskAbout(QWidget* parent, std::vector<res::PromptField>& fields) {
+    const int answer = res::AskFields(parent, AboutPrompt(), fields, [](const std::vector<res::PromptField>& typed) {
         network::About about;
         return AboutFromFields(typed, &about);
     });

@@ -18,6 +18,9 @@ std::vector<res::PromptField> AboutFields(const network::About& about);
 // line ends as LF) into *about, or why they cannot be kept (about untouched).
 QString AboutFromFields(const std::vector<res::PromptField>& fields, network::About* about);
 
+// The form's words above its fields, and its caption.
+res::Prompt AboutPrompt();
+
 // Asks in one form through the prompts seam; false when the technician
 // cancelled. fields hold the answers.
 bool AskAbout(QWidget* parent, std::vector<res::PromptField>& fields);

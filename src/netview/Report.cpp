@@ -1,11 +1,14 @@
 #include "netview/Report.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <algorithm>
 #include <array>
 #include <map>
@@ -16,13 +19,19 @@
 namespace netview {
 namespace {
 
+// The head row repeats on each page a table runs over; paths get the room they need to stay on one line.
 QString TableHead(bool withTime) {
-    QString html = QStringLiteral(
-        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">"
-        "<tr><th align=\"left\">Item</th><th align=\"left\">Value</th><th align=\"left\">Plan</th>"
-        "<th align=\"left\">State</th>");
+    const QString item = withTime ? QStringLiteral("35%") : QStringLiteral("40%");
+    const QString other = withTime ? QStringLiteral("19%") : QStringLiteral("20%");
+    QString html =
+        QStringLiteral(
+            "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\" style=\"font-size: 8pt\">"
+            "<thead><tr>"
+            "<th align=\"left\" width=\"%1\">Item</th><th align=\"left\" width=\"%2\">Value</th>"
+            "<th align=\"left\" width=\"%2\">Plan</th><th align=\"left\">State</th>")
+            .arg(item, other);
     if (withTime) html += QStringLiteral("<th align=\"left\">Time</th>");
-    return html + QStringLiteral("</tr>");
+    return html + QStringLiteral("</tr></thead>");
 }
 
 QString Row(const ReportRow& r, bool withTime, bool includeKeys) {
@@ -112,8 +121,9 @@ QString EveryValueTable(const std::vector<ReportRow>& rows, bool includeKeys) {
 // Before → after for each value the session wrote.
 QString ChangeTable(const std::vector<ReportRow>& rows, bool includeKeys) {
     QString html = QStringLiteral(
-        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">"
-        "<tr><th align=\"left\">Item</th><th align=\"left\">Before → after</th><th align=\"left\">State</th></tr>");
+        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\" style=\"font-size: 8pt\">"
+        "<thead><tr><th align=\"left\" width=\"40%\">Item</th><th align=\"left\" width=\"34%\">Before → after</th>"
+        "<th align=\"left\">State</th></tr></thead>");
     for (const ReportRow& r : rows) {
         const bool masked = r.key && !includeKeys;
         const QString change =
@@ -180,7 +190,9 @@ QString ReportHtml(const ReportData& data, const QString& imageSource) {
     html += data.changes.empty() ? QStringLiteral("<p>None.</p>") : ChangeTable(data.changes, data.includeKeys);
     html += QStringLiteral("<h2>Differences left open (%1)</h2>").arg(data.open.size());
     html += data.open.empty() ? QStringLiteral("<p>None.</p>") : Table(data.open, false, data.includeKeys);
-    html += QStringLiteral("<h2>Every value</h2>") + EveryValueTable(data.rows, data.includeKeys);
+    // The list of every value starts a page of its own: the first page is the summary a customer reads.
+    html += QStringLiteral("<h2 style=\"page-break-before: always\">Every value</h2>") +
+            EveryValueTable(data.rows, data.includeKeys);
     // Signed on paper, by the customer who takes the site over.
     html += QStringLiteral(
         "<p style=\"margin-top: 24pt\">Signature: ______________________________ "
@@ -188,19 +200,81 @@ QString ReportHtml(const ReportData& data, const QString& imageSource) {
     return html + QStringLiteral("</body></html>");
 }
 
+ReportPages::ReportPages(const ReportData& data)
+    : m_device(std::make_unique<QImage>(1, 1, QImage::Format_RGB32)), m_document(std::make_unique<QTextDocument>()) {
+    const int dotsPerMeter = qRound(kDpi / 0.0254);
+    m_device->setDotsPerMeterX(dotsPerMeter);
+    m_device->setDotsPerMeterY(dotsPerMeter);
+    m_document->documentLayout()->setPaintDevice(m_device.get());
+    QFont font = m_document->defaultFont();
+    font.setPointSizeF(9);
+    m_document->setDefaultFont(font);
+    m_document->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("plan.png")), data.frequencyPlan);
+    m_document->setHtml(ReportHtml(data, QStringLiteral("plan.png")));
+    QTextFrameFormat frame = m_document->rootFrame()->frameFormat();
+    frame.setMargin(1.5 / 2.54 * kDpi);
+    m_document->rootFrame()->setFrameFormat(frame);
+    m_document->setPageSize(QPageSize(QPageSize::A4).sizePixels(kDpi));
+}
+
+ReportPages::~ReportPages() = default;
+
+int ReportPages::Count() const { return m_document->pageCount(); }
+
+void ReportPages::Paint(QPainter& painter, int n) const {
+    const QSizeF page = m_document->pageSize();
+    const QRectF shown(0, n * page.height(), page.width(), page.height());
+    painter.save();
+    painter.translate(0, -shown.top());
+    painter.setClipRect(shown);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = shown;
+    m_document->documentLayout()->draw(&painter, context);
+    painter.restore();
+    // A signed report is taken apart and copied: each page says where it belongs.
+    const qreal margin = m_document->rootFrame()->frameFormat().bottomMargin();
+    QFont foot = m_document->defaultFont();
+    foot.setPixelSize(qRound(9.0 * kDpi / 72));  // 9 points in the layout's dots, whatever the painter's device
+    painter.save();
+    painter.setFont(foot);
+    painter.setPen(Qt::darkGray);
+    painter.drawText(QRectF(0, page.height() - margin, page.width(), margin / 2), Qt::AlignCenter,
+                     QStringLiteral("Page %1 of %2").arg(n + 1).arg(Count()));
+    painter.restore();
+}
+
+QImage ReportPages::Picture(int n, int dpi) const {
+    const QSizeF page = m_document->pageSize() * dpi / kDpi;
+    QImage picture(page.toSize(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    picture.setDotsPerMeterX(dotsPerMeter);
+    picture.setDotsPerMeterY(dotsPerMeter);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+        painter.scale(static_cast<qreal>(dpi) / kDpi, static_cast<qreal>(dpi) / kDpi);
+        Paint(painter, n);
+    }
+    return picture;
+}
+
 bool WriteReport(const ReportData& data, const QString& pdfPath, QString* error) {
-    QTextDocument document;
-    document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("plan.png")), data.frequencyPlan);
-    document.setHtml(ReportHtml(data, QStringLiteral("plan.png")));
+    const ReportPages pages(data);
     const bool pdfWritten = res::SavePrivateFile(
         pdfPath,
         [&](QIODevice& out) {
             QPdfWriter pdf(&out);
             pdf.setPageSize(QPageSize(QPageSize::A4));
-            pdf.setResolution(150);
+            pdf.setPageMargins(QMarginsF());
+            pdf.setResolution(ReportPages::kDpi);
             pdf.setTitle(QStringLiteral("Commissioning report"));
-            document.print(&pdf);
-            return out.pos() > 0;
+            QPainter painter(&pdf);
+            for (int n = 0; n < pages.Count(); ++n) {
+                if (n > 0 && !pdf.newPage()) return false;
+                pages.Paint(painter, n);
+            }
+            return painter.end() && out.pos() > 0;
         },
         error);
     if (!pdfWritten) return false;

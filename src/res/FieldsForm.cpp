@@ -46,6 +46,8 @@ FieldsForm::FieldsForm(QWidget* parent, const Prompt& prompt, const std::vector<
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(m_buttons);
+    // Room for a line of notes as people write them.
+    setMinimumWidth(fontMetrics().horizontalAdvance(QString(64, QLatin1Char('n'))));
     Check();
 }
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QPageSize>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 #include "netview/Report.h"
 
 TEST(Report, SaysTheCountsTheFrequencyConflictsAndTheSessionsChangesInWords) {
@@ -101,4 +106,30 @@ TEST(Report, ARepeatersNodeRowsFoldIntoOneLineUnlessOneOfThemIsNotReadOrConfirme
         EXPECT_TRUE(html.contains(cell(path))) << path;
     }
     EXPECT_FALSE(html.contains(cell(Node("N00101", 0))));
+}
+
+TEST(Report, ThePdfAndThePicturesOfItsPagesComeFromOneLayout) {
+    netview::ReportData data;
+    for (int i = 0; i < 300; ++i) {
+        data.rows.push_back(
+            {QStringLiteral("gateway / value %1").arg(i), QStringLiteral("7"), {}, QStringLiteral("read"), {}, false});
+    }
+    const netview::ReportPages pages(data);
+    ASSERT_GT(pages.Count(), 2);
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    ASSERT_TRUE(netview::WriteReport(data, pdf, &error)) << error.toStdString();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString bytes = QString::fromLatin1(file.readAll());
+    EXPECT_EQ(bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), pages.Count());
+
+    const QImage third = pages.Picture(2, 50);
+    EXPECT_EQ(third.size(), QPageSize(QPageSize::A4).sizePixels(50));
+    int dark = 0;
+    for (int y = 0; y < third.height(); ++y) {
+        for (int x = 0; x < third.width(); ++x) dark += qGray(third.pixel(x, y)) < 200;
+    }
+    EXPECT_GT(dark, 5000) << dark;  // the rows of the table, not a white page
 }
