@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "ids/DocumentsFolder.h"
+#include "netview/AboutSite.h"
 #include "netview/FileNames.h"
 #include "netview/FrequencyPlanView.h"
 #include "netview/ResultStrip.h"
@@ -188,6 +189,7 @@ void NetworkPage::Build() {
     connect(sites, &SiteChooser::SiteChosen, this,
             [this, history](const QString& name, const QString& host, quint16 port, const QString& ids,
                             const QString& plan) {
+                m_siteName = name;
                 history->ShowSite(name.toStdString());
                 history->setVisible(!name.isEmpty());
                 if (!plan.isEmpty()) OpenPlanFile(plan);
@@ -509,7 +511,9 @@ void NetworkPage::SavePlan() {
     const QString file = m_chooseFile(this, res::Added("Save as plan"), res::Added("Network files (*.xml)"), true);
     if (file.isEmpty()) return;
     std::string error;
-    if (!network::SaveNetworkFile(Merged(), file.toStdString(), &error)) {
+    network::Site plan = Merged();
+    plan.about = m_plan.about;
+    if (!network::SaveNetworkFile(plan, file.toStdString(), &error)) {
         Tell(res::Added("The plan was not saved:\n%1").arg(Q(error)), true);
         return;
     }
@@ -649,6 +653,7 @@ void NetworkPage::OnWriteFinished() {
 }
 
 void NetworkPage::ExportReport() {
+    if (m_plan.about.technician.empty() && !AskAboutSite()) return;
     const QString chosen = m_chooseFile(this, res::Added("Export report"), res::Added("PDF documents (*.pdf)"), true);
     if (chosen.isEmpty()) return;
     const QString file = WithSuffix(chosen, QStringLiteral("pdf"));
@@ -665,9 +670,28 @@ void NetworkPage::ExportReport() {
     RefreshTree();
 }
 
+bool NetworkPage::AskAboutSite() {
+    network::About about = m_plan.about;
+    if (about.site.empty()) {
+        about.site = textcodec::ToNarrow(m_siteName.isEmpty() ? QFileInfo(m_planName).completeBaseName() : m_siteName);
+    }
+    std::vector<res::PromptField> fields = AboutFields(about);
+    if (!AskAbout(this, fields)) return false;
+    if (const QString why = AboutFromFields(fields, &about); !why.isEmpty()) {
+        Tell(res::Added("The report was not written:\n%1").arg(why), true);
+        return false;
+    }
+    m_plan.about = std::move(about);
+    return true;
+}
+
 ReportData NetworkPage::Report() const {
     ReportData report;
-    report.site = m_planName.isEmpty() ? QStringLiteral("(no plan opened)") : m_planName;
+    report.site = !m_plan.about.site.empty() ? N(m_plan.about.site)
+                  : m_planName.isEmpty()     ? QStringLiteral("(no plan opened)")
+                                             : m_planName;
+    report.technician = N(m_plan.about.technician);
+    report.notes = N(m_plan.about.notes);
     report.gateway = m_link ? m_link->Address() : QString();
     report.when = QDateTime::fromMSecsSinceEpoch(m_clock()).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     report.includeKeys = m_includeKeys && m_includeKeys->isChecked();

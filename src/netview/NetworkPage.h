@@ -116,6 +116,8 @@ private:
     // in English for the report, else in the chosen language.
     QString StateText(ShownState state, const network::Value& value, bool english = false) const;
     network::Site Merged() const;
+    // Asks who commissions the site when the plan does not say; false when the export is off.
+    bool AskAboutSite();
 
     SiteLink* m_link = nullptr;
     FileChooser m_chooseFile;
@@ -136,6 +138,7 @@ private:
     bool m_compareAfterRead = false;  // the read under way was asked for by a compare
     bool m_refreshing = false;
     QString m_planName;
+    QString m_siteName;  // the site chosen by name, if any
     QString m_summary;
     std::vector<ResultStrip::Action> m_actions;  // offered with the next result shown
     bool m_unsaved = false;

@@ -100,6 +100,24 @@ std::string_view UnsendableReference(std::string_view raw) {
     return {};
 }
 
+std::string Hex(unsigned char c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", c);
+    return text;
+}
+
+// Why text cannot be one of about's fields: "holds …" or "is longer than …".
+std::string AboutFieldProblem(std::string_view text, bool lines, std::size_t maxBytes) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (lines && (c == '\n' || c == '\t')) continue;
+        if (c == '\r' || c == '\n') return "holds a line break (" + Hex(c) + ")";
+        if (c < 0x20 || c == 0x7F) return "holds the control character " + Hex(c);
+    }
+    if (text.size() > maxBytes) return "is longer than " + std::to_string(maxBytes) + " bytes";
+    return {};
+}
+
 // Reads one loaded document; each fault is reported with its line.
 class Reader {
 public:
@@ -134,9 +152,14 @@ public:
         for (std::uint32_t e = m_doc.Element(root).firstChild; e != 0; e = m_doc.Element(e).next) {
             const std::string_view name = m_doc.TagNameOf(e);
             const std::vector<Attribute> attributes = AttributesOf(StartTag(e));
+            if (name == "About") {
+                if (!seen.insert("About").second) return Fail(error, e, "<About> comes twice");
+                if (!ReadAbout(e, attributes, work.about, error)) return false;
+                continue;
+            }
             const std::string* path = Find(attributes, "path");
             if (name != "Module" && name != "Value") {
-                return Fail(error, e, "expected <Module> or <Value>, found <" + std::string(name) + ">");
+                return Fail(error, e, "expected <About>, <Module> or <Value>, found <" + std::string(name) + ">");
             }
             if (!path) return Fail(error, e, "expected a path attribute on <" + std::string(name) + ">");
             if (!seen.insert(std::string(name) + *path).second) {
@@ -165,6 +188,19 @@ public:
     }
 
 private:
+    bool ReadAbout(std::uint32_t e, const std::vector<Attribute>& attributes, About& about, std::string* error) {
+        if (m_doc.Element(e).firstChild) return Fail(error, e, "expected text in <About>, found elements");
+        if (const std::string* site = Find(attributes, "site")) about.site = *site;
+        if (const std::string* technician = Find(attributes, "technician")) about.technician = *technician;
+        // Line ends as a Windows editor saves them are line ends.
+        for (const char c : m_doc.ElementText(e)) {
+            if (c == '\n' && !about.notes.empty() && about.notes.back() == '\r') about.notes.pop_back();
+            about.notes += c;
+        }
+        if (const std::string why = AboutProblem(about); !why.empty()) return Fail(error, e, why);
+        return true;
+    }
+
     bool ReadValue(std::uint32_t e, const std::vector<Attribute>& attributes, const std::string& path, Value& v,
                    std::string* error) {
         if (m_doc.Element(e).firstChild) return Fail(error, e, "expected text in <Value>, found elements");
@@ -297,6 +333,19 @@ std::string NotWellFormed(const xml::XmlTextDoc& doc) {
 
 }  // namespace
 
+std::string AboutProblem(const About& about) {
+    if (std::string why = AboutFieldProblem(about.site, false, kMaxAboutLine); !why.empty()) {
+        return "the site name " + why;
+    }
+    if (std::string why = AboutFieldProblem(about.technician, false, kMaxAboutLine); !why.empty()) {
+        return "the technician " + why;
+    }
+    if (std::string why = AboutFieldProblem(about.notes, true, kMaxAboutNotes); !why.empty()) {
+        return "the notes' text " + why;
+    }
+    return {};
+}
+
 std::string NetworkFileText(const Site& site, const std::string& partial) {
     xml::XmlTextDoc doc;
     doc.PutMain(kRootName);
@@ -313,6 +362,11 @@ std::string NetworkFileText(const Site& site, const std::string& partial) {
             doc.PutMain(name, text);
         }
     };
+    if (!site.about.Empty()) {
+        add("About", site.about.notes.empty() ? nullptr : site.about.notes.c_str());
+        if (!site.about.site.empty()) doc.PutAttribute("site", site.about.site.c_str());
+        if (!site.about.technician.empty()) doc.PutAttribute("technician", site.about.technician.c_str());
+    }
     ForEachModuleId(site, [&](const std::string& path, const std::string& id) {
         add("Module", nullptr);
         doc.PutAttribute("path", path.c_str());
@@ -329,6 +383,10 @@ std::string NetworkFileText(const Site& site, const std::string& partial) {
 }
 
 bool SaveNetworkFile(const Site& site, const std::string& path, std::string* error, const std::string& partial) {
+    if (const std::string why = AboutProblem(site.about); !why.empty()) {
+        if (error) *error = "cannot write " + path + ": " + why;
+        return false;
+    }
     xml::XmlTextDoc doc;
     // The file lists every NET key: it is the user's alone, whatever it replaces.
     if (!doc.SetDocText(NetworkFileText(site, partial)) || !doc.SaveTo(path.c_str(), xml::FileAccess::OwnerOnly)) {
@@ -339,6 +397,10 @@ bool SaveNetworkFile(const Site& site, const std::string& path, std::string* err
 }
 
 bool NetworkFileBytes(const Site& site, std::string* bytes, std::string* error, const std::string& partial) {
+    if (const std::string why = AboutProblem(site.about); !why.empty()) {
+        if (error) *error = "cannot encode the network file: " + why;
+        return false;
+    }
     xml::XmlTextDoc doc;
     if (!doc.SetDocText(NetworkFileText(site, partial)) || !doc.EncodeTo(*bytes)) {
         if (error) *error = "cannot encode the network file: " + ids::FileErrorOf(doc.ReportText());

@@ -63,6 +63,14 @@ struct Node {
     std::array<Value, kNodeAttributes> attributes;  // the first seven can be set
 };
 
+// Who commissioned the site and what they noted, kept with a plan for its
+// reports. Narrow text (system code page); notes may hold line ends.
+struct About {
+    std::string site, technician, notes;
+
+    bool Empty() const { return site.empty() && technician.empty() && notes.empty(); }
+};
+
 struct Site {
     GatewayModules gateway;
     std::array<Repeater, kRepeaters> repeaters;
@@ -72,6 +80,7 @@ struct Site {
     std::uint32_t linkSession = 0;
     // When each link session that ended was lost, for what values of it say.
     std::map<std::uint32_t, std::int64_t> lostAt;
+    About about;
 };
 
 // Whether value came on a link that has since been lost (the current one

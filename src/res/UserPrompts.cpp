@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <utility>
 
+#include "res/FieldsForm.h"
 #include "res/Readings.h"
 
 namespace res {
@@ -52,6 +53,13 @@ public:
         }
         return FromQt(box.exec());
     }
+    int AskFields(QWidget* parent, const Prompt& prompt, std::vector<PromptField>& fields,
+                  const FieldsCheck& check) override {
+        FieldsForm form(parent, prompt, fields, check);
+        if (form.exec() != QDialog::Accepted) return kIdCancel;
+        fields = form.Answers();
+        return kIdOk;
+    }
 };
 
 MessageBoxPrompts g_default;
@@ -71,6 +79,13 @@ int ShowPrompt(QWidget* parent, const Prompt& prompt) {
     read.text = Reading(prompt.text);
     read.caption = Reading(prompt.caption);
     return g_installed->Show(parent, read);
+}
+
+int AskFields(QWidget* parent, const Prompt& prompt, std::vector<PromptField>& fields, const FieldsCheck& check) {
+    Prompt read = prompt;
+    read.text = Reading(prompt.text);
+    read.caption = Reading(prompt.caption);
+    return g_installed->AskFields(parent, read, fields, check);
 }
 
 QString ApplicationCaption() { return QStringLiteral("VeskoraRFConfiguration"); }

@@ -481,3 +481,48 @@ TEST_F(NetworkTab, F8WalksTheDifferencesAndTheFilterLeavesOnlyThemInView) {
     filter->setCurrentIndex(0);
     EXPECT_FALSE(page().ItemAt("repeater 2")->isHidden());
 }
+
+TEST_F(NetworkTab, AReportAsksOnceWhoCommissionsTheSiteAndThePlanKeepsTheAnswers) {
+    Start();
+    WritePlan({});
+    const QString bare = chosenFile;
+    page().OpenPlanFile(bare);
+    const QString html = documents.filePath(QStringLiteral("report.html"));
+    chosenFile = documents.filePath(QStringLiteral("report.pdf"));
+    // Answers the file could not keep are refused with the reason, and no report is written.
+    prompts.fill = [](std::vector<res::PromptField>& fields) { fields[1].text = QStringLiteral("J.\x01Park"); };
+    ASSERT_TRUE(Click("Export report…", false));
+    EXPECT_TRUE(prompts.Texts().last().contains(QStringLiteral("the technician holds the control character 0x01")))
+        << prompts.Texts().last().toStdString();
+    EXPECT_FALSE(QFile::exists(chosenFile));
+
+    prompts.fill = [](std::vector<res::PromptField>& fields) {
+        fields[1].text = QStringLiteral(" J. \"Jay\" Park ");
+        fields[2].text = QStringLiteral("Mast 4\r\n<north> & dry");
+    };
+    ASSERT_TRUE(Click("Export report…", false));
+    ASSERT_EQ(prompts.forms.size(), 2U);
+    EXPECT_EQ(prompts.forms[1][0].text, QStringLiteral("plan"));  // the open plan's name
+    const QString report = QString::fromStdString(ReadFile(html.toStdString()));
+    EXPECT_TRUE(report.contains(QStringLiteral("Site: plan<br>Technician: J. &quot;Jay&quot; Park<br>")))
+        << report.left(600).toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("Mast 4<br>&lt;north&gt; &amp; dry")));
+    ASSERT_TRUE(Click("Export report…", false));
+    EXPECT_EQ(prompts.forms.size(), 2U);  // asked once
+
+    // The plan saved keeps the answers; a plan without them asks again, the saved one does not.
+    chosenFile = documents.filePath(QStringLiteral("commissioned.xml"));
+    ASSERT_TRUE(Click("Save as plan…", false));
+    EXPECT_NE(ReadFile(chosenFile.toStdString())
+                  .find("<About site=\"plan\" technician=\"J. &quot;Jay&quot; Park\">Mast 4\n&lt;north&gt; &amp; "
+                        "dry</About>"),
+              std::string::npos);
+    page().OpenPlanFile(bare);
+    EXPECT_TRUE(page().Report().technician.isEmpty());
+    page().OpenPlanFile(chosenFile);
+    EXPECT_EQ(page().Report().technician, QStringLiteral("J. \"Jay\" Park"));
+    chosenFile = documents.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(Click("Export report…", false));
+    EXPECT_EQ(prompts.forms.size(), 2U);
+    EXPECT_TRUE(QFile::exists(chosenFile));
+}

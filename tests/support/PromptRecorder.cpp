@@ -9,6 +9,14 @@ int PromptRecorder::Show(QWidget* parent, const res::Prompt& prompt) {
     return answer;
 }
 
+int PromptRecorder::AskFields(QWidget* parent, const res::Prompt& prompt, std::vector<res::PromptField>& fields,
+                              const res::FieldsCheck&) {
+    shown.push_back({parent, prompt});
+    forms.push_back(fields);
+    if (fill) fill(fields);
+    return answer;
+}
+
 QStringList PromptRecorder::Texts() const {
     QStringList texts;
     for (const Shown& s : shown) texts << s.prompt.text;

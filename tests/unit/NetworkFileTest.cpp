@@ -215,3 +215,61 @@ TEST(WritePlan, AValueThatIsNotOneTokenIsNeverWritten) {
     plan.repeaters[2].ids[4] = "R30092 X";
     EXPECT_EQ(network::PlanWrites(plan, live)[0].problem, "the module's ID \"R30092 X\" holds a blank");
 }
+
+TEST(NetworkFile, WhoCommissionedTheSiteComesBackWhateverItHoldsOrIsRefusedWithTheReason) {
+    const network::Site plain = SmallSite();
+    network::Site site = plain;
+    site.about = {"Plant \"A\" & <B>", "\xB1\xE8 O'Neil", "\n line 1\n\tline 2 & <3> ]]>\n\n"};
+    TempFolder folder;
+    const std::string path = folder.filePath("plan.xml");
+    std::string error;
+    ASSERT_TRUE(network::SaveNetworkFile(site, path, &error)) << error;
+    network::Site back;
+    ASSERT_TRUE(network::LoadNetworkFile(path, back, &error)) << error;
+    EXPECT_EQ(back.about.site, site.about.site);
+    EXPECT_EQ(back.about.technician, site.about.technician);
+    EXPECT_EQ(back.about.notes, site.about.notes);
+    EXPECT_TRUE(network::Compare(site, back).empty());
+    // Without it the file is what it was; with it, only the one element is added.
+    const std::string without = network::NetworkFileText(plain);
+    const std::string with = network::NetworkFileText(site);
+    EXPECT_EQ(without.find("About"), std::string::npos);
+    const std::size_t at = with.find("<About"), end = with.find("</About>") + 8;
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(with.substr(0, at) + with.substr(with.find('<', end)), without);
+    // A hand-edited file with Windows line ends reads its notes with plain ones.
+    ASSERT_TRUE(network::ReadNetworkText(
+        "<VeskoraNetwork format=\"1\">\r\n<About technician=\"K\">a&#13;&#10;b</About>\r\n</VeskoraNetwork>", back,
+        &error))
+        << error;
+    EXPECT_EQ(back.about.notes, "a\nb");
+    EXPECT_TRUE(back.about.site.empty());
+
+    const struct {
+        network::About about;
+        const char* why;
+    } refused[] = {
+        {{"a\nb", "", ""}, "the site name holds a line break (0x0A)"},
+        {{"", "x\ry", ""}, "the technician holds a line break (0x0D)"},
+        {{"", "", "bell\a"}, "the notes' text holds the control character 0x07"},
+        {{"", std::string(network::kMaxAboutLine + 1, 'x'), ""}, "the technician is longer than 200 bytes"},
+    };
+    for (const auto& r : refused) {
+        site.about = r.about;
+        EXPECT_EQ(network::AboutProblem(r.about), r.why);
+        EXPECT_FALSE(network::SaveNetworkFile(site, path, &error));
+        EXPECT_NE(error.find(r.why), std::string::npos) << error;
+        std::string bytes;
+        EXPECT_FALSE(network::NetworkFileBytes(site, &bytes, &error));
+    }
+    // The file written before the refusals is still there, whole.
+    ASSERT_TRUE(network::LoadNetworkFile(path, back, &error)) << error;
+    EXPECT_EQ(back.about.technician, "\xB1\xE8 O'Neil");
+    const std::string twice =
+        "<VeskoraNetwork format=\"1\">\n<About site=\"a\"/>\n<About site=\"b\"/>\n</VeskoraNetwork>";
+    EXPECT_FALSE(network::ReadNetworkText(twice, back, &error));
+    EXPECT_EQ(error, "line 3: <About> comes twice");
+    EXPECT_FALSE(network::ReadNetworkText(
+        "<VeskoraNetwork format=\"1\">\n<About technician=\"a&#10;b\"/>\n</VeskoraNetwork>", back, &error));
+    EXPECT_EQ(error, "line 2: the technician holds a line break (0x0A)");
+}

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "flow/Keyboard.h"
+#include "netview/AboutSite.h"
 #include "res/ComboBox.h"
 #include "res/IpAddressCtrl.h"
 #include "res/ListCtrl.h"
+#include "support/Modal.h"
 
 TEST(IpAddressCtrl, TypingMovesAcrossFieldsOnDotsAndThirdDigits) {
     res::IpAddressCtrl ip;
@@ -116,4 +122,44 @@ TEST(ComboBox, SortedBoxInsertsInOrderAndKeepsNothingSelected) {
     combo.SetCurSel(1);
     EXPECT_EQ(combo.AddString(QStringLiteral("Repeater #0")), 0);
     EXPECT_EQ(combo.currentText(), QStringLiteral("Repeater #2"));
+}
+
+TEST(FieldsForm, AsksTheSiteInOneFormThatTakesOnlyAnswersAPlanCanKeep) {
+    network::About about;
+    about.site = "plant";
+    std::vector<res::PromptField> fields = netview::AboutFields(about);
+    bool asked = false;
+    bool okWhileBad = true;
+    QString problem;
+    ASSERT_TRUE(WithModal([&] { asked = netview::AskAbout(nullptr, fields); },
+                          [&](QWidget* form) {
+                              const auto lines = form->findChildren<QLineEdit*>();
+                              ASSERT_EQ(lines.size(), 2);
+                              EXPECT_EQ(lines[0]->text(), QStringLiteral("plant"));
+                              QPushButton* ok = form->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+                              lines[1]->setText(QStringLiteral("J.\tPark"));
+                              okWhileBad = ok->isEnabled();
+                              for (auto* label : form->findChildren<QLabel*>()) {
+                                  if (label->text().contains(QStringLiteral("0x09"))) problem = label->text();
+                              }
+                              lines[1]->setText(QStringLiteral("J. Park"));
+                              form->findChild<QPlainTextEdit*>()->setPlainText(QStringLiteral("mast 4\nnorth"));
+                              QTest::mouseClick(ok, Qt::LeftButton);
+                          }));
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(okWhileBad);
+    EXPECT_EQ(problem,
+              QStringLiteral("This cannot be kept in the plan: the technician holds the control character 0x09"));
+    ASSERT_TRUE(netview::AboutFromFields(fields, &about).isEmpty());
+    EXPECT_EQ(about.technician, "J. Park");
+    EXPECT_EQ(about.notes, "mast 4\nnorth");
+
+    // Cancel keeps what was there.
+    ASSERT_TRUE(WithModal([&] { asked = netview::AskAbout(nullptr, fields); },
+                          [](QWidget* form) {
+                              form->findChild<QLineEdit*>()->setText(QStringLiteral("other"));
+                              QTest::keyClick(form, Qt::Key_Escape);
+                          }));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(fields[0].text, QStringLiteral("plant"));
 }

@@ -29,7 +29,10 @@
 #include "flow/TechnicianFlow.h"
 #include "ids/DocumentsFolder.h"
 #include "ids/IdFile.h"
+#include "netview/AboutSite.h"
+#include "netview/Report.h"
 #include "network/NetworkFile.h"
+#include "res/FieldsForm.h"
 #include "res/Readings.h"
 #include "res/Settings.h"
 #include "res/TabCtrl.h"
@@ -77,10 +80,27 @@ public:
                    : res::kIdOk;
     }
 
+    // A form is answered with answers, field by field.
+    std::vector<res::PromptField> answers;
+    int AskFields(QWidget*, const res::Prompt&, std::vector<res::PromptField>& fields,
+                  const res::FieldsCheck&) override {
+        for (std::size_t i = 0; i < fields.size() && i < answers.size(); ++i) fields[i].text = answers[i].text;
+        return res::kIdOk;
+    }
+
 private:
     QDir m_dir;
     int m_count = 0;
 };
+
+// The report's form as the technician of the tour's site answers it.
+std::vector<res::PromptField> AnsweredAbout() {
+    network::About about;
+    about.site = "Riverside plant";
+    about.technician = "J. Park";
+    about.notes = "Gateway in the plant room, repeater 4 on the north mast.\nSite contact: M. Han, extension 214.";
+    return netview::AboutFields(about);
+}
 
 // The session of flow::TechnicianFlow on the main window, against a gateway
 // simulated in this process on a free loopback port.
@@ -192,16 +212,16 @@ bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
     ok &= Save(main, dir, QStringLiteral("network-4-written.png"));
 
     chosen = files.filePath(QStringLiteral("report.pdf"));
+    prompts.answers = AnsweredAbout();
     page.ExportReport();
     ok &= QFile::exists(chosen);
-    // The report's first page as a picture, where pdftoppm is at hand.
-    QProcess render;
-    render.start(QStringLiteral("pdftoppm"),
-                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("70"), QStringLiteral("-f"),
-                  QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"), chosen,
-                  dir.filePath(QStringLiteral("network-5-report-page-1"))});
-    if (render.waitForFinished(30000) && render.exitCode() == 0) {
-        std::printf("%s\n", qPrintable(dir.filePath(QStringLiteral("network-5-report-page-1.png"))));
+    // The report's first two pages as pictures, painted from the layout the PDF was painted from.
+    const netview::ReportPages pages(page.Report());
+    std::printf("tour: the report has %d pages\n", pages.Count());
+    for (int n = 0; n < 2 && n < pages.Count(); ++n) {
+        const QString file = dir.filePath(QStringLiteral("network-5-report-page-%1.png").arg(n + 1));
+        ok &= pages.Picture(n, 70).save(file);
+        std::printf("%s\n", qPrintable(file));
     }
 
     // The status bar when the gateway drops the link, and when it connects back.
@@ -294,6 +314,15 @@ bool PhotographKorean(const QDir& dir) {
     main.showNormal();
     SelectTab(main, 2);
     return Save(main, dir, QStringLiteral("korean-network.png"));
+}
+
+// The form an export asks who commissions the site with, answered.
+bool PhotographReportForm(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
+    res::FieldsForm form(&main, netview::AboutPrompt(), AnsweredAbout(), {});
+    form.show();
+    const bool ok = Save(form, dir, QStringLiteral("network-5-report-form.png"));
+    form.hide();
+    return ok;
 }
 
 // The windows and a message read in English.
@@ -389,6 +418,7 @@ int main(int argc, char* argv[]) {
 
     ok &= WalkTheFlow(main, dir);
     ok &= WalkTheNetworkTab(main, dir);
+    ok &= PhotographReportForm(main, dir);
     ok &= PhotographEnglish(dir);
     ok &= PhotographKorean(dir);
     ok &= RunSmallScreens(dir);

@@ -648,7 +648,32 @@ Yes: write, then start it again. No: write and leave it stopped. Cancel: write n
 </source>
         <translation>
 게이트웨이 서비스를 먼저 중지합니다. 끝나면 다시 시작할까요?
-예: 쓰고 다시 시작. 아니요: 쓰고 중지된 채로 둠. 취소: 쓰지 않음.</translation>
+예: 쓰고 다시 시작. 아니요: 쓰고 중지된 채로 둠. 취소: 쓰지 않음.
+</translation>
+    </message>
+    <message>
+        <source>Site name</source>
+        <translation>사이트 이름</translation>
+    </message>
+    <message>
+        <source>Technician</source>
+        <translation>담당 기술자</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>메모</translation>
+    </message>
+    <message>
+        <source>%1 holds characters the system code page cannot keep.</source>
+        <translation>%1에 시스템 코드 페이지에 담을 수 없는 문자가 있습니다.</translation>
+    </message>
+    <message>
+        <source>This cannot be kept in the plan: %1</source>
+        <translation>계획 파일에 보관할 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>Who commissions this site? The report shows it, and a plan you save keeps it for the next report.</source>
+        <translation>이 사이트를 시운전하는 사람은 누구입니까? 보고서에 표시되며, 저장하는 계획 파일에 보관되어 다음 보고서에서 다시 묻지 않습니다.</translation>
     </message>
 </context>
 </TS>
