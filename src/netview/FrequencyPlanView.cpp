@@ -33,17 +33,18 @@ QImage FrequencyPlanView::Render(const QSize& size) const {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    Draw(painter, image.rect());
+    Draw(painter, image.rect(), true);
     return image;
 }
 
 void FrequencyPlanView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
-    Draw(painter, rect());
+    Draw(painter, rect(), false);
 }
 
-void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
+void FrequencyPlanView::Draw(QPainter& painter, const QRect& area, bool english) const {
+    const auto added = [english](const char* text) { return english ? QString::fromUtf8(text) : res::Added(text); };
     painter.setRenderHint(QPainter::Antialiasing);
     const int bandHeight = area.height() / 2;
     const QFontMetrics metrics = painter.fontMetrics();
@@ -67,7 +68,7 @@ void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
         painter.setPen(text);
         const int titleY = box.top() + metrics.ascent();
         painter.drawText(box.left(), titleY,
-                         band.subGigahertz ? res::Added("sub-GHz band (SX1276)") : res::Added("2.4 GHz band (SX1280)"));
+                         band.subGigahertz ? added("sub-GHz band (SX1276)") : added("2.4 GHz band (SX1280)"));
         const int axisY = titleY + metrics.descent() + 10;
         painter.drawLine(box.left(), axisY, box.right(), axisY);
         const auto xOf = [&](double mhz) {
@@ -90,8 +91,8 @@ void FrequencyPlanView::Draw(QPainter& painter, const QRect& area) const {
             painter.drawEllipse(QPoint(x, axisY), 4, 4);
             QString label = QString::number(mhz, 'f', 3) + QStringLiteral(" MHz: ");
             label += modules.size() == 1 ? QString::fromStdString(modules.front()->label)
-                                         : res::Added("%1 modules").arg(modules.size());
-            if (clash) label += QLatin1Char(' ') + res::Added("(shared where it must not be)");
+                                         : added("%1 modules").arg(modules.size());
+            if (clash) label += QLatin1Char(' ') + added("(shared where it must not be)");
             const int w = metrics.horizontalAdvance(label);
             const int left = std::clamp(x - 4, box.left(), std::max(box.left(), box.right() - w));
             for (int r = 0; r < rows; ++r) {

@@ -16,7 +16,7 @@ public:
     explicit FrequencyPlanView(QWidget* parent = nullptr);
     void SetPlacements(std::vector<Placement> placements);
     const std::vector<Placement>& Placements() const { return m_placements; }
-    // The drawing at a given size, for the report.
+    // The drawing at a given size, for the report (whose text is English).
     QImage Render(const QSize& size) const;
     QSize sizeHint() const override { return {600, 220}; }
 
@@ -24,7 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void Draw(QPainter& painter, const QRect& area) const;
+    void Draw(QPainter& painter, const QRect& area, bool english) const;
 
     std::vector<Placement> m_placements;
 };
