@@ -54,9 +54,11 @@ void SelectGatewayRadio(RFConfigDlg& page, int row) {
 TechnicianFlow::TechnicianFlow(CVeskoraRFConfigurationDlg& main, const QString& gatewayAddress, quint16 gatewayPort)
     : m_main(main), m_address(gatewayAddress), m_port(gatewayPort) {
     // Replies are counted as the page reports them, not read back from its log.
-    QObject::connect(&m_main.m_dlgRfConfig, &RFConfigDlg::ReplyDecoded, &m_main.m_dlgRfConfig,
-                     [this](const devlink::Reply&) { ++m_replies; });
+    m_counting = QObject::connect(&m_main.m_dlgRfConfig, &RFConfigDlg::ReplyDecoded, &m_main.m_dlgRfConfig,
+                                  [this](const devlink::Reply&) { ++m_replies; });
 }
+
+TechnicianFlow::~TechnicianFlow() { QObject::disconnect(m_counting); }
 
 int TechnicianFlow::Responses() const { return m_replies; }
 

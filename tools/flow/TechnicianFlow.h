@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -24,6 +25,10 @@ public:
     static constexpr const char* kRepeaterSx1276_3 = "100005";
 
     TechnicianFlow(CVeskoraRFConfigurationDlg& main, const QString& gatewayAddress, quint16 gatewayPort);
+    // The reply counter leaves with the flow: the window may outlive it and keep replying.
+    ~TechnicianFlow();
+    TechnicianFlow(const TechnicianFlow&) = delete;
+    TechnicianFlow& operator=(const TechnicianFlow&) = delete;
 
     bool EnterIds();
     bool SaveIds();
@@ -65,6 +70,7 @@ private:
     QString m_address;
     quint16 m_port;
     int m_replies = 0;
+    QMetaObject::Connection m_counting;
 };
 
 }  // namespace flow

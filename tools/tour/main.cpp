@@ -202,11 +202,14 @@ bool WalkTheNetworkTab(CVeskoraRFConfigurationDlg& main, const QDir& dir) {
 
     gateway->Settings().latencyMs = 150;
     bool photographed = false;
+    // Photographed while the second item is on the wire; the timer ends with this walk, never after it.
+    QTimer shot;
+    shot.setSingleShot(true);
+    QObject::connect(&shot, &QTimer::timeout, &shot,
+                     [&] { photographed = Save(main, dir, QStringLiteral("network-3-writing.png")); });
     ok &= waitForEnd([&] {
         page.WriteDifferences();
-        // Photographed while the second item is on the wire.
-        QTimer::singleShot(450, &page,
-                           [&] { photographed = Save(main, dir, QStringLiteral("network-3-writing.png")); });
+        shot.start(450);
     });
     ok &= photographed;
     ok &= Save(main, dir, QStringLiteral("network-4-written.png"));
