@@ -37,12 +37,17 @@ void SaveLanguage(Language language) {
     res::OpenSettings()->setValue(kLanguageKey, language == Language::English ? kEnglish : QStringLiteral("ko"));
 }
 
-bool ApplyLanguage(Language language) {
+void ClearReading() {
     std::unique_ptr<QTranslator>& installed = Installed();
     if (installed) {
         QCoreApplication::removeTranslator(installed.get());
         installed.reset();
     }
+}
+
+bool ApplyLanguage(Language language) {
+    ClearReading();
+    std::unique_ptr<QTranslator>& installed = Installed();
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(language == Language::English ? kEnglishFile : kKoreanFile)) return false;
     QCoreApplication::installTranslator(translator.get());

@@ -30,5 +30,7 @@ void SaveLanguage(Language language);
 // Installs the reading of the language for the process: English reads the
 // Korean texts, Korean reads the added ones. False when it could not be loaded.
 bool ApplyLanguage(Language language);
+// Removes the installed reading: every text as the sources give it (how tests start).
+void ClearReading();
 
 }  // namespace res

@@ -136,7 +136,7 @@ QStringList Korean(const QStringList& texts) {
 class InEnglish : public testing::Test {
 protected:
     InEnglish() { english = res::ApplyLanguage(res::Language::English); }
-    ~InEnglish() override { res::ApplyLanguage(res::Language::Korean); }
+    ~InEnglish() override { res::ClearReading(); }
     bool english = false;
     PromptRecorder prompts;
 };
@@ -203,7 +203,15 @@ TEST_F(InEnglish, NoWindowOrMessageShowsKorean) {
     for (const auto& shown : prompts.shown) EXPECT_FALSE(HasHangul(shown.prompt.text + shown.prompt.caption));
 }
 
-TEST(InKorean, NoAddedTextShowsInEnglish) {
+namespace {
+// Korean with its reading of the added texts, for the test's lifetime only.
+class InKorean : public testing::Test {
+protected:
+    ~InKorean() override { res::ClearReading(); }
+};
+}  // namespace
+
+TEST_F(InKorean, NoAddedTextShowsInEnglish) {
     ASSERT_TRUE(res::ApplyLanguage(res::Language::Korean));
     PromptRecorder prompts;
     prompts.answer = res::kIdNo;
