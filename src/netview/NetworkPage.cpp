@@ -525,8 +525,11 @@ void NetworkPage::SavePlan() {
 }
 
 void NetworkPage::Compare() {
-    std::size_t planned = 0;
-    network::ForEachValue(m_plan, [&](const std::string&, const network::Value& v) { planned += v.Known(); });
+    std::set<std::string> plannedPaths;
+    network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
+        if (v.Known()) plannedPaths.insert(path);
+    });
+    const std::size_t planned = plannedPaths.size();
     if (planned == 0) {
         m_summary = res::Added("There is no plan to compare with: open one, or edit values in the tree.");
         RefreshTree();
@@ -539,10 +542,6 @@ void NetworkPage::Compare() {
     // The result says which read it stands on, and offers a fresh one.
     std::int64_t newest = 0;
     bool stale = false;
-    std::set<std::string> plannedPaths;
-    network::ForEachValue(m_plan, [&](const std::string& path, const network::Value& v) {
-        if (v.Known()) plannedPaths.insert(path);
-    });
     network::ForEachValue(*m_site, [&](const std::string& path, const network::Value& v) {
         if (!v.Known() || !v.when || !plannedPaths.count(path)) return;
         if (v.when > newest) newest = v.when;

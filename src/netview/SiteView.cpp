@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "network/Tokens.h"
+
 namespace netview {
 
 const char* ShownStateName(ShownState state) {
@@ -54,10 +56,6 @@ ShownState StateOf(const network::Value& live, const ValueNotes& notes, bool fro
 
 namespace {
 
-bool AllDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::string WithoutLeadingZeros(std::string digits) {
     const std::size_t first = digits.find_first_not_of('0');
     return first == std::string::npos ? "0" : digits.substr(first);
@@ -66,7 +64,7 @@ std::string WithoutLeadingZeros(std::string digits) {
 }  // namespace
 
 std::string Megahertz(const std::string& hz) {
-    if (!AllDigits(hz)) return hz;
+    if (!network::IsNumber(hz)) return hz;
     const std::string padded = std::string(hz.size() < 7 ? 7 - hz.size() : 0, '0') + hz;
     std::string fraction = padded.substr(padded.size() - 6);
     while (fraction.size() > 3 && fraction.back() == '0') fraction.pop_back();
@@ -91,8 +89,8 @@ std::string TypedHz(const std::string& typed) {
     const std::string_view whole = t.substr(0, dot);
     const std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : t.substr(dot + 1);
     // Hz is the finest step the gateway takes: no more than six places.
-    if ((whole.empty() && fraction.empty()) || fraction.size() > 6 || (!whole.empty() && !AllDigits(whole)) ||
-        (!fraction.empty() && !AllDigits(fraction))) {
+    if ((whole.empty() && fraction.empty()) || fraction.size() > 6 || (!whole.empty() && !network::IsNumber(whole)) ||
+        (!fraction.empty() && !network::IsNumber(fraction))) {
         return typed;
     }
     return WithoutLeadingZeros(std::string(whole) + std::string(fraction) + std::string(6 - fraction.size(), '0'));
